@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "common/Prompter.h"
+
+namespace kotar {
+
+// The 18-byte WAVEFORMATEX record, little-endian and packed in files.
+struct WaveFormat {
+    std::uint16_t format_tag = 0;  // 1 = PCM, 7 = mu-law
+    std::uint16_t channels = 0;
+    std::uint32_t samples_per_sec = 0;
+    std::uint32_t avg_bytes_per_sec = 0;
+    std::uint16_t block_align = 0;
+    std::uint16_t bits_per_sample = 0;
+    std::uint16_t cb_size = 0;
+};
+
+inline constexpr std::uint16_t kFormatPcm = 1;
+inline constexpr std::uint16_t kFormatMuLaw = 7;
+// Largest data chunk read in audio mode.
+inline constexpr std::uint32_t kMaxAudioDataBytes = 1'024'000;
+
+// The sound buffer of the whole program: one format record, one owned zero-filled block, its
+// capacity and the length of the sound in it; reads and writes RIFF WAV files.
+class CWaveFile {
+public:
+    enum ReadMode : int { kAudioMode = 0, kAttributeMode = 1 };
+
+    // 1. Empty: no block, capacity 0, length 0.
+    CWaveFile();
+    // 2. Format and capacity: SetFormat, then a zero-filled block of `bytes`; length 0.
+    //    Allocation failure: message 109 and UserAbort.
+    CWaveFile(std::uint16_t format_tag, std::uint16_t channels, std::uint32_t samples_per_sec,
+              std::uint16_t bits_per_sample, std::uint32_t bytes, Prompter& prompter);
+    // 3. Copy: the whole block (capacity bytes), capacity, length and format.
+    CWaveFile(const CWaveFile& other);
+    // 4. From a WAV file in audio mode (the data chunk, at most 1,024,000 bytes) or attribute
+    //    mode (data = the attribute text, length = the byte length of the sound). Any failure:
+    //    message 110 and UserAbort.
+    CWaveFile(const std::string& path, int mode, Prompter& prompter);
+    CWaveFile& operator=(const CWaveFile&) = delete;
+    virtual ~CWaveFile();
+
+    void SetFormat(std::uint16_t format_tag, std::uint16_t channels, std::uint32_t samples_per_sec,
+                   std::uint16_t bits_per_sample);
+    // Only on an object without a block: a zero-filled block; capacity = length = bytes.
+    // Allocation failure: message 109 and UserAbort.
+    void Allocate(std::uint32_t bytes, Prompter& prompter);
+    // Writes the first `length` bytes as a WAV file, with a LIST/INFO/atrb chunk holding the
+    // attribute (UTF-8, stored as cp932) when it is not empty. The file is replaced atomically.
+    // 1 on success, 0 when the file could not be written (an earlier file is then intact).
+    int Save(const std::string& path, const std::string& attribute) const;
+    // Copies the first count bytes of the block; 0 when there is no block.
+    int CopyTo(void* destination, std::uint32_t count) const;
+
+    static std::uint32_t BytesForDuration(std::uint16_t channels, std::uint32_t samples_per_sec,
+                                          std::uint16_t bits_per_sample, std::uint32_t ms);
+    // Rounds up past the next 2.5 ms block boundary (a value on a boundary gains a block).
+    static std::uint32_t RoundUpToBlock(std::uint16_t channels, std::uint32_t samples_per_sec,
+                                        std::uint16_t bits_per_sample, std::uint32_t bytes);
+
+    const WaveFormat& format() const { return format_; }
+    std::uint8_t* data() { return data_; }
+    const std::uint8_t* data() const { return data_; }
+    std::uint32_t capacity() const { return capacity_; }
+    std::uint32_t length() const { return length_; }
+    void set_length(std::uint32_t length);  // never past capacity
+
+    // In attribute mode: the attribute text read from the file, converted to UTF-8.
+    std::string AttributeText() const;
+
+    // The byte that means silence in this format: 0x80 for 8-bit samples, else 0x00.
+    std::uint8_t SilenceByte() const;
+
+protected:
+    WaveFormat format_;
+    std::uint8_t* data_ = nullptr;
+    std::uint32_t capacity_ = 0;
+    std::uint32_t length_ = 0;
+};
+
+}  // namespace kotar

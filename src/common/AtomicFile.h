@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string_view>
+
+namespace kotar {
+
+// Replaces (or creates) the file at path with exactly the given bytes: the bytes go to a
+// temporary file in the same folder, which is flushed to disk and renamed over the path. On any
+// failure the earlier file is left as it was, the temporary file is removed and false is returned.
+bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+}  // namespace kotar

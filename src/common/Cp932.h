@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kotar {
+
+// Conversions between the program's UTF-8 texts and the code page 932 bytes that the stored
+// files (INI file, WAV attribute text, communication log, program files) hold.
+
+// UTF-8 to cp932. Characters without a cp932 form become '?'.
+std::string Utf8ToCp932(std::string_view utf8);
+
+// cp932 to UTF-8. Bytes that are not valid cp932 become U+FFFD.
+std::string Cp932ToUtf8(std::string_view cp932);
+
+// Number of cp932 bytes of a UTF-8 text.
+std::size_t Cp932Length(std::string_view utf8);
+
+// The longest leading part of a UTF-8 text whose cp932 form has at most max_bytes bytes; never
+// ends inside a character (a double-byte character that would cross the limit is left out).
+std::string TruncateToCp932Bytes(std::string_view utf8, std::size_t max_bytes);
+
+// Cuts cp932 bytes to at most max_bytes without splitting a double-byte character.
+std::string TruncateCp932Bytes(std::string_view cp932, std::size_t max_bytes);
+
+}  // namespace kotar

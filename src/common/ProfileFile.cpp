@@ -1,0 +1,224 @@
+#include "common/ProfileFile.h"
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+
+#include "common/AtomicFile.h"
+#include "common/Cp932.h"
+
+namespace kotar {
+namespace {
+
+// One line of the file with its own line end, so that untouched lines are written back as
+// they were read.
+struct Line {
+    std::string text;  // cp932 bytes without the line end
+    std::string end;   // "\r\n", "\n" or "" for a last line without a break
+};
+
+std::vector<Line> ReadLines(const std::filesystem::path& path) {
+    std::vector<Line> lines;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return lines;
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t pos = 0;
+    while (pos < content.size()) {
+        std::size_t nl = content.find('\n', pos);
+        if (nl == std::string::npos) {
+            lines.push_back({content.substr(pos), ""});
+            break;
+        }
+        std::size_t text_end = nl;
+        std::string end = "\n";
+        if (text_end > pos && content[text_end - 1] == '\r') {
+            --text_end;
+            end = "\r\n";
+        }
+        lines.push_back({content.substr(pos, text_end - pos), end});
+        pos = nl + 1;
+    }
+    return lines;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+std::string Trim(const std::string& s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && IsBlank(s[b])) ++b;
+    while (e > b && IsBlank(s[e - 1])) --e;
+    return s.substr(b, e - b);
+}
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    }
+    return true;
+}
+
+// The section name of a "[name]" line, if it is one.
+std::optional<std::string> SectionName(const std::string& text) {
+    std::string t = Trim(text);
+    if (t.empty() || t[0] != '[') return std::nullopt;
+    std::size_t close = t.find(']');
+    return Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+}
+
+struct KeyLine {
+    std::string key;
+    std::string value;
+};
+
+std::optional<KeyLine> ParseKeyLine(const std::string& text) {
+    std::size_t eq = text.find('=');
+    if (eq == std::string::npos) return std::nullopt;
+    std::string value = Trim(text.substr(eq + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return KeyLine{Trim(text.substr(0, eq)), value};
+}
+
+// Index range [first, last) of the lines that belong to the section (after its header), or
+// nullopt when the section is missing. `header` receives the header's index.
+std::optional<std::pair<std::size_t, std::size_t>> FindSection(const std::vector<Line>& lines,
+                                                               const std::string& section) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        auto name = SectionName(lines[i].text);
+        if (name && EqualsIgnoreCase(*name, section)) {
+            std::size_t j = i + 1;
+            while (j < lines.size() && !SectionName(lines[j].text)) ++j;
+            return std::make_pair(i + 1, j);
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> FindValue(const std::filesystem::path& path, const std::string& section,
+                                     const std::string& key) {
+    std::vector<Line> lines = ReadLines(path);
+    std::string section_cp = Utf8ToCp932(section);
+    std::string key_cp = Utf8ToCp932(key);
+    auto range = FindSection(lines, section_cp);
+    if (!range) return std::nullopt;
+    for (std::size_t i = range->first; i < range->second; ++i) {
+        auto kl = ParseKeyLine(lines[i].text);
+        if (kl && EqualsIgnoreCase(kl->key, key_cp)) return kl->value;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string ProfileFile::GetString(const std::string& section, const std::string& key,
+                                   const std::string& default_value) const {
+    auto value = FindValue(path_, section, key);
+    if (!value || value->empty()) return default_value;
+    return Cp932ToUtf8(*value);
+}
+
+std::uint32_t ProfileFile::ParseInt(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    unsigned base = 10;
+    if (i + 1 < text.size() && text[i] == '0') {
+        char p = AsciiLower(text[i + 1]);
+        if (p == 'x') base = 16;
+        if (p == 'o') base = 8;
+        if (p == 'b') base = 2;
+        if (base != 10) i += 2;
+    }
+    std::uint32_t value = 0;
+    for (; i < text.size(); ++i) {
+        char c = AsciiLower(text[i]);
+        unsigned digit;
+        if (c >= '0' && c <= '9') {
+            digit = static_cast<unsigned>(c - '0');
+        } else if (c >= 'a' && c <= 'f') {
+            digit = static_cast<unsigned>(c - 'a' + 10);
+        } else {
+            break;
+        }
+        if (digit >= base) break;
+        value = value * base + digit;
+    }
+    return negative ? static_cast<std::uint32_t>(0u - value) : value;
+}
+
+std::uint32_t ProfileFile::GetInt(const std::string& section, const std::string& key,
+                                  std::int32_t default_value) const {
+    auto value = FindValue(path_, section, key);
+    if (!value || value->empty()) return static_cast<std::uint32_t>(default_value);
+    return ParseInt(*value);
+}
+
+bool ProfileFile::WriteString(const std::string& section, const std::string& key,
+                              const std::string& value) {
+    std::vector<Line> lines = ReadLines(path_);
+    std::string section_cp = Utf8ToCp932(section);
+    std::string key_cp = Utf8ToCp932(key);
+    std::string value_cp = Utf8ToCp932(value);
+
+    auto range = FindSection(lines, section_cp);
+    if (!range) {
+        if (!lines.empty() && lines.back().end.empty()) lines.back().end = "\r\n";
+        lines.push_back({"[" + section_cp + "]", "\r\n"});
+        lines.push_back({key_cp + "=" + value_cp, "\r\n"});
+    } else {
+        bool replaced = false;
+        std::size_t last_content = range->first;  // insert position for a new key
+        for (std::size_t i = range->first; i < range->second; ++i) {
+            if (!Trim(lines[i].text).empty()) last_content = i + 1;
+            auto kl = ParseKeyLine(lines[i].text);
+            if (kl && EqualsIgnoreCase(kl->key, key_cp)) {
+                lines[i].text = kl->key + "=" + value_cp;
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced) {
+            if (last_content > 0 && lines[last_content - 1].end.empty()) {
+                lines[last_content - 1].end = "\r\n";
+            }
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(last_content),
+                         Line{key_cp + "=" + value_cp, "\r\n"});
+        }
+    }
+
+    std::string content;
+    for (const Line& line : lines) {
+        content += line.text;
+        content += line.end;
+    }
+    return WriteFileAtomically(path_, content);
+}
+
+bool ProfileFile::WriteInt(const std::string& section, const std::string& key,
+                           std::int64_t value) {
+    return WriteString(section, key, std::to_string(value));
+}
+
+std::vector<std::string> ProfileFile::GetKeys(const std::string& section) const {
+    std::vector<std::string> keys;
+    std::vector<Line> lines = ReadLines(path_);
+    auto range = FindSection(lines, Utf8ToCp932(section));
+    if (!range) return keys;
+    for (std::size_t i = range->first; i < range->second; ++i) {
+        auto kl = ParseKeyLine(lines[i].text);
+        if (kl && !kl->key.empty()) keys.push_back(Cp932ToUtf8(kl->key));
+    }
+    return keys;
+}
+
+}  // namespace kotar

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kotar {
+
+// An INI file read and written with the semantics of the Windows profile functions that the
+// configuration relies on. Every call reads the file afresh; a write rewrites it at once.
+// Section and key names match without regard to letter case. Names and values are UTF-8 in
+// the program and cp932 in the file; lines written end with CR LF, lines read may end with LF.
+class ProfileFile {
+public:
+    explicit ProfileFile(std::filesystem::path path) : path_(std::move(path)) {}
+
+    const std::filesystem::path& path() const { return path_; }
+
+    // The value, or the default when the file, the section or the key is missing or the value
+    // is empty. Blanks around the value and one pair of enclosing quotes are removed.
+    std::string GetString(const std::string& section, const std::string& key,
+                          const std::string& default_value) const;
+
+    // The value read as an integer the way the profile functions read it: leading blanks, an
+    // optional sign, "0x"/"0o"/"0b" prefixes, digits up to the first other character, wrapping
+    // in 32 bits ("-1" gives 0xFFFFFFFF). Missing or empty: the default.
+    std::uint32_t GetInt(const std::string& section, const std::string& key,
+                         std::int32_t default_value) const;
+
+    // Sets key=value. A missing file or section is created; a new key is appended at the end
+    // of its section; every other line of the file stays as it was. False when the file
+    // cannot be written (it is then unchanged).
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value);
+    bool WriteInt(const std::string& section, const std::string& key, std::int64_t value);
+
+    // Key names of a section in file order (empty when the section is missing).
+    std::vector<std::string> GetKeys(const std::string& section) const;
+
+    // The integer reading rule alone, for tests and for callers that hold the text.
+    static std::uint32_t ParseInt(const std::string& text);
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace kotar
