@@ -71,6 +71,7 @@ public:
     static WaveFormat DecodeFormat(const std::uint8_t* bytes18);
 
     const WaveFormat& format() const { return format_; }
+    void set_format(const WaveFormat& format) { format_ = format; }
     std::uint8_t* data() { return data_; }
     const std::uint8_t* data() const { return data_; }
     std::uint32_t capacity() const { return capacity_; }
