@@ -52,13 +52,17 @@ PropertyStore::PropertyStore(ProfileFile& ini, Prompter& prompter, FreeSpaceSour
     : ini_(ini), prompter_(prompter), space_(space) {}
 
 bool PropertyStore::Reload(const std::filesystem::path& work_folder) {
+    List(work_folder);
+    if (names_.empty())
+        return true;
+    return Select(0);
+}
+
+void PropertyStore::List(const std::filesystem::path& work_folder) {
     work_folder_ = work_folder;
     new_property_disabled_ = false;
     ClearSelection();
     names_ = ListProperties(work_folder_);
-    if (names_.empty())
-        return true;
-    return Select(0);
 }
 
 std::string PropertyStore::current_name() const {

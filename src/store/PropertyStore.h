@@ -65,6 +65,9 @@ public:
     // folder, enables new-property again and selects entry 0 when there is one. Returns the
     // result of that selection (true also when there is nothing to select).
     bool Reload(const std::filesystem::path& work_folder);
+    // Lists the properties of the work folder without selecting any (for callers that pick a
+    // property by name); new-property is enabled again.
+    void List(const std::filesystem::path& work_folder);
 
     const std::filesystem::path& work_folder() const { return work_folder_; }
     // Names in list order: letter case ignored (see PropertyNameLess).
