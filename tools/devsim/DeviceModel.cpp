@@ -245,10 +245,11 @@ std::vector<std::uint8_t> DeviceModel::Handle(int command, std::span<const std::
             std::uint32_t sum = 0;
             for (std::uint8_t b : Memory(write_area_, write_bytes_))
                 sum += b;
-            std::uint8_t result = sum == write_checksum_ && write_bytes_ > 0 ? 0 : 1;
+            // The transfer stays open, so a repeated end request (its answer lost) gets the
+            // same verdict.
+            std::uint8_t result = sum == write_checksum_ ? 0 : 1;
             if (is(DeviceFault::RefusesChecksum))
                 result = 1;
-            write_bytes_ = 0;
             return ResponseFrame(code, {&result, 1});
         }
         case kCmdReadStart: {
@@ -281,7 +282,6 @@ std::vector<std::uint8_t> DeviceModel::Handle(int command, std::span<const std::
         }
         case kCmdReadEnd: {
             const std::uint8_t result = 0;
-            read_bytes_ = 0;
             return ResponseFrame(code, {&result, 1});
         }
         default:
