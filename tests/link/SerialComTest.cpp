@@ -183,7 +183,9 @@ INSTANTIATE_TEST_SUITE_P(
                       StopCase{"Data", 15, "タイムアウト キャラ間監視 データ"},
                       StopCase{"Etx", 18, "タイムアウト キャラ間監視 ETX"},
                       StopCase{"Bcc", 19, "タイムアウト キャラ間監視 BCC"}),
-    [](const ::testing::TestParamInfo<StopCase>& info) { return std::string(info.param.field); });
+    [](const ::testing::TestParamInfo<StopCase>& param_info) {
+        return std::string(param_info.param.field);
+    });
 
 TEST_F(SerialComTest, Transact_LengthBeyondBuffer_IsAFailedAttemptNeverStored) {
     Bytes huge = Response("9012", Bytes(2035, 0x41));
