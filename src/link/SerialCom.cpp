@@ -72,6 +72,14 @@ bool SerialCom::IsPortOpen() const {
     return port_ && port_->IsOpen();
 }
 
+void SerialCom::Pause() const {
+    if (environment_.poll_pause) {
+        environment_.poll_pause();
+    } else {
+        SleepOneMs();
+    }
+}
+
 void SerialCom::WriteLog(std::string_view text) {
     AppendLogLine(log_folder_, text);
 }
@@ -94,7 +102,7 @@ int SerialCom::Transact() {
     while (state_ != ReceiveState::Finish) {
         if (environment_.event_pump)
             environment_.event_pump();
-        SleepOneMs();
+        Pause();
         Step();
     }
     timer.Stop();
@@ -117,7 +125,7 @@ bool SerialCom::StoreBytes(std::size_t count) {
             // The bytes were counted as queued; a read that finds none means the port failed.
             if (++idle_tries > 50)
                 return false;
-            SleepOneMs();
+            Pause();
             continue;
         }
         done += n;
@@ -135,7 +143,7 @@ std::optional<std::uint8_t> SerialCom::WaitSingleByte(std::string_view timeout_t
             if (port_->Read({&byte, 1}) == 1)
                 return byte;
         }
-        SleepOneMs();
+        Pause();
         if (timer.Expired(LinkTimer::kChar)) {
             WriteLog(timeout_text);
             return std::nullopt;
@@ -156,7 +164,7 @@ bool SerialCom::WaitForBytes(int count, std::string_view timeout_text) {
             last_queued = queued;
             timer.Arm(LinkTimer::kChar, kCharTimeoutTicks);
         }
-        SleepOneMs();
+        Pause();
         if (timer.Expired(LinkTimer::kChar)) {
             WriteLog(timeout_text);
             return false;
@@ -190,7 +198,7 @@ void SerialCom::Step() {
             return;
         }
         case ReceiveState::WaitStx: {
-            SleepOneMs();
+            Pause();
             if (timer.Expired(LinkTimer::kResponse)) {
                 state_ = ReceiveState::Send;
                 return;

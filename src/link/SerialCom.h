@@ -44,6 +44,9 @@ struct LinkEnvironment {
     std::function<std::unique_ptr<SerialPort>()> make_port;
     // Called before every step of an exchange so that a window stays painted.
     std::function<void()> event_pump;
+    // The pause between two polls of the port; null: 1 ms of sleep. Tests against an
+    // in-process port, which never makes the link wait, pass a mere yield.
+    std::function<void()> poll_pause;
 };
 
 // The device link for one transfer: opens the port, runs framed request/response exchanges
@@ -105,6 +108,7 @@ private:
     std::optional<std::uint8_t> WaitSingleByte(std::string_view timeout_text);
     bool WaitForBytes(int count, std::string_view timeout_text);
     std::span<const std::uint8_t> ResponseData() const;
+    void Pause() const;
     int ResponseDataLength() const { return response_data_length_; }
 
     // Marker fields kept as the device protocol names them.

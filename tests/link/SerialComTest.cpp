@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "CommLogLines.h"
@@ -35,6 +36,7 @@ protected:
     void SetUp() override {
         LinkTimer::Instance().SetTickMs(2);
         environment_.log_folder = dir_.path();
+        environment_.poll_pause = [] { std::this_thread::yield(); };
         environment_.make_port = [line = line_] {
             return std::make_unique<test::FakeSerialPort>(line);
         };
