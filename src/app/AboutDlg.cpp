@@ -18,12 +18,18 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* icon = PlaceControl(new QLabel(this), du, 0, 11, 14, 21, 20);
     icon->setPixmap(DrawProgramIcon(32));
     icon->setAlignment(Qt::AlignCenter);
-    PlaceControl(new QLabel(QString::fromUtf8(kProductTitle) + QStringLiteral(" Version"), this),
-                 du, 0, 40, 10, 50, 10);
+    auto* title = PlaceControl(
+        new QLabel(QString::fromUtf8(kProductTitle) + QStringLiteral(" Version"), this), du, 0, 40,
+        10, 60, 10);
+    title->adjustSize();
     // The template text stays only if the compiled-in version were missing.
     auto* version =
         PlaceControl(new QLabel(QStringLiteral("1.00"), this), du, 1127, 90, 10, 60, 10);
     version->setText(QString::fromUtf8(kVersionText));
+    // The version follows the title on the same line, one space apart.
+    version->move(
+        title->x() + title->width() + title->fontMetrics().horizontalAdvance(QLatin1Char(' ')),
+        version->y());
     PlaceControl(new QLabel(QString::fromUtf8(kProductDescription), this), du, 0, 40, 26, 130, 10);
     auto* ok = PlaceControl(new QPushButton(QStringLiteral("OK"), this), du, 1, 178, 7, 50, 14);
     ok->setDefault(true);

@@ -90,7 +90,7 @@ void CKOTARDlg::BuildControls() {
     PlaceControl(new QGroupBox(client), du, 1064, 7, 30, 288, 112);
     PlaceControl(new QGroupBox(client), du, 1065, 300, 30, 147, 112);
 
-    auto* label = PlaceControl(new QLabel(Q("物件名称："), client), du, 0, 8, 7, 33, 12);
+    auto* label = PlaceControl(new QLabel(Q("物件名称："), client), du, 0, 7, 7, 34, 12);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     property_list_ = PlaceControl(new QComboBox(client), du, 1009, 41, 5, 149, 12);
     property_list_->setGeometry(du.X(41), du.Y(5), du.X(149),
@@ -115,10 +115,6 @@ void CKOTARDlg::BuildControls() {
         slot.play = MakeButton(client, du, ids.play, "再生", x + 9, 109, 22, 21);
         slot.erase = MakeButton(client, du, ids.erase, "削除", x + 35, 111, 45, 15);
         slot.create = MakeButton(client, du, ids.create, "音声作成", x + 83, 111, 45, 15);
-        slot.play->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
-        slot.play->setText(QString());
-        slot.play->setToolTip(Q("再生"));
-        slot.play->setAccessibleName(Q("再生"));
     }
 
     new_button_ = MakeButton(client, du, 1010, "新規物件", 7, 149, 40, 30);

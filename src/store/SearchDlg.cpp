@@ -30,7 +30,7 @@ std::string FormatLocalTime(std::filesystem::file_time_type time) {
         std::chrono::time_point_cast<std::chrono::system_clock::duration>(system_time));
     std::tm local{};
     localtime_r(&seconds, &local);
-    char text[32];
+    char text[64];
     std::snprintf(text, sizeof text, "%04d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
     return text;
@@ -80,8 +80,9 @@ CSearchDlg::CSearchDlg(Prompter& prompter, QWidget* parent) : QDialog(parent), p
     DialogUnits du(font());
     setFixedSize(du.Size(295, 207));
 
-    PlaceControl(new QLabel(QStringLiteral("作業フォルダ："), this), du, 0, 7, 8, 45, 10);
-    folder_edit_ = PlaceControl(new QLineEdit(this), du, 1055, 52, 7, 236, 13);
+    // The label is a little wider than in the original layout: this font's characters are.
+    PlaceControl(new QLabel(QStringLiteral("作業フォルダ："), this), du, 0, 7, 8, 50, 10);
+    folder_edit_ = PlaceControl(new QLineEdit(this), du, 1055, 57, 7, 231, 13);
     folder_edit_->setReadOnly(true);
     list_ = PlaceControl(new QTreeWidget(this), du, 1054, 7, 29, 281, 126);
     list_->setColumnCount(2);

@@ -20,7 +20,7 @@ CSetWorkDlg::CSetWorkDlg(Prompter& prompter, QWidget* parent)
     PlaceControl(new QLabel(QStringLiteral("作業フォルダ："), this), du, 0, 7, 7, 60, 10);
     path_edit_ = PlaceControl(new QLineEdit(this), du, 1050, 7, 23, 157, 15);
     browse_button_ = PlaceControl(new QPushButton(QStringLiteral("フォルダの選択"), this), du, 1025,
-                                  104, 43, 60, 15);
+                                  94, 43, 70, 15);
     browse_button_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     browse_button_->setAutoDefault(false);
     ok_button_ = PlaceControl(new QPushButton(QStringLiteral("OK"), this), du, 1, 75, 80, 50, 14);

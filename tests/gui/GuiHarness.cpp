@@ -1,6 +1,7 @@
 #include "GuiHarness.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTest>
 #include <cstdint>
@@ -45,7 +46,18 @@ bool Type(const QWidget* root, int id, const QString& text) {
         return false;
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, text);
+    // QTest::keyClicks knows only ASCII; other characters arrive as key events carrying text,
+    // the way an input method delivers them.
+    for (QChar ch : text) {
+        if (ch.unicode() < 0x80) {
+            QTest::keyClick(edit, ch.toLatin1());
+            continue;
+        }
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(edit, &press);
+        QApplication::sendEvent(edit, &release);
+    }
     return true;
 }
 

@@ -16,7 +16,7 @@ using kotar::test::Type;
 class SetWorkDlgTest : public QObject {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void OkIsEnabledExactlyWhenThePathIsNotEmpty() {
         ScriptedPrompter prompter;
         CSetWorkDlg dialog(prompter);
