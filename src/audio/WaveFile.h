@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -36,7 +37,10 @@ public:
     CWaveFile(std::uint16_t format_tag, std::uint16_t channels, std::uint32_t samples_per_sec,
               std::uint16_t bits_per_sample, std::uint32_t bytes, Prompter& prompter);
     // 3. Copy: the whole block (capacity bytes), capacity, length and format.
+    //    Allocation failure: std::bad_alloc (no prompter at hand); the overload below shows
+    //    message 109 and raises UserAbort instead.
     CWaveFile(const CWaveFile& other);
+    CWaveFile(const CWaveFile& other, Prompter& prompter);
     // 4. From a WAV file in audio mode (the data chunk, at most 1,024,000 bytes) or attribute
     //    mode (data = the attribute text, length = the byte length of the sound). Any failure:
     //    message 110 and UserAbort.
@@ -62,7 +66,12 @@ public:
     static std::uint32_t RoundUpToBlock(std::uint16_t channels, std::uint32_t samples_per_sec,
                                         std::uint16_t bits_per_sample, std::uint32_t bytes);
 
+    // The 18 bytes of the format record as stored in a file.
+    static std::array<std::uint8_t, 18> EncodeFormat(const WaveFormat& format);
+    static WaveFormat DecodeFormat(const std::uint8_t* bytes18);
+
     const WaveFormat& format() const { return format_; }
+    void set_format(const WaveFormat& format) { format_ = format; }
     std::uint8_t* data() { return data_; }
     const std::uint8_t* data() const { return data_; }
     std::uint32_t capacity() const { return capacity_; }

@@ -1,0 +1,335 @@
+#include "audio/AcmCtrl.h"
+
+#include <sndfile.h>
+#include <soxr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "audio/MuLaw.h"
+#include "common/Messages.h"
+#include "common/UserAbort.h"
+
+namespace kotar {
+namespace {
+
+// Largest target the converter makes; far above what a 1,024,000-byte source can give for
+// the importable formats, it only keeps a corrupt header from asking for gigabytes.
+constexpr std::uint64_t kMaxTargetBytes = 256u * 1024 * 1024;
+
+struct SndFileCloser {
+    void operator()(SNDFILE* file) const { sf_close(file); }
+};
+using SndFileHandle = std::unique_ptr<SNDFILE, SndFileCloser>;
+
+struct SoxrDeleter {
+    void operator()(soxr* resampler) const { soxr_delete(resampler); }
+};
+using SoxrHandle = std::unique_ptr<soxr, SoxrDeleter>;
+
+// A WAV file held in memory, read by libsndfile through its virtual I/O.
+struct MemoryFile {
+    std::vector<std::uint8_t> bytes;
+    sf_count_t position = 0;
+
+    static sf_count_t Length(void* self) {
+        return static_cast<sf_count_t>(static_cast<MemoryFile*>(self)->bytes.size());
+    }
+    static sf_count_t Seek(sf_count_t offset, int whence, void* self) {
+        auto* f = static_cast<MemoryFile*>(self);
+        sf_count_t base = whence == SEEK_CUR   ? f->position
+                          : whence == SEEK_END ? static_cast<sf_count_t>(f->bytes.size())
+                                               : 0;
+        f->position =
+            std::clamp<sf_count_t>(base + offset, 0, static_cast<sf_count_t>(f->bytes.size()));
+        return f->position;
+    }
+    static sf_count_t Read(void* destination, sf_count_t count, void* self) {
+        auto* f = static_cast<MemoryFile*>(self);
+        sf_count_t available = static_cast<sf_count_t>(f->bytes.size()) - f->position;
+        sf_count_t n = std::clamp<sf_count_t>(count, 0, available);
+        std::memcpy(destination, f->bytes.data() + f->position, static_cast<std::size_t>(n));
+        f->position += n;
+        return n;
+    }
+    static sf_count_t Write(const void*, sf_count_t, void*) { return 0; }
+    static sf_count_t Tell(void* self) { return static_cast<MemoryFile*>(self)->position; }
+};
+
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+// A WAV file of the buffer: its 18-byte format record and its whole block as data.
+std::vector<std::uint8_t> WavImage(const WaveFormat& format, const std::uint8_t* data,
+                                   std::uint32_t size) {
+    std::vector<std::uint8_t> out;
+    out.reserve(46 + size + 1);
+    out.insert(out.end(), {'R', 'I', 'F', 'F'});
+    PutU32(out, 4 + 26 + 8 + size + (size & 1u));
+    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    PutU32(out, 18);
+    auto record = CWaveFile::EncodeFormat(format);
+    out.insert(out.end(), record.begin(), record.end());
+    out.insert(out.end(), {'d', 'a', 't', 'a'});
+    PutU32(out, size);
+    if (size > 0)
+        out.insert(out.end(), data, data + size);
+    if (size & 1u)
+        out.push_back(0);
+    return out;
+}
+
+std::int16_t ToSample16(float x) {
+    const long v = std::lrint(static_cast<double>(x) * 32768.0);
+    return static_cast<std::int16_t>(std::clamp<long>(v, -32768, 32767));
+}
+
+}  // namespace
+
+struct CAcmCtrl::Stream {
+    enum class Decoder { kPcm16, kMuLaw, kSndFile };
+    Decoder decoder = Decoder::kPcm16;
+    int in_channels = 0;
+    std::uint32_t in_rate = 0;
+    std::uint64_t in_frames = 0;
+    int out_channels = 0;
+    std::uint32_t out_rate = 0;
+    std::uint16_t out_tag = 0;
+    MemoryFile memory;  // must outlive `file` when the source is a buffer
+    SndFileHandle file;
+    bool consumed = false;
+
+    int out_bytes_per_sample() const { return out_tag == kFormatMuLaw ? 1 : 2; }
+};
+
+CAcmCtrl::CAcmCtrl(std::uint16_t format_tag, std::uint16_t channels, std::uint32_t samples_per_sec,
+                   std::uint16_t bits_per_sample, std::uint32_t suggest_flags,
+                   const CWaveFile& source, Prompter& prompter)
+    : CWaveFile(source, prompter), suggest_flags_(suggest_flags) {
+    Open(format_tag, channels, samples_per_sec, bits_per_sample, nullptr, true, prompter);
+}
+
+CAcmCtrl::CAcmCtrl(std::uint16_t format_tag, std::uint16_t channels, std::uint32_t samples_per_sec,
+                   std::uint16_t bits_per_sample, std::uint32_t suggest_flags,
+                   const std::string& path, Prompter& prompter)
+    : CWaveFile(path, kAudioMode, prompter), suggest_flags_(suggest_flags) {
+    Open(format_tag, channels, samples_per_sec, bits_per_sample, &path, false, prompter);
+}
+
+CAcmCtrl::~CAcmCtrl() = default;
+
+void CAcmCtrl::Open(std::uint16_t format_tag, std::uint16_t channels, std::uint32_t samples_per_sec,
+                    std::uint16_t bits_per_sample, const std::string* path, bool round_up,
+                    Prompter& prompter) {
+    target_.SetFormat(format_tag, channels, samples_per_sec, bits_per_sample);
+    std::uint32_t size = 0;
+    if (!OpenStream(path) || (size = TargetSize()) == 0) {
+        stream_.reset();
+        prompter.ShowMessage(kMsgCannotOpenStream, MessageIcon::Exclamation);
+        throw UserAbort();
+    }
+    if (round_up) {
+        size = RoundUpToBlock(channels, samples_per_sec, bits_per_sample, size);
+    }
+    target_.Allocate(size, prompter);
+}
+
+bool CAcmCtrl::OpenStream(const std::string* path) {
+    auto stream = std::make_unique<Stream>();
+    const WaveFormat& in = format_;
+    if (in.format_tag == kFormatPcm && in.bits_per_sample == 16 && in.channels > 0 &&
+        in.block_align == in.channels * 2) {
+        stream->decoder = Stream::Decoder::kPcm16;
+        stream->in_channels = in.channels;
+        stream->in_rate = in.samples_per_sec;
+        stream->in_frames = capacity_ / in.block_align;
+    } else if (in.format_tag == kFormatMuLaw && in.bits_per_sample == 8 && in.channels > 0 &&
+               in.block_align == in.channels) {
+        stream->decoder = Stream::Decoder::kMuLaw;
+        stream->in_channels = in.channels;
+        stream->in_rate = in.samples_per_sec;
+        stream->in_frames = capacity_ / in.channels;
+    } else {
+        // Every other encoding goes through libsndfile: from the file itself (its whole format
+        // chunk, as ADPCM and GSM need), or from a WAV image of the buffer.
+        SF_INFO info{};
+        SNDFILE* file = nullptr;
+        if (path != nullptr) {
+            file = sf_open(path->c_str(), SFM_READ, &info);
+        } else {
+            stream->memory.bytes = WavImage(format_, data_, data_ ? capacity_ : 0);
+            SF_VIRTUAL_IO io{&MemoryFile::Length, &MemoryFile::Seek, &MemoryFile::Read,
+                             &MemoryFile::Write, &MemoryFile::Tell};
+            file = sf_open_virtual(&io, SFM_READ, &info, &stream->memory);
+        }
+        if (file == nullptr)
+            return false;
+        stream->file.reset(file);
+        if (info.channels <= 0 || info.samplerate <= 0 || info.frames < 0)
+            return false;
+        stream->decoder = Stream::Decoder::kSndFile;
+        stream->in_channels = info.channels;
+        stream->in_rate = static_cast<std::uint32_t>(info.samplerate);
+        stream->in_frames = static_cast<std::uint64_t>(info.frames);
+    }
+    if (stream->in_rate == 0)
+        return false;
+
+    // Complete the target format: fields that are not fixed follow the source.
+    WaveFormat out = target_.format();
+    stream->out_tag = out.format_tag;
+    if (stream->out_tag != kFormatPcm && stream->out_tag != kFormatMuLaw)
+        return false;
+    const std::uint16_t out_bits = stream->out_tag == kFormatMuLaw ? 8 : 16;
+    if ((suggest_flags_ & kSuggestBitsPerSample) && out.bits_per_sample != out_bits)
+        return false;
+    stream->out_channels = (suggest_flags_ & kSuggestChannels) ? out.channels : stream->in_channels;
+    stream->out_rate =
+        (suggest_flags_ & kSuggestSamplesPerSec) ? out.samples_per_sec : stream->in_rate;
+    // Channels are kept or mixed down to one; nothing else.
+    if (stream->out_channels != stream->in_channels && stream->out_channels != 1)
+        return false;
+    if (stream->out_rate == 0)
+        return false;
+
+    const auto channels = static_cast<std::uint16_t>(stream->out_channels);
+    target_.SetFormat(stream->out_tag, channels, stream->out_rate, out_bits);
+    // SetFormat counts one channel in the byte rate; a completed record counts them all.
+    WaveFormat completed = target_.format();
+    completed.avg_bytes_per_sec = stream->out_rate * completed.block_align;
+    target_.set_format(completed);
+    stream_ = std::move(stream);
+    return true;
+}
+
+std::uint32_t CAcmCtrl::TargetSize() const {
+    if (!stream_)
+        return 0;
+    const Stream& s = *stream_;
+    std::uint64_t frames = s.in_frames;
+    if (s.out_rate != s.in_rate) {
+        // Rounded up: the estimate is never smaller than what the resampler gives.
+        frames = (s.in_frames * s.out_rate + s.in_rate - 1) / s.in_rate;
+    }
+    const std::uint64_t bytes =
+        frames * static_cast<std::uint64_t>(s.out_channels) * s.out_bytes_per_sample();
+    if (bytes == 0 || bytes > kMaxTargetBytes)
+        return 0;
+    return static_cast<std::uint32_t>(bytes);
+}
+
+int CAcmCtrl::Convert() {
+    if (!stream_ || target_.data() == nullptr)
+        return 0;
+    Stream& s = *stream_;
+    header_prepared_ = true;
+
+    // 1. Decode the whole source to interleaved floats (full scale = 1.0).
+    std::vector<float> samples(static_cast<std::size_t>(s.in_frames) * s.in_channels);
+    std::size_t frames = static_cast<std::size_t>(s.in_frames);
+    switch (s.decoder) {
+        case Stream::Decoder::kPcm16:
+            for (std::size_t i = 0; i < samples.size(); ++i) {
+                const auto v = static_cast<std::int16_t>(data_[2 * i] | (data_[2 * i + 1] << 8));
+                samples[i] = static_cast<float>(v) / 32768.0f;
+            }
+            break;
+        case Stream::Decoder::kMuLaw:
+            for (std::size_t i = 0; i < samples.size(); ++i) {
+                samples[i] = static_cast<float>(MuLawDecode(data_[i])) / 32768.0f;
+            }
+            break;
+        case Stream::Decoder::kSndFile: {
+            // A second Convert starts again from the top (a GSM stream cannot seek at all, so
+            // it is only rewound when it has been read).
+            if (s.consumed && sf_seek(s.file.get(), 0, SEEK_SET) != 0)
+                return 0;
+            s.consumed = true;
+            sf_count_t got =
+                sf_readf_float(s.file.get(), samples.data(), static_cast<sf_count_t>(s.in_frames));
+            if (got < 0)
+                return 0;
+            frames = static_cast<std::size_t>(got);
+            break;
+        }
+    }
+
+    // 2. Mix down to one channel.
+    int channels = s.in_channels;
+    if (s.out_channels == 1 && channels > 1) {
+        for (std::size_t f = 0; f < frames; ++f) {
+            float sum = 0;
+            for (int c = 0; c < channels; ++c)
+                sum += samples[f * channels + c];
+            samples[f] = sum / static_cast<float>(channels);
+        }
+        channels = 1;
+    }
+    samples.resize(frames * channels);
+
+    // 3. Resample, band-limited, to the target rate.
+    const std::size_t capacity_frames =
+        target_.capacity() / (static_cast<std::size_t>(channels) * s.out_bytes_per_sample());
+    if (s.out_rate != s.in_rate) {
+        soxr_error_t error = nullptr;
+        const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+        SoxrHandle resampler(soxr_create(s.in_rate, s.out_rate, static_cast<unsigned>(channels),
+                                         &error, &io, &quality, nullptr));
+        if (error != nullptr || !resampler)
+            return 0;
+        std::vector<float> out(capacity_frames * channels);
+        std::size_t done_in = 0, done_out = 0;
+        error = soxr_process(resampler.get(), samples.data(), frames, &done_in, out.data(),
+                             capacity_frames, &done_out);
+        if (error != nullptr)
+            return 0;
+        std::size_t total = done_out;
+        while (total < capacity_frames) {  // flush what the filter still holds
+            std::size_t flushed = 0;
+            error = soxr_process(resampler.get(), nullptr, 0, nullptr,
+                                 out.data() + total * channels, capacity_frames - total, &flushed);
+            if (error != nullptr)
+                return 0;
+            if (flushed == 0)
+                break;
+            total += flushed;
+        }
+        out.resize(total * channels);
+        samples.swap(out);
+        frames = total;
+    }
+
+    // 4. Store in the target format; the rest of the block keeps its zero fill.
+    const std::size_t count = std::min(frames, capacity_frames) * channels;
+    std::uint8_t* target = target_.data();
+    if (s.out_tag == kFormatMuLaw) {
+        for (std::size_t i = 0; i < count; ++i)
+            target[i] = MuLawEncode(ToSample16(samples[i]));
+    } else {
+        for (std::size_t i = 0; i < count; ++i) {
+            const auto v = static_cast<std::uint16_t>(ToSample16(samples[i]));
+            target[2 * i] = static_cast<std::uint8_t>(v);
+            target[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
+        }
+    }
+    return 1;
+}
+
+void CAcmCtrl::UnprepareHeader() {
+    header_prepared_ = false;
+}
+
+void CAcmCtrl::CloseStream() {
+    stream_.reset();
+}
+
+int CAcmCtrl::SaveTarget(const std::string& path, const std::string& attribute) const {
+    return target_.Save(path, attribute);
+}
+
+}  // namespace kotar
