@@ -21,6 +21,7 @@
 #include "app/ProductInfo.h"
 #include "app/ProgramIcon.h"
 #include "common/Messages.h"
+#include "export/RomWriterExport.h"
 #include "store/NewObjDlg.h"
 #include "store/SearchDlg.h"
 #include "store/SetWorkDlg.h"
@@ -127,6 +128,7 @@ void CKOTARDlg::BuildControls() {
     connect(new_button_, &QPushButton::clicked, this, &CKOTARDlg::OnNewProperty);
     connect(delete_button_, &QPushButton::clicked, this, &CKOTARDlg::OnDeleteProperty);
     connect(write_read_button_, &QPushButton::clicked, this, &CKOTARDlg::OnWriteRead);
+    connect(rom_button_, &QPushButton::clicked, this, &CKOTARDlg::OnExportRomWriterData);
     connect(ab_radio_, &QRadioButton::clicked, this, &CKOTARDlg::UpdateRomButton);
     connect(continuous_radio_, &QRadioButton::clicked, this, &CKOTARDlg::UpdateRomButton);
     for (int i = 0; i < kSlotCount; ++i) {
@@ -227,10 +229,6 @@ void CKOTARDlg::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
-bool CKOTARDlg::ab_mode() const {
-    return ab_radio_->isChecked();
-}
-
 // --- Panel steps -------------------------------------------------------------------------
 
 void CKOTARDlg::MarkSlotEmpty(int index) {
@@ -262,7 +260,7 @@ void CKOTARDlg::ClearSlotPanel() {
 }
 
 void CKOTARDlg::UpdateRomButton() {
-    rom_button_->setEnabled(store_.Buttons(ab_mode()).rom_writer);
+    rom_button_->setEnabled(store_.Buttons(panel_mode() == PhrasePanelMode::kAB).rom_writer);
 }
 
 void CKOTARDlg::ShowSlot(int index) {
@@ -299,7 +297,7 @@ void CKOTARDlg::ShowStore() {
     } else {
         ClearSlotPanel();
     }
-    const PropertyButtons buttons = store_.Buttons(ab_mode());
+    const PropertyButtons buttons = store_.Buttons(panel_mode() == PhrasePanelMode::kAB);
     new_button_->setEnabled(buttons.new_property);
     delete_button_->setEnabled(buttons.delete_property);
     search_button_->setEnabled(buttons.search);
@@ -413,23 +411,21 @@ void CKOTARDlg::OnPlayPhrase(int index) {
     }
 }
 
+std::optional<PhrasePanelMode> CKOTARDlg::panel_mode() const {
+    if (ab_radio_->isChecked())
+        return PhrasePanelMode::kAB;
+    if (continuous_radio_->isChecked())
+        return PhrasePanelMode::kContinuous;
+    return std::nullopt;
+}
+
 std::optional<int> CKOTARDlg::WriteReadDataKind() const {
     if (property_list_->currentIndex() < 0 || !store_.has_selection())
         return std::nullopt;
-    const SlotList& slots = store_.slots();
-    auto holds = [&slots](std::size_t i) { return slots.size() > i && slots[i].HoldsPhrase(); };
-    if (ab_radio_->isChecked()) {
-        if (holds(0) && holds(1))
-            return 4;  // separate A and B
-        if (holds(0))
-            return 1;  // A
-        if (holds(1))
-            return 2;  // B
-        return 0;
-    }
-    if (continuous_radio_->isChecked())
-        return holds(2) ? 3 : 0;
-    return std::nullopt;
+    std::optional<PhrasePanelMode> mode = panel_mode();
+    if (!mode)
+        return std::nullopt;
+    return ChoosePhraseFileKind(*mode, store_.slots());
 }
 
 void CKOTARDlg::OnWriteRead() {
@@ -437,6 +433,14 @@ void CKOTARDlg::OnWriteRead() {
     if (!kind || !hooks_.open_write_read)
         return;
     hooks_.open_write_read(this, store_.current_name(), *kind, store_.slots());
+}
+
+void CKOTARDlg::OnExportRomWriterData() {
+    std::optional<PhrasePanelMode> mode = panel_mode();
+    if (!mode || !store_.has_selection())
+        return;
+    ExportRomWriterData(*mode, store_.slots(), store_.work_folder().string(),
+                        store_.current_folder().string(), prompter_);
 }
 
 void CKOTARDlg::OnWorkFolder() {

@@ -11,6 +11,7 @@
 #include "app/Configuration.h"
 #include "common/ProfileFile.h"
 #include "common/Prompter.h"
+#include "export/PhraseFileKind.h"
 #include "store/DiskSpace.h"
 #include "store/PropertyStore.h"
 #include "store/SlotRecord.h"
@@ -101,7 +102,8 @@ public:
     // command does nothing (no property selected, or no mode checked).
     std::optional<int> WriteReadDataKind() const;
 
-    bool ab_mode() const;
+    // The checked phrase panel mode (nothing when neither radio button is checked).
+    std::optional<PhrasePanelMode> panel_mode() const;
     bool maintenance_menu_present() const { return maintenance_menu_present_; }
     const Configuration& configuration() const { return config_; }
     const PropertyStore& store() const { return store_; }
@@ -145,6 +147,7 @@ private:
     void OnCreatePhrase(int index);
     void OnPlayPhrase(int index);
     void OnWriteRead();
+    void OnExportRomWriterData();
     void OnWorkFolder();
     void OnAbout();
 
