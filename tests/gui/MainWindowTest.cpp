@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 
 #include "GuiHarness.h"
@@ -215,6 +216,46 @@ private Q_SLOTS:
         QCOMPARE(f.write_read_calls.size(), std::size_t{1});
         QCOMPARE(f.write_read_calls[0].kind, 0);
         QCOMPARE(f.write_read_calls[0].name, std::string("a3 none"));
+    }
+
+    void RomWriterExport_AbModeWithSlot2OnlySavesAKind2Image() {
+        Fixture f({}, false);
+        f.AddProperty("P", {"", "後半", "全体"});
+        f.Start({});
+        QVERIFY(Click(&f.window, 1068));
+        const fs::path out = f.temp / "rom" / "phrase.snd";
+        fs::create_directories(out.parent_path());
+        f.prompter.AnswerNextDialog(out.string());
+        QVERIFY(Click(&f.window, 1072));
+
+        QCOMPARE(f.prompter.prompts().size(), std::size_t{2});
+        const auto& save = f.prompter.prompts()[0];
+        QVERIFY(save.kind == ScriptedPrompter::Prompt::Kind::SaveFile);
+        QCOMPARE(save.file.default_extension, std::string("snd"));
+        QCOMPARE(save.file.filter, std::string("SND(*.snd)|*.snd|全て(*.*)|*.*||"));
+        QVERIFY(save.file.prompt_overwrite);
+        QCOMPARE(save.file.initial_folder, f.Property("P").string());
+        QCOMPARE(f.prompter.prompts()[1].message.message_id, 116);
+        QVERIFY(f.prompter.prompts()[1].message.icon == MessageIcon::Information);
+
+        const std::vector<std::uint8_t> image = kotar::test::ReadBytes(out);
+        QCOMPARE(image.size(), std::size_t{131072});
+        // Area A stays 0xFF; slot 2's phrase begins area B.
+        QVERIFY(std::all_of(image.begin(), image.begin() + 65536,
+                            [](std::uint8_t b) { return b == 0xFF; }));
+        QVERIFY(std::any_of(image.begin() + 65536, image.end(),
+                            [](std::uint8_t b) { return b != 0xFF; }));
+    }
+
+    void RomWriterExport_CancelledSaveDialogDoesNothing() {
+        Fixture f({}, false);
+        f.AddProperty("P", {"", "", "全体"});
+        f.Start({});
+        QVERIFY(IsEnabled(&f.window, 1072));
+        QVERIFY(Click(&f.window, 1072));
+        QCOMPARE(f.prompter.prompts().size(), std::size_t{1});
+        QVERIFY(f.prompter.prompts()[0].kind == ScriptedPrompter::Prompt::Kind::SaveFile);
+        QVERIFY(!fs::exists(f.work() / "TEMP" / "uLaw03.wav"));
     }
 
     void ModeIsKeptAcrossReloads() {
