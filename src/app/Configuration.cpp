@@ -12,12 +12,13 @@ namespace kotar {
 namespace {
 
 constexpr const char* kConfig = "CONFIG";
-constexpr int kCaptionMessages[kSlotCount] = {kMsgSlot1Caption, kMsgSlot2Caption, kMsgSlot3Caption};
-constexpr int kCommentMessages[kSlotCount] = {kMsgSlot1Comment, kMsgSlot2Comment, kMsgSlot3Comment};
+constexpr int kCaptionMessages[kSlotCount] = {kMsgSlot1Caption, kMsgSlot2Caption,
+                                               kMsgSlot3Caption};
+constexpr int kCommentMessages[kSlotCount] = {kMsgSlot1Comment, kMsgSlot2Comment,
+                                               kMsgSlot3Comment};
 
 std::string HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
-        return home;
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
     if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
         return pw->pw_dir;
     }
@@ -48,10 +49,8 @@ bool CanEnterFolder(const std::filesystem::path& folder) {
 }
 
 std::uint32_t LoadDiskPercent(ProfileFile& ini) {
-    std::uint32_t percent =
-        ini.GetInt(kConfig, "DISK", static_cast<std::int32_t>(kDefaultDiskPercent));
-    if (percent > 100)
-        percent = kDefaultDiskPercent;
+    std::uint32_t percent = ini.GetInt(kConfig, "DISK", static_cast<std::int32_t>(kDefaultDiskPercent));
+    if (percent > 100) percent = kDefaultDiskPercent;
     ini.WriteInt(kConfig, "DISK", percent);
     return percent;
 }
@@ -79,9 +78,10 @@ Configuration LoadConfiguration(ProfileFile& ini, Prompter& prompter,
     bool digits_only = delay_text.find_first_not_of("0123456789") == std::string::npos;
     config.record_delay_s = kDefaultRecordDelaySeconds;
     if (digits_only) {
-        auto value =
-            static_cast<std::int32_t>(ini.GetInt(kConfig, "RECDELAY", kDefaultRecordDelaySeconds));
-        config.record_delay_s = value > 5 ? kDefaultRecordDelaySeconds : value;
+        auto value = static_cast<std::int32_t>(
+            ini.GetInt(kConfig, "RECDELAY", kDefaultRecordDelaySeconds));
+        // A run of digits too long for 32 bits wraps to a negative number: also "above 5".
+        config.record_delay_s = (value > 5 || value < 0) ? kDefaultRecordDelaySeconds : value;
     }
     ini.WriteInt(kConfig, "RECDELAY", config.record_delay_s);
 
