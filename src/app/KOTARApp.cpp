@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "common/Messages.h"
+#include "ops/DeviceDialogHooks.h"
 #include "store/DiskSpace.h"
 
 namespace kotar {
@@ -27,6 +28,7 @@ int CKOTARApp::Run(KotarDlgHooks hooks) {
     ProfileFile ini(ConfigurationFilePath(start_directory));
     FilesystemSpaceSource space;
     CKOTARDlg window(ini, prompter_, space);
+    AddDeviceDialogHooks(hooks, ini, prompter_);
     window.SetHooks(std::move(hooks));
     window.SetStartDirectory(start_directory);
     instance_.BecomeRunningCopy([&window] { window.RestoreAndRaise(); });

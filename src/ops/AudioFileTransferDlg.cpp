@@ -1,0 +1,254 @@
+#include "ops/AudioFileTransferDlg.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "app/Configuration.h"
+#include "app/DialogLayout.h"
+#include "common/Messages.h"
+#include "common/UserAbort.h"
+#include "export/PhraseFileBuild.h"
+#include "export/PhraseFileKind.h"
+#include "ops/PhrasePlayback.h"
+#include "ops/PhraseTransfer.h"
+#include "ops/TransferUi.h"
+#include "store/PropertyName.h"
+
+namespace kotar {
+namespace {
+
+constexpr const char* kWrongTypeText =
+    "指定した形式のファイルは書き込めません。\nファイルを確認してください。";
+constexpr const char* kWriteFileCheckCaption = "書込ファイル確認";
+constexpr const char* kSndFilter = "SND(*.snd)|*.snd||";
+
+QString Q(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+QPushButton* MakeButton(QWidget* parent, const DialogUnits& du, int id, const char* text, int x,
+                        int y, int width, int height) {
+    auto* button = PlaceControl(new QPushButton(Q(text), parent), du, id, x, y, width, height);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLineEdit* MakeReadOnlyEdit(QWidget* parent, const DialogUnits& du, int id, int x, int y, int width,
+                            int height) {
+    auto* edit = PlaceControl(new QLineEdit(parent), du, id, x, y, width, height);
+    edit->setReadOnly(true);
+    return edit;
+}
+
+}  // namespace
+
+bool HasPhraseFileExtension(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".snd";
+}
+
+CAudioFileTransferDlg::CAudioFileTransferDlg(ProfileFile& ini, Prompter& prompter,
+                                             std::string property_name, int mode,
+                                             const SlotList& slots, QWidget* parent)
+    : QDialog(parent),
+      ini_(ini),
+      prompter_(prompter),
+      property_name_(std::move(property_name)),
+      mode_(mode),
+      slots_(slots) {
+    BuildControls();
+    header_->setText(Q("物件名称：") + QString::fromStdString(property_name_));
+    mode_label_->setText(QString::fromStdString(
+        PhraseFileKindText(SourceSlotIndices(static_cast<PhraseFileKind>(mode_)).empty()
+                               ? kPhraseNone
+                               : static_cast<PhraseFileKind>(mode_))));
+    EnableControls(true);
+}
+
+void CAudioFileTransferDlg::BuildControls() {
+    setWindowTitle(Q("書込／読込"));
+    setFont(DialogFont(8));
+    DialogUnits du(font());
+    setFixedSize(du.Size(515, 205));
+
+    header_ = PlaceControl(new QLabel(this), du, 1081, 7, 7, 501, 10);
+    PlaceControl(new QLabel(Q("の音声データを火災通報装置経由で不定フレーズとしてＲＯＭパックに"
+                              "書き込みます。"),
+                            this),
+                 du, 0, 7, 20, 501, 10);
+    PlaceControl(new QLabel(Q("ＲＯＭパック内の不定フレーズを読み込むことも可能です。"), this), du,
+                 0, 7, 32, 501, 10);
+
+    PlaceControl(new QGroupBox(Q("作成したデータを書込"), this), du, 1128, 7, 48, 163, 68);
+    mode_label_ = MakeReadOnlyEdit(this, du, 1122, 15, 64, 147, 14);
+    play_created_ = MakeButton(this, du, 1116, "再生", 15, 94, 70, 14);
+    write_created_ = MakeButton(this, du, 1117, "書込", 92, 94, 70, 14);
+
+    PlaceControl(new QGroupBox(Q("ファイルを選択して書込"), this), du, 0, 176, 48, 163, 68);
+    selected_edit_ = MakeReadOnlyEdit(this, du, 1123, 184, 64, 147, 14);
+    browse_ = MakeButton(this, du, 1025, "参照", 184, 94, 45, 14);
+    play_selected_ = MakeButton(this, du, 1118, "再生", 235, 94, 45, 14);
+    write_selected_ = MakeButton(this, du, 1119, "書込", 286, 94, 45, 14);
+
+    PlaceControl(new QGroupBox(Q("読込"), this), du, 0, 345, 48, 163, 68);
+    play_read_ = MakeButton(this, du, 1120, "再生", 353, 94, 70, 14);
+    read_ = MakeButton(this, du, 1121, "読込", 430, 94, 70, 14);
+
+    PlaceControl(new QGroupBox(Q("書込／読込状況表示"), this), du, 0, 7, 122, 501, 56);
+    PlaceControl(new QLabel(Q("書込／読込状況："), this), du, 0, 15, 140, 72, 10);
+    status_ = MakeReadOnlyEdit(this, du, 1001, 88, 138, 412, 14);
+    progress_ = PlaceControl(new QProgressBar(this), du, 1077, 15, 160, 485, 10);
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    progress_->setTextVisible(false);
+
+    close_ = MakeButton(this, du, 2, "閉じる", 458, 185, 50, 14);
+
+    connect(play_created_, &QPushButton::clicked, this, &CAudioFileTransferDlg::OnPlayCreated);
+    connect(write_created_, &QPushButton::clicked, this, &CAudioFileTransferDlg::OnWriteCreated);
+    connect(browse_, &QPushButton::clicked, this, &CAudioFileTransferDlg::OnBrowse);
+    connect(play_selected_, &QPushButton::clicked, this,
+            [this] { PlayPhraseFile(selected_path_, "選択したファイル"); });
+    connect(write_selected_, &QPushButton::clicked, this, [this] { WritePhrases(selected_path_); });
+    connect(play_read_, &QPushButton::clicked, this,
+            [this] { PlayPhraseFile(read_back_path_, "読み込んだ不定フレーズ"); });
+    connect(read_, &QPushButton::clicked, this, &CAudioFileTransferDlg::OnReadPhrases);
+    connect(close_, &QPushButton::clicked, this, &CAudioFileTransferDlg::reject);
+}
+
+void CAudioFileTransferDlg::reject() {
+    // A transfer cannot be interrupted; the dialog closes only when idle.
+    if (busy_)
+        return;
+    QDialog::reject();
+}
+
+void CAudioFileTransferDlg::EnableControls(bool e) {
+    busy_ = !e;
+    close_->setEnabled(e);
+    browse_->setEnabled(e);
+    read_->setEnabled(e);
+    const bool has_mode = !SourceSlotIndices(static_cast<PhraseFileKind>(mode_)).empty();
+    play_created_->setEnabled(e && has_mode);
+    write_created_->setEnabled(e && has_mode);
+    play_selected_->setEnabled(e && !selected_path_.empty());
+    write_selected_->setEnabled(e && !selected_path_.empty());
+    play_read_->setEnabled(e && !read_back_path_.empty());
+    selected_edit_->setText(QString::fromStdString(selected_path_));
+}
+
+std::string CAudioFileTransferDlg::WorkFolder() const {
+    return ini_.GetString("CONFIG", "PATH", DefaultWorkFolder().string());
+}
+
+std::string CAudioFileTransferDlg::PropertyFolder() const {
+    return (std::filesystem::path(WorkFolder()) /
+            (std::string(kPropertyFolderPrefix) + property_name_))
+        .string();
+}
+
+bool CAudioFileTransferDlg::EnsureCreatedFile() {
+    if (!created_path_.empty())
+        return true;
+    const auto kind = static_cast<PhraseFileKind>(mode_);
+    const std::string destination =
+        (std::filesystem::path(PropertyFolder()) / PhraseFileName(kind)).string();
+    const PhraseBuildResult result =
+        BuildPhraseFile(kind, slots_, WorkFolder(), destination, prompter_);
+    if (result == PhraseBuildResult::kWriteFailed)
+        prompter_.ShowMessage(kMsgFileWriteFailed, MessageIcon::Exclamation);
+    if (result != PhraseBuildResult::kWritten)
+        return false;  // an older file of that name is never used; the next press builds again
+    created_path_ = destination;
+    return true;
+}
+
+void CAudioFileTransferDlg::OnPlayCreated() {
+    const bool built = EnsureCreatedFile();
+    PlayPhraseFile(built ? created_path_ : std::string(), mode_label_->text().toStdString());
+}
+
+void CAudioFileTransferDlg::OnWriteCreated() {
+    const bool built = EnsureCreatedFile();
+    // Without a file of this build, the write reports the file read error.
+    WritePhrases(built ? created_path_ : std::string());
+}
+
+void CAudioFileTransferDlg::PlayPhraseFile(const std::string& path, const std::string& caption) {
+    try {
+        const std::filesystem::path play_file = PlayFilePath(PropertyFolder());
+        if (path.empty() || PreparePhrasePlayFile(path, play_file, caption, prompter_) !=
+                                PlayFilePrepared::kReady) {
+            prompter_.ShowText(kPlayDataFailedText, kPlayCheckCaption, MessageIcon::Information);
+            return;
+        }
+        if (player_)
+            player_(this, play_file.string(), caption);
+    } catch (const UserAbort&) {
+        // The converter has shown its message.
+    }
+}
+
+void CAudioFileTransferDlg::OnBrowse() {
+    FileDialogRequest request;
+    request.initial_name = "*.snd";
+    request.filter = kSndFilter;
+    request.hide_read_only = true;
+    const std::optional<std::string> chosen = prompter_.ChooseOpenFile(request);
+    if (!chosen)
+        return;
+    if (!HasPhraseFileExtension(*chosen)) {
+        prompter_.ShowText(kWrongTypeText, kWriteFileCheckCaption, MessageIcon::Information);
+        return;
+    }
+    selected_path_ = *chosen;
+    EnableControls(true);
+}
+
+void CAudioFileTransferDlg::WritePhrases(const std::string& path) {
+    DialogTransferSink sink(status_, progress_);
+    LinkEnvironment environment = environment_;
+    environment.ini = &ini_;
+    environment.event_pump = WindowEventPump();
+    {
+        TransferScope scope(this);
+        EnableControls(false);
+        WritePhraseFile(path, ReadPortNumber(ini_), environment, sink);
+    }
+    EnableControls(true);
+}
+
+void CAudioFileTransferDlg::OnReadPhrases() {
+    FileDialogRequest request;
+    request.default_extension = "snd";
+    request.initial_name = "*.snd";
+    request.filter = kSndFilter;
+    request.hide_read_only = true;
+    request.prompt_overwrite = true;
+    const std::optional<std::string> chosen = prompter_.ChooseSaveFile(request);
+    if (!chosen)
+        return;
+    DialogTransferSink sink(status_, progress_);
+    LinkEnvironment environment = environment_;
+    environment.ini = &ini_;
+    environment.event_pump = WindowEventPump();
+    bool read = false;
+    {
+        TransferScope scope(this);
+        EnableControls(false);
+        read = ReadPhrasesToFile(*chosen, ReadPortNumber(ini_), environment, sink);
+    }
+    if (read)
+        read_back_path_ = *chosen;
+    EnableControls(true);
+}
+
+}  // namespace kotar

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <string>
+
+#include "common/ProfileFile.h"
+#include "common/Prompter.h"
+#include "link/SerialCom.h"
+#include "store/SlotRecord.h"
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace kotar {
+
+// "書込／読込": writes the property's phrases (made into a phrase file on the spot) or a chosen
+// phrase file into the device's variable phrase area, reads that area back into a file, and
+// plays any of these files.
+class CAudioFileTransferDlg : public QDialog {
+public:
+    // Plays a playable WAV file with its message text (the compact play dialog).
+    using Player =
+        std::function<void(QWidget* parent, const std::string& wav_path, const std::string& text)>;
+
+    // mode: the data kind 0 to 4; slots: the main window's slot list of the property.
+    CAudioFileTransferDlg(ProfileFile& ini, Prompter& prompter, std::string property_name, int mode,
+                          const SlotList& slots, QWidget* parent = nullptr);
+
+    // Where the link logs and how it makes its port (the pump is the dialog's own).
+    void SetLinkEnvironment(LinkEnvironment environment) { environment_ = std::move(environment); }
+    void SetPlayer(Player player) { player_ = std::move(player); }
+
+    const std::string& created_file_path() const { return created_path_; }
+    const std::string& selected_file_path() const { return selected_path_; }
+    const std::string& read_back_file_path() const { return read_back_path_; }
+    bool transfer_running() const { return busy_; }
+
+    void reject() override;
+
+private:
+    void BuildControls();
+    // The enabling rule; e is false while a transfer runs.
+    void EnableControls(bool e);
+
+    // Builds the created phrase file when there is none yet; false when the build failed.
+    bool EnsureCreatedFile();
+    void PlayPhraseFile(const std::string& path, const std::string& caption);
+    void WritePhrases(const std::string& path);
+
+    // Button handlers.
+    void OnPlayCreated();
+    void OnWriteCreated();
+    void OnBrowse();
+    void OnReadPhrases();
+
+    std::string WorkFolder() const;
+    std::string PropertyFolder() const;
+
+    ProfileFile& ini_;
+    Prompter& prompter_;
+    std::string property_name_;
+    int mode_;
+    const SlotList& slots_;
+    LinkEnvironment environment_;
+    Player player_;
+
+    std::string read_back_path_;
+    std::string created_path_;
+    std::string selected_path_;
+    bool busy_ = false;
+
+    QLabel* header_ = nullptr;
+    QLineEdit* mode_label_ = nullptr;
+    QLineEdit* selected_edit_ = nullptr;
+    QLineEdit* status_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QPushButton* play_created_ = nullptr;
+    QPushButton* write_created_ = nullptr;
+    QPushButton* browse_ = nullptr;
+    QPushButton* play_selected_ = nullptr;
+    QPushButton* write_selected_ = nullptr;
+    QPushButton* play_read_ = nullptr;
+    QPushButton* read_ = nullptr;
+    QPushButton* close_ = nullptr;
+};
+
+// The extension test of a chosen phrase file: ".snd" in any letter case (file names on the
+// device's home system ignore case, and so does the dialog's "*.snd" filter there).
+bool HasPhraseFileExtension(const std::string& path);
+
+}  // namespace kotar

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "common/Prompter.h"
+
+namespace kotar {
+
+// The 44-byte header that makes a phrase image a WAV file: mu-law, mono, 8000 samples per
+// second, 8 bits, 131072 data bytes.
+std::array<std::uint8_t, 44> PhraseImageWavHeader();
+
+// "<property folder>/TEMP/play.ulw".
+std::filesystem::path PlayFilePath(const std::filesystem::path& property_folder);
+
+// Writes play_file as the header followed by the phrase file, which must be exactly 131072
+// bytes; creates the folder of play_file when missing. False (nothing shown) when the phrase
+// file is missing or of another size, or play_file cannot be written.
+bool WriteMuLawPlayFile(const std::filesystem::path& phrase_file,
+                        const std::filesystem::path& play_file);
+
+enum class PlayFilePrepared { kReady, kNoPlayData };
+
+// Makes a phrase file playable: writes play_file as above, converts it to the recording
+// format and saves it over play_file with caption as its text. kNoPlayData when the first step
+// failed (nothing shown: the caller shows its message). A conversion failure has shown its
+// message and raises UserAbort.
+PlayFilePrepared PreparePhrasePlayFile(const std::filesystem::path& phrase_file,
+                                       const std::filesystem::path& play_file,
+                                       const std::string& caption, Prompter& prompter);
+
+inline constexpr const char* kPlayDataFailedText =
+    "再生用データの作成に失敗しました。\nファイルのパスを確認してください。";
+inline constexpr const char* kPlayCheckCaption = "再生確認";
+
+}  // namespace kotar
