@@ -1,0 +1,95 @@
+#pragma once
+
+// A simulated device on a pseudo-terminal, reached as COM12 through MEVAN.INI, for the dialog
+// tests of the device dialogs.
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QScreen>
+#include <QWidget>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "CommLogLines.h"
+#include "DeviceModel.h"
+#include "PtyDevice.h"
+#include "ScriptedPrompter.h"
+#include "TempDir.h"
+#include "common/ProfileFile.h"
+#include "link/LinkTimer.h"
+#include "link/SerialCom.h"
+
+namespace kotar::test {
+
+struct DeviceFixture {
+    DeviceFixture() {
+        // A short tick keeps the timeouts of a silent device short.
+        LinkTimer::Instance().SetTickMs(5);
+        std::filesystem::create_directories(work());
+        ini.WriteString("CONFIG", "PATH", work().string());
+        ini.WriteInt("CONFIG", "PORT", 12);
+        ini.WriteString("PORTS", "COM12", (temp / "port").string());
+        device =
+            std::make_unique<devsim::PtyDevice>(model, devsim::PtyDevice::Options{temp / "port"});
+        std::string error;
+        opened = device->Open(&error);
+        thread = std::thread([this] { device->Run(stop); });
+        environment.log_folder = temp.path();
+    }
+    ~DeviceFixture() {
+        stop = true;
+        thread.join();
+    }
+
+    std::filesystem::path work() const { return temp / "work"; }
+    std::vector<std::string> Log() const { return CommLogTexts(temp.path()); }
+
+    TempDir temp;
+    ProfileFile ini{temp / "MEVAN.INI"};
+    ScriptedPrompter prompter;
+    devsim::DeviceModel model;
+    std::unique_ptr<devsim::PtyDevice> device;
+    std::atomic<bool> stop{false};
+    std::thread thread;
+    LinkEnvironment environment;
+    bool opened = false;
+};
+
+// Posts a left click on a widget to the event queue, as the window system delivers a click
+// that the user made.
+inline void PostClick(QWidget* widget) {
+    const QPointF local(widget->width() / 2.0, widget->height() / 2.0);
+    const QPointF global = widget->mapToGlobal(local);
+    QCoreApplication::postEvent(
+        widget, new QMouseEvent(QEvent::MouseButtonPress, local, global, Qt::LeftButton,
+                                Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(
+        widget, new QMouseEvent(QEvent::MouseButtonRelease, local, global, Qt::LeftButton,
+                                Qt::NoButton, Qt::NoModifier));
+}
+
+// What the screen shows of a child (the window's last painted content) equals a fresh
+// rendering of the child as it is now.
+inline bool ScreenShowsChildAsItIs(QWidget* window, QWidget* child) {
+    const QImage screen = window->screen()
+                              ->grabWindow(window->winId())
+                              .toImage()
+                              .convertToFormat(QImage::Format_RGB32);
+    const QPoint at = child->mapTo(window, QPoint(0, 0));
+    const QImage shown = screen.copy(QRect(at, child->size()));
+    const QImage fresh = child->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (qEnvironmentVariableIsSet("KOTAR_DUMP")) {
+        shown.save("/tmp/devdlg-shown.png");
+        fresh.save("/tmp/devdlg-fresh.png");
+        screen.save("/tmp/devdlg-screen.png");
+    }
+    // The corners of the frame show the parent's background on the screen only.
+    const QRect inside = QRect(QPoint(0, 0), child->size()).adjusted(3, 3, -3, -3);
+    return !shown.isNull() && shown.copy(inside) == fresh.copy(inside);
+}
+
+}  // namespace kotar::test

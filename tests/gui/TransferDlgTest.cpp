@@ -1,0 +1,477 @@
+// The phrase write/read dialog and the port settings dialog, driven through their controls
+// against the simulated device on a pseudo-terminal; the main window's commands that open the
+// device dialogs.
+#include <QAction>
+#include <QComboBox>
+#include <QProgressBar>
+#include <QTest>
+#include <QTimer>
+
+#include "DeviceFixture.h"
+#include "GuiHarness.h"
+#include "app/KOTARDlg.h"
+#include "common/Messages.h"
+#include "link/PortSetDlg.h"
+#include "ops/AudioFileTransferDlg.h"
+#include "ops/DeviceDialogHooks.h"
+#include "ops/PhraseTransfer.h"
+#include "store/DiskSpace.h"
+
+namespace fs = std::filesystem;
+using kotar::CAudioFileTransferDlg;
+using kotar::MessageIcon;
+using kotar::devsim::DeviceFault;
+using kotar::devsim::FaultRule;
+using kotar::test::Button;
+using kotar::test::Click;
+using kotar::test::DeviceFixture;
+using kotar::test::IsEnabled;
+using kotar::test::ReadBytes;
+using kotar::test::ScriptedPrompter;
+using kotar::test::TextOf;
+using kotar::test::WriteBytes;
+using Bytes = std::vector<std::uint8_t>;
+using Kind = ScriptedPrompter::Prompt::Kind;
+
+namespace {
+
+Bytes Pattern(std::size_t size, unsigned seed) {
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<std::uint8_t>((i * 2654435761u + seed) >> 11);
+    return bytes;
+}
+
+// A property "現場" in the work folder with phrases in the slots whose texts are given.
+struct TransferFixture : DeviceFixture {
+    explicit TransferFixture(int mode, std::array<std::string, 3> texts = {"前半", "", ""}) {
+        fs::create_directories(property());
+        for (int i = 0; i < 3; ++i) {
+            const fs::path wav = property() / ("0" + std::to_string(i + 1) + ".wav");
+            if (!texts[i].empty())
+                kotar::test::WriteSlotWav(wav, texts[i], 4000);
+            slots.push_back({wav.string(), texts[i]});
+        }
+        dialog = std::make_unique<CAudioFileTransferDlg>(ini, prompter, "現場", mode, slots);
+        dialog->SetLinkEnvironment(environment);
+        dialog->show();
+    }
+
+    fs::path property() const { return work() / "TR_現場"; }
+    Bytes DevicePhrases() const {
+        auto memory = model.Memory(kotar::kPhraseArea, kotar::kPhraseFileBytes);
+        return Bytes(memory.begin(), memory.end());
+    }
+    QString Status() const { return TextOf(dialog.get(), 1001); }
+    QProgressBar* Progress() const {
+        return kotar::test::Control<QProgressBar>(dialog.get(), 1077);
+    }
+    // Chooses a file through the browse button.
+    void Choose(const fs::path& file) {
+        prompter.AnswerNextDialog(file.string());
+        Click(dialog.get(), 1025);
+    }
+    int Messages() const {
+        int count = 0;
+        for (const auto& p : prompter.prompts())
+            count += p.kind == Kind::Message;
+        return count;
+    }
+
+    kotar::SlotList slots;
+    std::unique_ptr<CAudioFileTransferDlg> dialog;
+};
+
+class FakeSpace : public kotar::FreeSpaceSource {
+public:
+    std::optional<kotar::DiskSpace> Query(const fs::path&) override {
+        return kotar::DiskSpace{1ull << 40, 1ull << 39, 1ull << 39};
+    }
+};
+
+}  // namespace
+
+class TransferDlgTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void Opening_ShowsHeaderModeLabelAndEnablesByTheRule() {
+        TransferFixture f(4, {"前半", "後半", ""});
+        QVERIFY(f.opened);
+        QCOMPARE(f.dialog->windowTitle(), QStringLiteral("書込／読込"));
+        QCOMPARE(TextOf(f.dialog.get(), 1081), QStringLiteral("物件名称：現場"));
+        QCOMPARE(TextOf(f.dialog.get(), 1122), QStringLiteral("音声データＡ＋Ｂ（個別）"));
+        for (int id : {2, 1025, 1121, 1116, 1117})
+            QVERIFY(IsEnabled(f.dialog.get(), id));
+        for (int id : {1118, 1119, 1120})
+            QVERIFY(!IsEnabled(f.dialog.get(), id));
+        QCOMPARE(f.Status(), QString());
+
+        TransferFixture none(0, {"", "", ""});
+        QCOMPARE(TextOf(none.dialog.get(), 1122), QStringLiteral("音声データなし"));
+        QVERIFY(!IsEnabled(none.dialog.get(), 1116));
+        QVERIFY(!IsEnabled(none.dialog.get(), 1117));
+        QVERIFY(IsEnabled(none.dialog.get(), 1121));
+    }
+
+    void WriteCreated_BuildsOnceAndPutsTheFileIntoTheDevice() {
+        TransferFixture f(1);
+        QVERIFY(Click(f.dialog.get(), 1117));
+        const fs::path created = f.property() / "01.snd";
+        QCOMPARE(f.dialog->created_file_path(), created.string());
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ書込成功"));
+        const Bytes file = ReadBytes(created);
+        QCOMPARE(file.size(), kotar::kPhraseFileBytes);
+        QVERIFY(file != Bytes(kotar::kPhraseFileBytes, 0xFF));  // the phrase is in it
+        QVERIFY(f.DevicePhrases() == file);
+        QCOMPARE(f.Progress()->maximum(), 129);
+        QCOMPARE(f.Progress()->value(), 129);
+
+        // The second press writes the same file without making it again.
+        const Bytes replaced = Pattern(kotar::kPhraseFileBytes, 5);
+        WriteBytes(created, replaced);
+        QVERIFY(Click(f.dialog.get(), 1117));
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ書込成功"));
+        QVERIFY(f.DevicePhrases() == replaced);
+        QVERIFY(f.prompter.prompts().empty());
+    }
+
+    void WriteCreated_AfterAFailedBuildUsesNoOlderFileAndBuildsAgain() {
+        TransferFixture f(1);
+        const fs::path created = f.property() / "01.snd";
+        const Bytes stale = Pattern(kotar::kPhraseFileBytes, 9);
+        WriteBytes(created, stale);
+        fs::remove(f.property() / "01.wav");  // the slot's text is there, its file is not
+
+        QVERIFY(Click(f.dialog.get(), 1117));
+        QVERIFY(f.Messages() >= 1);  // the conversion reported the missing file
+        QCOMPARE(f.dialog->created_file_path(), std::string());
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズファイル読込エラー"));
+        QCOMPARE(f.model.requests_received(), 0);
+        QVERIFY(ReadBytes(created) == stale);
+
+        kotar::test::WriteSlotWav(f.property() / "01.wav", "前半", 4000);
+        QVERIFY(Click(f.dialog.get(), 1117));
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ書込成功"));
+        QVERIFY(ReadBytes(created) != stale);
+        QVERIFY(f.DevicePhrases() == ReadBytes(created));
+    }
+
+    void ChosenFile_WriteThenReadBack_DeviceAndFileEqual() {
+        TransferFixture f(1);
+        const Bytes phrase = Pattern(kotar::kPhraseFileBytes, 1);
+        WriteBytes(f.temp / "chosen.snd", phrase);
+        f.Choose(f.temp / "chosen.snd");
+        const auto& request = f.prompter.prompts().back().file;
+        QCOMPARE(request.filter, std::string("SND(*.snd)|*.snd||"));
+        QCOMPARE(request.initial_name, std::string("*.snd"));
+        QCOMPARE(TextOf(f.dialog.get(), 1123),
+                 QString::fromStdString((f.temp / "chosen.snd").string()));
+        QVERIFY(IsEnabled(f.dialog.get(), 1118) && IsEnabled(f.dialog.get(), 1119));
+
+        QVERIFY(Click(f.dialog.get(), 1119));
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ書込成功"));
+        QVERIFY(f.DevicePhrases() == phrase);
+
+        f.prompter.AnswerNextDialog((f.temp / "back.snd").string());
+        QVERIFY(Click(f.dialog.get(), 1121));
+        const auto& save = f.prompter.prompts().back();
+        QVERIFY(save.kind == Kind::SaveFile);
+        QCOMPARE(save.file.default_extension, std::string("snd"));
+        QVERIFY(save.file.prompt_overwrite);
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ読込成功"));
+        QVERIFY(ReadBytes(f.temp / "back.snd") == phrase);
+        QCOMPARE(f.Progress()->value(), 129);
+        QVERIFY(IsEnabled(f.dialog.get(), 1120));
+        QCOMPARE(f.dialog->read_back_file_path(), (f.temp / "back.snd").string());
+    }
+
+    void Browse_AnotherExtensionKeepsTheSelection_UpperCaseSndIsAccepted() {
+        TransferFixture f(1);
+        WriteBytes(f.temp / "a.snd", Pattern(kotar::kPhraseFileBytes, 1));
+        WriteBytes(f.temp / "B.SND", Pattern(kotar::kPhraseFileBytes, 2));
+        WriteBytes(f.temp / "c.wav", Pattern(kotar::kPhraseFileBytes, 3));
+        f.Choose(f.temp / "a.snd");
+        f.Choose(f.temp / "c.wav");
+        const auto& box = f.prompter.prompts().back().message;
+        QCOMPARE(
+            box.text,
+            std::string("指定した形式のファイルは書き込めません。\nファイルを確認してください。"));
+        QCOMPARE(box.caption, std::string("書込ファイル確認"));
+        QVERIFY(box.icon == MessageIcon::Information);
+        QCOMPARE(f.dialog->selected_file_path(), (f.temp / "a.snd").string());
+        f.Choose(f.temp / "sndfile");
+        QCOMPARE(f.dialog->selected_file_path(), (f.temp / "a.snd").string());
+        f.Choose(f.temp / "B.SND");
+        QCOMPARE(f.dialog->selected_file_path(), (f.temp / "B.SND").string());
+        // A cancelled choice changes nothing.
+        f.prompter.AnswerNextDialog(std::nullopt);
+        QVERIFY(Click(f.dialog.get(), 1025));
+        QCOMPARE(f.dialog->selected_file_path(), (f.temp / "B.SND").string());
+    }
+
+    void WrongSizedFiles_AreRefusedByWriteAndPlayWithoutOpeningThePort() {
+        TransferFixture f(1);
+        for (std::size_t size : {kotar::kPhraseFileBytes - 1, kotar::kPhraseFileBytes + 1}) {
+            const fs::path file = f.temp / ("size" + std::to_string(size) + ".snd");
+            WriteBytes(file, Bytes(size, 0x12));
+            f.Choose(file);
+            QVERIFY(Click(f.dialog.get(), 1119));
+            QCOMPARE(f.Status(), QStringLiteral("不定フレーズファイル読込エラー"));
+            QVERIFY(Click(f.dialog.get(), 1118));
+            const auto& box = f.prompter.prompts().back().message;
+            QCOMPARE(box.text,
+                     std::string("再生用データの作成に失敗しました。\nファイルのパスを確認"
+                                 "してください。"));
+            QCOMPARE(box.caption, std::string("再生確認"));
+            QVERIFY(box.icon == MessageIcon::Information);
+        }
+        QCOMPARE(f.model.requests_received(), 0);
+        QCOMPARE(f.Log(), (std::vector<std::string>{"不定フレーズファイル読込エラー",
+                                                    "不定フレーズファイル読込エラー"}));
+    }
+
+    void FailureStatuses_OneForEveryWayTheDeviceFails() {
+        struct Case {
+            bool write;
+            FaultRule rule;
+            const char* status;
+        };
+        const Case cases[] = {
+            {true, {DeviceFault::StaysSilent, 0, 9000}, "不定フレーズ 書込失敗（応答無し）"},
+            {true,
+             {DeviceFault::ReportsBlockError, 0, 9001, 3},
+             "不定フレーズ 書込失敗（応答結果異常）"},
+            {true, {DeviceFault::RefusesChecksum}, "不定フレーズ 書込失敗（応答結果異常）"},
+            {false, {DeviceFault::StaysSilent, 0, 9012}, "不定フレーズ 読込失敗（応答無し）"},
+            {false,
+             {DeviceFault::EchoesWrongBlockNumber, 0, 9011, 2},
+             "不定フレーズ 読込失敗（応答結果異常）"},
+        };
+        for (const Case& c : cases) {
+            TransferFixture f(1);
+            f.model.AddFault(c.rule);
+            WriteBytes(f.temp / "p.snd", Pattern(kotar::kPhraseFileBytes, 4));
+            f.Choose(f.temp / "p.snd");
+            f.prompter.AnswerNextDialog((f.temp / "back.snd").string());
+            QVERIFY(Click(f.dialog.get(), c.write ? 1119 : 1121));
+            QCOMPARE(f.Status(), QString::fromUtf8(c.status));
+            QVERIFY(IsEnabled(f.dialog.get(), 1119) && IsEnabled(f.dialog.get(), 2));
+        }
+    }
+
+    void PortThatCannotBeOpened_ShowsTheOpenError() {
+        TransferFixture f(1);
+        f.ini.WriteInt("CONFIG", "PORT", 13);
+        f.ini.WriteString("PORTS", "COM13", (f.temp / "no-such-port").string());
+        QVERIFY(Click(f.dialog.get(), 1117));
+        QCOMPARE(f.Status(), QStringLiteral("COMポートオープンエラー"));
+        f.prompter.AnswerNextDialog((f.temp / "back.snd").string());
+        QVERIFY(Click(f.dialog.get(), 1121));
+        QCOMPARE(f.Status(), QStringLiteral("COMポートオープンエラー"));
+        QVERIFY(!fs::exists(f.temp / "back.snd"));
+    }
+
+    void ReadFailingAtBlock100_LeavesTheChosenFileAndPlayOfReadBackAsTheyWere() {
+        TransferFixture f(1);
+        const Bytes earlier = Pattern(kotar::kPhraseFileBytes, 8);
+        WriteBytes(f.temp / "back.snd", earlier);
+        f.model.AddFault({DeviceFault::EchoesWrongBlockNumber, 1, 9011, 100});
+        f.prompter.AnswerNextDialog((f.temp / "back.snd").string());
+        QVERIFY(Click(f.dialog.get(), 1121));
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ 読込失敗（応答結果異常）"));
+        QCOMPARE(f.Progress()->value(), 100);
+        QVERIFY(ReadBytes(f.temp / "back.snd") == earlier);
+        QVERIFY(!IsEnabled(f.dialog.get(), 1120));
+
+        // A read-back file that cannot be created.
+        f.prompter.AnswerNextDialog((f.temp / "missing" / "x.snd").string());
+        QVERIFY(Click(f.dialog.get(), 1121));
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズファイル書込エラー"));
+        QVERIFY(f.Log().back() == "不定フレーズファイル書込エラー");
+        QVERIFY(!IsEnabled(f.dialog.get(), 1120));
+    }
+
+    void Play_MakesPlayUlwAPlayableWavWithTheCaption() {
+        TransferFixture f(1);
+        std::vector<std::pair<std::string, std::string>> played;
+        f.dialog->SetPlayer([&](QWidget*, const std::string& wav, const std::string& text) {
+            played.emplace_back(wav, text);
+        });
+        QVERIFY(Click(f.dialog.get(), 1116));
+        const fs::path play = f.property() / "TEMP" / "play.ulw";
+        QCOMPARE(played.size(), std::size_t{1});
+        QCOMPARE(played[0].first, play.string());
+        QCOMPARE(played[0].second, std::string("音声データＡ"));
+        const Bytes wav = ReadBytes(play);
+        QVERIFY(wav.size() > 44);
+        QCOMPARE(std::string(wav.begin(), wav.begin() + 4), std::string("RIFF"));
+        QCOMPARE(int(wav[20] | (wav[21] << 8)), 1);  // PCM
+        QCOMPARE(int(wav[34] | (wav[35] << 8)), 16);
+        QVERIFY(fs::exists(f.property() / "01.snd"));
+        // Play then write: the file made for play is written as it is.
+        const Bytes made = ReadBytes(f.property() / "01.snd");
+        QVERIFY(Click(f.dialog.get(), 1117));
+        QVERIFY(f.DevicePhrases() == made);
+        QVERIFY(f.prompter.prompts().empty());
+    }
+
+    void ClicksDuringATransfer_HaveNoEffectAfterwards_AndTheWindowRepaints() {
+        TransferFixture f(1);
+        QVERIFY(QTest::qWaitForWindowExposed(f.dialog.get()));
+        // The click mechanism itself: a posted click on browse opens its file dialog.
+        f.prompter.AnswerNextDialog(std::nullopt);
+        kotar::test::PostClick(Button(f.dialog.get(), 1025));
+        QCoreApplication::processEvents();
+        QCOMPARE(f.prompter.prompts().size(), std::size_t{1});
+
+        WriteBytes(f.temp / "p.snd", Pattern(kotar::kPhraseFileBytes, 4));
+        f.Choose(f.temp / "p.snd");
+        const std::size_t prompts_before = f.prompter.prompts().size();
+
+        bool grabbed = false;
+        bool shown_running = false;
+        QString running_text;
+        bool busy_cursor = false;
+        QTimer timer;
+        timer.setInterval(0);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (grabbed || f.Progress()->value() < 20)
+                return;
+            grabbed = true;
+            running_text = f.Status();
+            shown_running = kotar::test::ScreenShowsChildAsItIs(
+                f.dialog.get(), kotar::test::Control<QWidget>(f.dialog.get(), 1001));
+            busy_cursor = f.dialog->cursor().shape() == Qt::WaitCursor;
+            kotar::test::PostClick(Button(f.dialog.get(), 1025));
+            kotar::test::PostClick(Button(f.dialog.get(), 2));
+        });
+        // Clicks that arrive after the last exchange, while the status already shows success.
+        auto* status = kotar::test::Edit(f.dialog.get(), 1001);
+        QObject::connect(status, &QLineEdit::textChanged, [&](const QString& text) {
+            if (text == QStringLiteral("不定フレーズ書込成功")) {
+                kotar::test::PostClick(Button(f.dialog.get(), 1025));
+                kotar::test::PostClick(Button(f.dialog.get(), 1119));
+            }
+        });
+        timer.start();
+        QVERIFY(Click(f.dialog.get(), 1119));
+        timer.stop();
+        QCoreApplication::processEvents();
+        QTest::qWait(20);
+
+        QVERIFY(grabbed);
+        QCOMPARE(running_text, QStringLiteral("不定フレーズ 書込中"));
+        QVERIFY(shown_running);
+        QVERIFY(busy_cursor);
+        QCOMPARE(f.dialog->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ書込成功"));
+        QCOMPARE(f.prompter.prompts().size(), prompts_before);
+        QVERIFY(f.dialog->isVisible());
+        QCOMPARE(f.model.requests_received(), 130);
+    }
+
+    void PortSettings_PreselectsTheLastEntryOfThePortAndStoresTheChoice() {
+        kotar::test::TempDir temp;
+        kotar::ProfileFile ini(temp / "MEVAN.INI");
+        const std::vector<std::string> names = {"USB Serial Port (COM3)",
+                                                "Communications Port (COM1)",
+                                                "Prolific USB-to-Serial (COM3)"};
+        ini.WriteInt("CONFIG", "PORT", 3);
+        {
+            kotar::CPortSetDlg dialog(ini, names);
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("ポート設定"));
+            QCOMPARE(dialog.preselected_index(), 2);
+            auto* combo = kotar::test::Control<QComboBox>(&dialog, 1104);
+            QCOMPARE(combo->count(), 3);
+            QCOMPARE(combo->itemText(0), QStringLiteral("USB Serial Port (COM3)"));
+            combo->setCurrentIndex(1);
+            QVERIFY(Click(&dialog, 1));
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QCOMPARE(ini.GetInt("CONFIG", "PORT", 0), 1u);
+        }
+        ini.WriteInt("CONFIG", "PORT", 7);
+        {
+            kotar::CPortSetDlg dialog(ini, names);
+            QCOMPARE(dialog.preselected_index(), 0);
+            QVERIFY(Click(&dialog, 1));  // untouched: the preselected entry
+            QCOMPARE(ini.GetInt("CONFIG", "PORT", 0), 3u);
+        }
+        ini.WriteInt("CONFIG", "PORT", 1);
+        {
+            kotar::CPortSetDlg dialog(ini, names);
+            QLineEdit* typed = kotar::test::Control<QComboBox>(&dialog, 1104)->lineEdit();
+            typed->selectAll();
+            QTest::keyClicks(typed, QStringLiteral("COM9"));
+            QCOMPARE(typed->text(), QStringLiteral("COM9"));
+            QVERIFY(Click(&dialog, 1));
+            QCOMPARE(ini.GetInt("CONFIG", "PORT", 0), 1u);
+            // Cancel stores nothing.
+            kotar::CPortSetDlg other(ini, names);
+            kotar::test::Control<QComboBox>(&other, 1104)->setCurrentIndex(2);
+            QVERIFY(Click(&other, 2));
+            QCOMPARE(ini.GetInt("CONFIG", "PORT", 0), 1u);
+        }
+        {
+            kotar::CPortSetDlg dialog(ini, {});
+            QVERIFY(!IsEnabled(&dialog, 1104) && !IsEnabled(&dialog, 1) && IsEnabled(&dialog, 2));
+            QCOMPARE(dialog.preselected_index(), -1);
+        }
+        // A PORTS entry whose device exists is listed with its number.
+        kotar::test::WriteText(temp / "dev", "");
+        ini.WriteString("PORTS", "COM40", (temp / "dev").string());
+        bool listed = false;
+        for (const std::string& name : kotar::CPortSetDlg::PresentPortNames(ini))
+            listed = listed || name.find("(COM40)") != std::string::npos;
+        QVERIFY(listed);
+    }
+
+    void MainWindow_OpensTheDeviceDialogs() {
+        kotar::test::TempDir temp;
+        fs::create_directories(temp / "work" / "TR_現場");
+        kotar::ProfileFile ini(temp / "MEVAN.INI");
+        ini.WriteString("CONFIG", "PATH", (temp / "work").string());
+        ScriptedPrompter prompter;
+        FakeSpace space;
+        kotar::CKOTARDlg window(ini, prompter, space);
+        window.SetStartDirectory(temp.path());
+        kotar::KotarDlgHooks hooks;
+        kotar::AddDeviceDialogHooks(hooks, ini, prompter);
+        window.SetHooks(hooks);
+        window.Initialize({"maintenance"});
+        window.show();
+
+        struct Seen {
+            QString title, header, mode;
+        } seen;
+        auto close_and_note = [&](QWidget* w) {
+            seen.title = w->windowTitle();
+            seen.header = TextOf(w, 1081);
+            seen.mode = TextOf(w, 1122);
+            Click(w, 2);
+        };
+        {
+            kotar::test::ModalAnswer answer(close_and_note);
+            QVERIFY(Click(&window, 1080));
+            QVERIFY(answer.answered());
+        }
+        QCOMPARE(seen.title, QStringLiteral("書込／読込"));
+        QCOMPARE(seen.header, QStringLiteral("物件名称：現場"));
+        QCOMPARE(seen.mode, QStringLiteral("音声データなし"));
+        {
+            kotar::test::ModalAnswer answer(close_and_note);
+            window.findChild<QAction*>("32781")->trigger();
+            QVERIFY(answer.answered());
+        }
+        QCOMPARE(seen.title, QStringLiteral("ポート設定"));
+        {
+            kotar::test::ModalAnswer answer(close_and_note);
+            window.findChild<QAction*>("32779")->trigger();
+            QVERIFY(answer.answered());
+        }
+        QCOMPARE(seen.title, QStringLiteral("保守操作"));
+    }
+};
+
+QTEST_MAIN(TransferDlgTest)
+#include "TransferDlgTest.moc"
