@@ -395,6 +395,13 @@ private Q_SLOTS:
         QTest::keyClick(f.List(), Qt::Key_Enter);
         QTest::keyClick(f.List(), Qt::Key_Escape);
         QTest::keyClick(&f.window, Qt::Key_Escape);
+        // Enter on a focused button does not press it either.
+        {
+            ModalAnswer opened([](QWidget* dialog) { dialog->close(); });
+            Button(&f.window, 1010)->setFocus();
+            QTest::keyClick(Button(&f.window, 1010), Qt::Key_Return);
+            QVERIFY(!opened.answered());
+        }
         QVERIFY(!f.window.close());
         QVERIFY(f.window.isVisible());
         QVERIFY(QApplication::activeModalWidget() == nullptr);
