@@ -35,8 +35,12 @@ mode_t DefaultFileMode() {
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
     std::filesystem::path folder = path.parent_path();
     if (folder.empty()) folder = ".";
-    // A file the user made read-only is not replaced, as a direct write would fail on it.
-    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) {
+    // A file the user made read-only (no write permission bit) is not replaced, as a direct
+    // write would fail on it; the mode bits are checked because access() lets root write.
+    struct stat current {};
+    if (::stat(path.c_str(), &current) == 0 &&
+        ((current.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+         ::access(path.c_str(), W_OK) != 0)) {
         return false;
     }
     std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();

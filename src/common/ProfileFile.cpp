@@ -119,7 +119,7 @@ std::optional<std::string> FindValue(const std::filesystem::path& path, const st
 std::string ProfileFile::GetString(const std::string& section, const std::string& key,
                                    const std::string& default_value) const {
     auto value = FindValue(path_, section, key);
-    if (!value || value->empty()) return default_value;
+    if (!value) return default_value;
     return Cp932ToUtf8(*value);
 }
 

@@ -17,8 +17,9 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-    // The value, or the default when the file, the section or the key is missing or the value
-    // is empty. Blanks around the value and one pair of enclosing quotes are removed.
+    // The value, or the default when the file, the section or the key is missing (a key with
+    // an empty value reads as empty). Blanks around the value and one pair of enclosing quotes
+    // are removed.
     std::string GetString(const std::string& section, const std::string& key,
                           const std::string& default_value) const;
 

@@ -16,6 +16,7 @@ public:
     explicit StderrPrompter(std::FILE* out = stderr, bool confirm = true)
         : out_(out), confirm_(confirm) {}
 
+    using Prompter::ShowMessage;  // keep the numbered-message overloads visible
     MessageAnswer ShowMessage(const MessageRequest& request) override;
     std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
     std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;

@@ -15,5 +15,31 @@ TEST(Cp932, RoundTripsJapaneseTextAndCountsBytes) {
     EXPECT_EQ(Cp932Length("ｿｹｯﾄ"), 4u);  // half-width katakana are single bytes
 }
 
+TEST(Cp932, CutsEndAtCharacterBoundaries) {
+    // 31 single bytes then a double-byte character: the cut at 32 leaves the character out.
+    const std::string text = std::string(31, 'a') + "音x";
+    EXPECT_EQ(TruncateToCp932Bytes(text, 32), std::string(31, 'a'));
+    EXPECT_EQ(TruncateToCp932Bytes(text, 33), std::string(31, 'a') + "音");
+    EXPECT_EQ(TruncateToCp932Bytes(text, 34), text);
+    EXPECT_EQ(TruncateToCp932Bytes("ｱｲｳ", 2), "ｱｲ");  // half-width: one byte each
+    EXPECT_EQ(TruncateToCp932Bytes("音声", 0), "");
+
+    const std::string bytes = Utf8ToCp932("音声フレーズ");  // 12 bytes
+    EXPECT_EQ(TruncateCp932Bytes(bytes, 5), bytes.substr(0, 4));
+    EXPECT_EQ(TruncateCp932Bytes(bytes, 6), bytes.substr(0, 6));
+    EXPECT_EQ(TruncateCp932Bytes("\x83\x5c"
+                                 "ab",
+                                 3),
+              "\x83\x5c"
+              "a");  // second byte 0x5C
+    EXPECT_EQ(TruncateCp932Bytes("abc", 10), "abc");
+}
+
+TEST(Cp932, UnmappableAndInvalidInputIsReplacedNotDropped) {
+    EXPECT_EQ(Utf8ToCp932("a😀b"), "a?b");
+    EXPECT_EQ(Cp932ToUtf8("a\x81"), "a\xEF\xBF\xBD");  // a lead byte cut at the end
+    EXPECT_EQ(Utf8ToCp932("①"), "\x87\x40");           // needs CP932, not plain Shift_JIS
+}
+
 }  // namespace
 }  // namespace kotar

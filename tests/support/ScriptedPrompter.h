@@ -24,6 +24,7 @@ public:
     void AnswerNextMessage(MessageAnswer answer) { message_answers_.push_back(answer); }
     void AnswerNextDialog(std::optional<std::string> path) { dialog_answers_.push_back(path); }
 
+    using Prompter::ShowMessage;  // keep the numbered-message overloads visible
     MessageAnswer ShowMessage(const MessageRequest& request) override;
     std::optional<std::string> ChooseOpenFile(const FileDialogRequest& request) override;
     std::optional<std::string> ChooseSaveFile(const FileDialogRequest& request) override;

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
+#include "CliRunner.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
 #include "WavBuilder.h"
@@ -30,16 +30,12 @@ protected:
 
     std::filesystem::path work() const { return dir_.path() / "work"; }
 
-    // Runs kotar-cli in the test folder; returns its exit status, stderr in err_.
-    int Cli(const std::string& arguments) {
-        const char* bin = std::getenv("KOTAR_TEST_BIN_DIR");
-        EXPECT_NE(bin, nullptr);
-        const std::string command = "cd '" + dir_.path().string() + "' && '" +
-                                    std::string(bin ? bin : ".") + "/kotar-cli' " + arguments +
-                                    " 2> err.txt";
-        const int status = std::system(command.c_str());
-        err_ = ReadText(dir_ / "err.txt");
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    // Runs kotar-cli in the test folder (HOME there too); returns its exit status, stderr in
+    // err_.
+    int Cli(const std::vector<std::string>& arguments) {
+        test::CliRun run = test::RunCli(arguments, dir_.path(), dir_.path());
+        err_ = run.err;
+        return run.exit_status;
     }
 
     // A spoken-like test signal: a 440 Hz tone under a slow envelope, 44.1 kHz stereo.
@@ -73,11 +69,11 @@ protected:
 
 TEST_F(PhraseCliTest, ImportThenExportGivesAnImageThatDecodesToThePhrase) {
     WriteRecording("voice.wav", 3.0);
-    ASSERT_EQ(Cli("import P 3 voice.wav --text テスト"), 0) << err_;
+    ASSERT_EQ(Cli({"import", "P", "3", "voice.wav", "--text", "テスト"}), 0) << err_;
     const std::vector<std::int16_t> phrase = SlotSamples(3);
     ASSERT_EQ(phrase.size(), 24020u);  // 3 s at 8000 Hz, rounded past the next block
 
-    ASSERT_EQ(Cli("export P out.snd"), 0) << err_;
+    ASSERT_EQ(Cli({"export", "P", "out.snd"}), 0) << err_;
     EXPECT_EQ(err_, "ファイルの書込みが正常終了しました。\n");
     const std::vector<std::uint8_t> image = ReadBytes(dir_ / "out.snd");
     ASSERT_EQ(image.size(), 131072u);
@@ -96,11 +92,11 @@ TEST_F(PhraseCliTest, ImportThenExportGivesAnImageThatDecodesToThePhrase) {
 
 TEST_F(PhraseCliTest, ABModeExportsBothSlotsAndTooLongImportsAreCut) {
     WriteRecording("long.wav", 5.6);
-    ASSERT_EQ(Cli("import P 1 long.wav --text A"), 0) << err_;
+    ASSERT_EQ(Cli({"import", "P", "1", "long.wav", "--text", "A"}), 0) << err_;
     WriteRecording("short.wav", 1.0);
-    ASSERT_EQ(Cli("import P 2 short.wav --text B"), 0) << err_;
+    ASSERT_EQ(Cli({"import", "P", "2", "short.wav", "--text", "B"}), 0) << err_;
     EXPECT_EQ(err_, "");
-    ASSERT_EQ(Cli("export P ab.snd --mode ab"), 0) << err_;
+    ASSERT_EQ(Cli({"export", "P", "ab.snd", "--mode", "ab"}), 0) << err_;
     const std::vector<std::uint8_t> image = ReadBytes(dir_ / "ab.snd");
     ASSERT_EQ(image.size(), 131072u);
     const std::vector<std::int16_t> a = SlotSamples(1), b = SlotSamples(2);
@@ -111,7 +107,7 @@ TEST_F(PhraseCliTest, ABModeExportsBothSlotsAndTooLongImportsAreCut) {
     // 10 s into slot 1 (at most 8.192 s): cut with a notice.
     WriteBytes(dir_ / "ten.wav",
                WavBuilder::Pcm(1, 1, 8000, 16, std::vector<std::uint8_t>(160000, 1)));
-    ASSERT_EQ(Cli("import P 1 ten.wav --text A"), 0) << err_;
+    ASSERT_EQ(Cli({"import", "P", "1", "ten.wav", "--text", "A"}), 0) << err_;
     EXPECT_EQ(err_, "録音サイズが長すぎます。8.192秒以降を削除しました。\n");
     EXPECT_EQ(SlotSamples(1).size(), 65536u);
 }
@@ -119,13 +115,13 @@ TEST_F(PhraseCliTest, ABModeExportsBothSlotsAndTooLongImportsAreCut) {
 TEST_F(PhraseCliTest, RefusalsAndUsageErrors) {
     WriteBytes(dir_ / "big.wav",
                WavBuilder::Pcm(1, 2, 44100, 16, std::vector<std::uint8_t>(1'024'004, 1)));
-    EXPECT_EQ(Cli("import P 1 big.wav --text A"), 1);
+    EXPECT_EQ(Cli({"import", "P", "1", "big.wav", "--text", "A"}), 1);
     EXPECT_EQ(err_, "サウンドファイルを開けませんでした。\n");
     EXPECT_FALSE(std::filesystem::exists(work() / "TR_P" / "01.wav"));
-    EXPECT_EQ(Cli("import P 4 big.wav"), 2);
-    EXPECT_EQ(Cli("import NOPE 1 big.wav --text A"), 1);
-    EXPECT_EQ(Cli("export P x.snd --mode sideways"), 2);
-    EXPECT_EQ(Cli("export P x.snd"), 1);  // no phrase in slot 3
+    EXPECT_EQ(Cli({"import", "P", "4", "big.wav"}), 2);
+    EXPECT_EQ(Cli({"import", "NOPE", "1", "big.wav", "--text", "A"}), 1);
+    EXPECT_EQ(Cli({"export", "P", "x.snd", "--mode", "sideways"}), 2);
+    EXPECT_EQ(Cli({"export", "P", "x.snd"}), 1);  // no phrase in slot 3
     EXPECT_EQ(err_, "音声データなし\n");
     EXPECT_FALSE(std::filesystem::exists(dir_ / "x.snd"));
 }

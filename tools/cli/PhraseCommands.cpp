@@ -12,53 +12,39 @@
 #include "common/Messages.h"
 #include "export/PhraseFileKind.h"
 #include "export/RomWriterExport.h"
+#include "store/DiskSpace.h"
+#include "store/PropertyStore.h"
+#include "store/SlotScan.h"
 
 namespace kotar::cli {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Longest attribute text the slot scan reads back.
-constexpr std::size_t kSlotTextMaxBytes = 32;
-
-fs::path PropertyFolder(CliContext& context, const std::string& name) {
-    return fs::path(context.config().work_folder) / ("TR_" + name);
-}
-
-fs::path SlotWavPath(const fs::path& property_folder, int slot) {
-    char name[16];
-    std::snprintf(name, sizeof name, "%02d.wav", slot);
-    return property_folder / name;
-}
-
 // Paths given relative to the start directory become absolute.
 std::string Absolute(CliContext& context, const std::string& path) {
     return (context.start_directory() / path).lexically_normal().string();
 }
 
-bool RequireProperty(const fs::path& folder, const std::string& command, const std::string& name) {
-    std::error_code ec;
-    if (fs::is_directory(folder, ec))
-        return true;
-    std::fprintf(stderr, "kotar-cli %s: property \"%s\" not found in the work folder\n",
-                 command.c_str(), name.c_str());
-    return false;
-}
-
-// The slot list of a property as the main window scans it: a missing slot file holds no
-// phrase, a present one gives its attribute text; an unreadable one shows 110 and aborts.
-SlotList ScanSlots(const fs::path& property_folder, Prompter& prompter) {
-    SlotList slots;
-    for (int slot = 1; slot <= 3; ++slot) {
-        SlotRecord record{SlotWavPath(property_folder, slot).string(), ""};
-        std::error_code ec;
-        if (fs::exists(record.wav_path, ec)) {
-            CWaveFile wave(record.wav_path, CWaveFile::kAttributeMode, prompter);
-            record.attribute_text = TruncateToCp932Bytes(wave.AttributeText(), kSlotTextMaxBytes);
-        }
-        slots.push_back(record);
+// Selects the property of that name (letter case ignored) in a freshly listed store; false
+// after a message when the work folder or the property is missing.
+bool SelectProperty(CliContext& context, PropertyStore& store, const std::string& command,
+                    const std::string& name) {
+    const fs::path work = context.config().work_folder;
+    if (!CanEnterFolder(work)) {
+        std::fprintf(stderr, "kotar-cli %s: work folder not found: %s\n", command.c_str(),
+                     work.c_str());
+        return false;
     }
-    return slots;
+    store.List(work);
+    const int index = store.Find(name);
+    if (index < 0) {
+        std::fprintf(stderr, "kotar-cli %s: no property named '%s' in %s\n", command.c_str(),
+                     name.c_str(), work.c_str());
+        return false;
+    }
+    store.Select(index);  // an unreadable slot file has been reported; see scan_complete()
+    return true;
 }
 
 int RunImport(CliContext& context, const std::vector<std::string>& args) {
@@ -77,8 +63,9 @@ int RunImport(CliContext& context, const std::vector<std::string>& args) {
     if (text.empty()) {
         throw UsageError{"the phrase text is empty (a slot without text holds no phrase)"};
     }
-    const fs::path folder = PropertyFolder(context, name);
-    if (!RequireProperty(folder, "import", name))
+    FilesystemSpaceSource space;
+    PropertyStore store(context.ini(), context.prompter(), space);
+    if (!SelectProperty(context, store, "import", name))
         return kExitFailure;
 
     auto converted = RunImportChain(Absolute(context, parsed.positionals[2]), context.prompter());
@@ -93,9 +80,8 @@ int RunImport(CliContext& context, const std::vector<std::string>& args) {
                          max_seconds);
         }
     }
-    if (!sound.Save(SlotWavPath(folder, slot).string(), text)) {
-        static_cast<Prompter&>(context.prompter())
-            .ShowMessage(kMsgFileWriteFailed, MessageIcon::Exclamation);
+    if (!sound.Save(SlotWavPath(store.current_folder(), slot - 1).string(), text)) {
+        context.prompter().ShowMessage(kMsgFileWriteFailed, MessageIcon::Exclamation);
         return kExitFailure;
     }
     return kExitSuccess;
@@ -115,11 +101,15 @@ int RunExport(CliContext& context, const std::vector<std::string>& args) {
         throw UsageError{"--mode must be ab or continuous"};
     }
     const std::string& name = parsed.positionals[0];
-    const fs::path folder = PropertyFolder(context, name);
-    if (!RequireProperty(folder, "export", name))
+    FilesystemSpaceSource space;
+    PropertyStore store(context.ini(), context.prompter(), space);
+    if (!SelectProperty(context, store, "export", name))
         return kExitFailure;
-
-    const SlotList slots = ScanSlots(folder, context.prompter());
+    // A slot file that could not be read (message 110 shown) leaves nothing to export, as the
+    // main window keeps its ROM-writer button disabled then.
+    if (!store.scan_complete())
+        return kExitFailure;
+    const SlotList& slots = store.slots();
     if (!CanExportRomWriterData(mode, slots)) {
         std::fprintf(stderr, "%s\n", PhraseFileKindText(kPhraseNone).c_str());
         return kExitFailure;

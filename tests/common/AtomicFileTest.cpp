@@ -1,0 +1,79 @@
+#include "common/AtomicFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include "TempDir.h"
+
+namespace kotar {
+namespace {
+
+using test::ReadText;
+using test::TempDir;
+using test::WriteText;
+
+std::size_t EntryCount(const std::filesystem::path& folder) {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++n;
+    return n;
+}
+
+TEST(AtomicFile, CreatesAndReplacesWithExactlyTheBytes) {
+    TempDir dir;
+    const std::string with_zero("a\0b\xff", 4);
+    ASSERT_TRUE(WriteFileAtomically(dir / "f.bin", with_zero));
+    EXPECT_EQ(ReadText(dir / "f.bin"), with_zero);
+    ASSERT_TRUE(WriteFileAtomically(dir / "f.bin", std::string_view("xy")));
+    EXPECT_EQ(ReadText(dir / "f.bin"), "xy");
+    EXPECT_EQ(EntryCount(dir.path()), 1u);  // no temporary file left
+}
+
+TEST(AtomicFile, KeepsThePermissionsOfTheReplacedFile) {
+    TempDir dir;
+    WriteText(dir / "f", "old");
+    std::filesystem::permissions(
+        dir / "f", std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    ASSERT_TRUE(WriteFileAtomically(dir / "f", std::string_view("new")));
+    EXPECT_EQ(std::filesystem::status(dir / "f").permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST(AtomicFile, ReadOnlyFileIsRefusedAndKept) {
+    TempDir dir;
+    WriteText(dir / "f", "old");
+    std::filesystem::permissions(dir / "f", std::filesystem::perms::owner_read);
+    EXPECT_FALSE(WriteFileAtomically(dir / "f", std::string_view("new")));
+    EXPECT_EQ(ReadText(dir / "f"), "old");
+    EXPECT_EQ(EntryCount(dir.path()), 1u);
+}
+
+TEST(AtomicFile, FailedWriteLeavesTheEarlierFileIntact) {
+    TempDir dir;
+    WriteText(dir / "f", "earlier");
+    // A file size limit makes the write itself fail, for any user.
+    rlimit old_limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+    auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old_limit;
+    small.rlim_cur = 4;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool written = WriteFileAtomically(dir / "f", std::string_view("much longer than four"));
+    ::setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadText(dir / "f"), "earlier");
+    EXPECT_EQ(EntryCount(dir.path()), 1u);
+}
+
+TEST(AtomicFile, MissingFolderIsAFailure) {
+    TempDir dir;
+    EXPECT_FALSE(WriteFileAtomically(dir / "no" / "f", std::string_view("x")));
+    EXPECT_FALSE(std::filesystem::exists(dir / "no"));
+}
+
+}  // namespace
+}  // namespace kotar

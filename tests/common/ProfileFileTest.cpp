@@ -1,0 +1,151 @@
+#include "common/ProfileFile.h"
+
+#include <gtest/gtest.h>
+
+#include "TempDir.h"
+
+namespace kotar {
+namespace {
+
+using test::ReadText;
+using test::TempDir;
+using test::WriteText;
+
+TEST(ProfileFile, MissingFileSectionOrKeyGivesTheDefault) {
+    TempDir dir;
+    ProfileFile missing(dir / "NONE.INI");
+    EXPECT_EQ(missing.GetString("CONFIG", "PATH", "dflt"), "dflt");
+    EXPECT_EQ(missing.GetInt("CONFIG", "PORT", 7), 7u);
+    EXPECT_FALSE(std::filesystem::exists(dir / "NONE.INI"));
+
+    WriteText(dir / "A.INI", "[CONFIG]\r\nPORT=3\r\nEMPTY=\r\n");
+    ProfileFile ini(dir / "A.INI");
+    EXPECT_EQ(ini.GetString("OTHER", "PORT", "x"), "x");
+    EXPECT_EQ(ini.GetString("CONFIG", "DISK", "x"), "x");
+    EXPECT_EQ(ini.GetInt("CONFIG", "DISK", 5), 5u);
+    // A key that is there with nothing after "=" reads as empty text, but as the default
+    // integer.
+    EXPECT_EQ(ini.GetString("CONFIG", "EMPTY", "x"), "");
+    EXPECT_EQ(ini.GetInt("CONFIG", "EMPTY", 9), 9u);
+    EXPECT_EQ(ini.GetInt("CONFIG", "PORT", 1), 3u);
+}
+
+TEST(ProfileFile, IntegersAreReadAsTheProfileFunctionsReadThem) {
+    EXPECT_EQ(ProfileFile::ParseInt("-1"), 0xFFFFFFFFu);
+    EXPECT_EQ(ProfileFile::ParseInt("2s"), 2u);
+    EXPECT_EQ(ProfileFile::ParseInt("0x1F"), 31u);
+    EXPECT_EQ(ProfileFile::ParseInt("0X10"), 16u);
+    EXPECT_EQ(ProfileFile::ParseInt("  +42"), 42u);
+    EXPECT_EQ(ProfileFile::ParseInt("abc"), 0u);
+    EXPECT_EQ(ProfileFile::ParseInt("-0x2"), 0xFFFFFFFEu);
+    EXPECT_EQ(ProfileFile::ParseInt("4294967297"), 1u);  // wraps in 32 bits
+
+    TempDir dir;
+    WriteText(dir / "A.INI", "[CONFIG]\r\nDISK=-1\r\nRECDELAY=2s\r\nPORT = 0x0A \r\n");
+    ProfileFile ini(dir / "A.INI");
+    EXPECT_EQ(ini.GetInt("CONFIG", "DISK", 5), 0xFFFFFFFFu);
+    EXPECT_EQ(ini.GetInt("CONFIG", "RECDELAY", 3), 2u);
+    EXPECT_EQ(ini.GetInt("CONFIG", "PORT", 1), 10u);
+}
+
+TEST(ProfileFile, ValuesLoseSurroundingBlanksAndOnePairOfQuotes) {
+    TempDir dir;
+    WriteText(dir / "A.INI", "[S]\r\na =  spaced value  \r\nb=\"quoted\"\r\nc='single'\r\n");
+    ProfileFile ini(dir / "A.INI");
+    EXPECT_EQ(ini.GetString("S", "a", ""), "spaced value");
+    EXPECT_EQ(ini.GetString("S", "b", ""), "quoted");
+    EXPECT_EQ(ini.GetString("S", "c", ""), "single");
+}
+
+TEST(ProfileFile, FirstWriteCreatesTheFileWithCrLfLines) {
+    TempDir dir;
+    ProfileFile ini(dir / "NEW.INI");
+    ASSERT_TRUE(ini.WriteString("CONFIG", "PATH", "/w"));
+    ASSERT_TRUE(ini.WriteInt("CONFIG", "PORT", 1));
+    ASSERT_TRUE(ini.WriteString("VOICE1", "name", "x"));
+    EXPECT_EQ(ReadText(dir / "NEW.INI"), "[CONFIG]\r\nPATH=/w\r\nPORT=1\r\n[VOICE1]\r\nname=x\r\n");
+}
+
+TEST(ProfileFile, NewKeyGoesToTheEndOfItsSectionAndEveryOtherLineStays) {
+    TempDir dir;
+    const std::string before =
+        "; comment line\r\n"
+        "[CONFIG]\r\n"
+        "PATH = /old\r\n"
+        "Odd line without equals\r\n"
+        "\r\n"
+        "[VOICE1]\r\n"
+        "name=keep\r\n";
+    WriteText(dir / "A.INI", before);
+    ProfileFile ini(dir / "A.INI");
+    ASSERT_TRUE(ini.WriteInt("CONFIG", "DISK", 5));
+    EXPECT_EQ(ReadText(dir / "A.INI"),
+              "; comment line\r\n"
+              "[CONFIG]\r\n"
+              "PATH = /old\r\n"
+              "Odd line without equals\r\n"
+              "DISK=5\r\n"
+              "\r\n"
+              "[VOICE1]\r\n"
+              "name=keep\r\n");
+    // Replacing a value rewrites only its own line.
+    ASSERT_TRUE(ini.WriteString("VOICE1", "name", "new"));
+    EXPECT_EQ(ReadText(dir / "A.INI"),
+              "; comment line\r\n"
+              "[CONFIG]\r\n"
+              "PATH = /old\r\n"
+              "Odd line without equals\r\n"
+              "DISK=5\r\n"
+              "\r\n"
+              "[VOICE1]\r\n"
+              "name=new\r\n");
+}
+
+TEST(ProfileFile, NamesMatchWithoutRegardToLetterCase) {
+    TempDir dir;
+    WriteText(dir / "A.INI", "[Config]\r\nPath=/x\r\n");
+    ProfileFile ini(dir / "A.INI");
+    EXPECT_EQ(ini.GetString("CONFIG", "PATH", ""), "/x");
+    EXPECT_EQ(ini.GetString("config", "path", ""), "/x");
+    ASSERT_TRUE(ini.WriteString("CONFIG", "PATH", "/y"));
+    // The key keeps its spelling in the file; no second section or key appears.
+    EXPECT_EQ(ReadText(dir / "A.INI"), "[Config]\r\nPath=/y\r\n");
+}
+
+TEST(ProfileFile, TextIsStoredAsCp932AndReadBackAsUtf8) {
+    TempDir dir;
+    ProfileFile ini(dir / "A.INI");
+    ASSERT_TRUE(ini.WriteString("VOICE1", "comment", "音声フレーズＡ"));
+    EXPECT_EQ(ReadText(dir / "A.INI"),
+              "[VOICE1]\r\ncomment="
+              "\x89\xb9\x90\xba\x83\x74\x83\x8c\x81\x5b\x83\x59\x82\x60"
+              "\r\n");
+    EXPECT_EQ(ini.GetString("VOICE1", "comment", ""), "音声フレーズＡ");
+    // A cp932 second byte that is a backslash ("ソ" = 83 5C) does not disturb anything.
+    WriteText(dir / "B.INI", "[S]\r\nk=\x83\x5c\r\n");
+    EXPECT_EQ(ProfileFile(dir / "B.INI").GetString("S", "k", ""), "ソ");
+}
+
+TEST(ProfileFile, LfFilesAreReadAndTheirLinesKept) {
+    TempDir dir;
+    WriteText(dir / "A.INI", "[CONFIG]\nPATH=/lf\nPORT=2");
+    ProfileFile ini(dir / "A.INI");
+    EXPECT_EQ(ini.GetString("CONFIG", "PATH", ""), "/lf");
+    EXPECT_EQ(ini.GetInt("CONFIG", "PORT", 1), 2u);
+    ASSERT_TRUE(ini.WriteInt("CONFIG", "DISK", 5));
+    EXPECT_EQ(ReadText(dir / "A.INI"), "[CONFIG]\nPATH=/lf\nPORT=2\r\nDISK=5\r\n");
+    EXPECT_EQ(ini.GetKeys("config"), (std::vector<std::string>{"PATH", "PORT", "DISK"}));
+}
+
+TEST(ProfileFile, WriteToAReadOnlyFileFailsAndChangesNothing) {
+    TempDir dir;
+    WriteText(dir / "A.INI", "[S]\r\nk=1\r\n");
+    std::filesystem::permissions(
+        dir / "A.INI", std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    ProfileFile ini(dir / "A.INI");
+    EXPECT_FALSE(ini.WriteString("S", "k", "2"));
+    EXPECT_EQ(ReadText(dir / "A.INI"), "[S]\r\nk=1\r\n");
+}
+
+}  // namespace
+}  // namespace kotar

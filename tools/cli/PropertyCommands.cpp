@@ -1,0 +1,123 @@
+// kotar-cli commands of the property store: properties, new, delete, delete-phrase.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "CliCommand.h"
+#include "store/DiskSpace.h"
+#include "store/PropertyStore.h"
+
+namespace kotar::cli {
+namespace {
+
+// The work folder of this run, or nothing after a message when it cannot be entered.
+std::optional<std::filesystem::path> WorkFolder(CliContext& context) {
+    std::filesystem::path folder = context.config().work_folder;
+    if (!CanEnterFolder(folder)) {
+        std::fprintf(stderr, "kotar-cli: work folder not found: %s\n", folder.c_str());
+        return std::nullopt;
+    }
+    return folder;
+}
+
+// Selects the property of that name; false after a message when it is not listed.
+bool SelectByName(PropertyStore& store, const std::string& name) {
+    int index = store.Find(name);
+    if (index < 0) {
+        std::fprintf(stderr, "kotar-cli: no property named '%s' in %s\n", name.c_str(),
+                     store.work_folder().c_str());
+        return false;
+    }
+    store.Select(index);  // an unreadable slot file has been reported; the selection stands
+    return true;
+}
+
+int RunProperties(CliContext& context, const std::vector<std::string>& args) {
+    ParsedArguments parsed = ParseArguments(args, {});
+    if (!parsed.positionals.empty())
+        throw UsageError{"takes no arguments"};
+    auto work = WorkFolder(context);
+    if (!work)
+        return kExitFailure;
+    FilesystemSpaceSource space;
+    PropertyStore store(context.ini(), context.prompter(), space);
+    store.List(*work);
+    bool all_read = true;
+    for (int i = 0; i < static_cast<int>(store.names().size()); ++i) {
+        all_read = store.Select(i) && all_read;
+        std::string line = store.current_name() + "\t";
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            if (slot > 0)
+                line += ' ';
+            line += store.slots()[static_cast<std::size_t>(slot)].HoldsPhrase() ? '1' : '0';
+        }
+        std::printf("%s\n", line.c_str());
+    }
+    return all_read ? kExitSuccess : kExitFailure;
+}
+
+int RunNew(CliContext& context, const std::vector<std::string>& args) {
+    ParsedArguments parsed = ParseArguments(args, {"copy-from"});
+    if (parsed.positionals.size() != 1)
+        throw UsageError{"needs exactly one NAME"};
+    auto work = WorkFolder(context);
+    if (!work)
+        return kExitFailure;
+    FilesystemSpaceSource space;
+    PropertyStore store(context.ini(), context.prompter(), space);
+    store.List(*work);
+    CreateResult result = store.Create(parsed.positionals[0], parsed.Option("copy-from"));
+    return result.outcome == CreateOutcome::Created ? kExitSuccess : kExitFailure;
+}
+
+int RunDelete(CliContext& context, const std::vector<std::string>& args) {
+    ParsedArguments parsed = ParseArguments(args, {});
+    if (parsed.positionals.size() != 1)
+        throw UsageError{"needs exactly one NAME"};
+    auto work = WorkFolder(context);
+    if (!work)
+        return kExitFailure;
+    FilesystemSpaceSource space;
+    PropertyStore store(context.ini(), context.prompter(), space);
+    store.List(*work);
+    if (!SelectByName(store, parsed.positionals[0]))
+        return kExitFailure;
+    return store.DeleteCurrent() == DeleteOutcome::Deleted ? kExitSuccess : kExitFailure;
+}
+
+int RunDeletePhrase(CliContext& context, const std::vector<std::string>& args) {
+    ParsedArguments parsed = ParseArguments(args, {});
+    if (parsed.positionals.size() != 2)
+        throw UsageError{"needs NAME and SLOT"};
+    const std::string& slot_text = parsed.positionals[1];
+    if (slot_text.size() != 1 || slot_text[0] < '1' || slot_text[0] > '3') {
+        throw UsageError{"SLOT is 1, 2 or 3"};
+    }
+    auto work = WorkFolder(context);
+    if (!work)
+        return kExitFailure;
+    FilesystemSpaceSource space;
+    PropertyStore store(context.ini(), context.prompter(), space);
+    store.List(*work);
+    if (!SelectByName(store, parsed.positionals[0]))
+        return kExitFailure;
+    return store.DeleteSlotPhrase(slot_text[0] - '1') == SlotDeleteOutcome::Deleted ? kExitSuccess
+                                                                                    : kExitFailure;
+}
+
+const CommandRegistration kProperties{{"properties", "",
+                                       "list the properties: name, a tab, the slot flags "
+                                       "(1 phrase, 0 none) of slots 1 2 3",
+                                       RunProperties}};
+const CommandRegistration kNew{{"new", "NAME [--copy-from OTHER]",
+                                "create a property, empty or with a copy of OTHER's files",
+                                RunNew}};
+const CommandRegistration kDelete{
+    {"delete", "NAME", "delete a property and all its files", RunDelete}};
+const CommandRegistration kDeletePhrase{
+    {"delete-phrase", "NAME SLOT",
+     "delete the phrase of slot 1, 2 or 3 with its phrase files (and 04.snd for slots 1, 2)",
+     RunDeletePhrase}};
+
+}  // namespace
+}  // namespace kotar::cli
