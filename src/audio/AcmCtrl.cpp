@@ -216,6 +216,10 @@ std::uint32_t CAcmCtrl::TargetSize() const {
         // Rounded up: the estimate is never smaller than what the resampler gives.
         frames = (s.in_frames * s.out_rate + s.in_rate - 1) / s.in_rate;
     }
+    // The decoded source is held as floats; a header claiming absurd lengths fails here.
+    if (s.in_frames * static_cast<std::uint64_t>(s.in_channels) > kMaxTargetBytes / sizeof(float)) {
+        return 0;
+    }
     const std::uint64_t bytes =
         frames * static_cast<std::uint64_t>(s.out_channels) * s.out_bytes_per_sample();
     if (bytes == 0 || bytes > kMaxTargetBytes)

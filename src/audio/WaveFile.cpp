@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "common/AtomicFile.h"
