@@ -14,7 +14,6 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QVBoxLayout>
-#include <QWindow>
 
 #include "app/AboutDlg.h"
 #include "app/DialogLayout.h"
@@ -91,6 +90,7 @@ void CKOTARDlg::BuildControls() {
     PlaceControl(new QGroupBox(client), du, 1064, 7, 30, 288, 112);
     PlaceControl(new QGroupBox(client), du, 1065, 300, 30, 147, 112);
 
+    // One unit wider than the original label: this font's colon is wider.
     auto* label = PlaceControl(new QLabel(Q("物件名称："), client), du, 0, 7, 7, 34, 12);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     property_list_ = PlaceControl(new QComboBox(client), du, 1009, 41, 5, 149, 12);
@@ -104,6 +104,7 @@ void CKOTARDlg::BuildControls() {
         1068, 17, 43, 170, 23);
     continuous_radio_ = PlaceControl(new QRadioButton(Q("音声データA＋B（連続）"), client), du,
                                      1071, 308, 49, 85, 10);
+    // The original 85 x 10 units hold the text only in a narrower font; the frame has room.
     continuous_radio_->setGeometry(du.X(308), du.Y(47), du.X(110), du.Y(14));
 
     for (int i = 0; i < kSlotCount; ++i) {

@@ -28,6 +28,9 @@ int main(int argc, char* argv[]) {
         arguments.emplace_back(argv[i]);
 
     kotar::QtPrompter prompter;
+    // The dialogs of the phrase, device and settings commands plug in here: each hook opens its
+    // dialog modally over the main window (see KotarDlgHooks); an unset hook does nothing.
+    kotar::KotarDlgHooks hooks;
     kotar::CKOTARApp kotar_app(std::move(arguments), prompter);
-    return kotar_app.Run();
+    return kotar_app.Run(std::move(hooks));
 }

@@ -98,6 +98,7 @@ CSearchDlg::CSearchDlg(Prompter& prompter, QWidget* parent) : QDialog(parent), p
     list_->header()->setStretchLastSection(false);
     PlaceControl(new QLabel(QStringLiteral("検索名称："), this), du, 0, 10, 172, 43, 10);
     search_edit_ = PlaceControl(new QLineEdit(this), du, 1056, 53, 170, 135, 13);
+    search_edit_->setMaxLength(static_cast<int>(kPropertyNameMaxBytes));
     search_button_ =
         PlaceControl(new QPushButton(QStringLiteral("検索"), this), du, 1025, 190, 169, 40, 15);
     ok_button_ =

@@ -171,6 +171,23 @@ private Q_SLOTS:
         QVERIFY(f.write_read_calls.empty());
     }
 
+    void UnreadableSlotFile_Message110AndTheSlotsAfterItUnscanned() {
+        Fixture f({}, false);
+        f.AddProperty("P", {"", "", "全体"});
+        kotar::test::WriteText(f.Property("P") / "01.wav", "not a wave file");
+        f.Start({});
+        QCOMPARE(f.prompter.MessageIds(), std::vector<int>{110});
+        QCOMPARE(f.List()->currentText(), QStringLiteral("P"));
+        // The broken file can be replaced or deleted, not played; the scan stopped there.
+        QVERIFY(IsEnabled(&f.window, 1006) && IsEnabled(&f.window, 1055));
+        QVERIFY(!IsEnabled(&f.window, 1004));
+        for (int id : {1007, 1056, 1012, 1016, 1023, 1018, 1072}) {
+            QVERIFY2(!IsEnabled(&f.window, id), qPrintable(QString::number(id)));
+        }
+        // The rest of the start-up ran all the same: no maintenance menu without the switch.
+        QVERIFY(!f.window.maintenance_menu_present());
+    }
+
     void AbModeWithOnlySlot2_EnablesRomButtonAndGivesDataKind2() {
         Fixture f({}, false);
         f.AddProperty("B only", {"", "後半", ""});
@@ -378,6 +395,13 @@ private Q_SLOTS:
         QTest::keyClick(f.List(), Qt::Key_Enter);
         QTest::keyClick(f.List(), Qt::Key_Escape);
         QTest::keyClick(&f.window, Qt::Key_Escape);
+        // Enter on a focused button does not press it either.
+        {
+            ModalAnswer opened([](QWidget* dialog) { dialog->close(); });
+            Button(&f.window, 1010)->setFocus();
+            QTest::keyClick(Button(&f.window, 1010), Qt::Key_Return);
+            QVERIFY(!opened.answered());
+        }
         QVERIFY(!f.window.close());
         QVERIFY(f.window.isVisible());
         QVERIFY(QApplication::activeModalWidget() == nullptr);

@@ -1,11 +1,13 @@
 // The desktop prompter: message boxes with the program's caption, icons, buttons and default
 // answers; filters of the file dialogs; the dialog font and its units.
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
 #include "GuiHarness.h"
+#include "TempDir.h"
 #include "app/DialogLayout.h"
 #include "app/QtPrompter.h"
 #include "common/Messages.h"
@@ -94,6 +96,39 @@ private Q_SLOTS:
         QVERIFY(result == MessageAnswer::No);
         QCOMPARE(seen.icon, QMessageBox::Question);
         QCOMPARE(seen.default_button, QMessageBox::Yes);
+    }
+
+    void SaveDialogStartsInTheFolderAndAppendsTheDefaultExtension() {
+        kotar::test::TempDir temp;
+        kotar::QtPrompter prompter;
+        QString folder;
+        QStringList filters;
+        ModalAnswer answer([&](QWidget* window) {
+            auto* dialog = qobject_cast<QFileDialog*>(window);
+            if (dialog == nullptr) {
+                window->close();
+                return;
+            }
+            folder = dialog->directory().absolutePath();
+            filters = dialog->nameFilters();
+            dialog->selectFile(QStringLiteral("phrase"));
+            static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept is protected
+        });
+        kotar::FileDialogRequest request;
+        request.initial_folder = temp.path().string();
+        request.default_extension = "snd";
+        request.filter = "SND(*.snd)|*.snd|全て(*.*)|*.*||";
+        request.prompt_overwrite = true;
+        std::optional<std::string> chosen = prompter.ChooseSaveFile(request);
+        QVERIFY(answer.answered());
+        QCOMPARE(folder, QString::fromStdString(temp.path().string()));
+        QCOMPARE(filters, (QStringList{"SND(*.snd) (*.snd)", "全て(*.*) (*.*)"}));
+        QVERIFY(chosen.has_value());
+        QCOMPARE(*chosen, (temp / "phrase.snd").string());
+
+        ModalAnswer cancel([](QWidget* window) { window->close(); });
+        QVERIFY(!prompter.ChooseSaveFile(request).has_value());
+        QVERIFY(cancel.answered());
     }
 
     void FileDialogFiltersBecomeQtNameFilters() {
