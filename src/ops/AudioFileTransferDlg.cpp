@@ -87,20 +87,20 @@ void CAudioFileTransferDlg::BuildControls() {
     PlaceControl(new QLabel(Q("ＲＯＭパック内の不定フレーズを読み込むことも可能です。"), this), du,
                  0, 7, 32, 501, 10);
 
-    PlaceControl(new QGroupBox(Q("作成したデータを書込"), this), du, 1128, 7, 48, 163, 68);
-    mode_label_ = MakeReadOnlyEdit(this, du, 1122, 15, 64, 147, 14);
-    play_created_ = MakeButton(this, du, 1116, "再生", 15, 94, 70, 14);
-    write_created_ = MakeButton(this, du, 1117, "書込", 92, 94, 70, 14);
+    PlaceControl(new QGroupBox(Q("作成したデータを書込"), this), du, 1128, 7, 48, 140, 68);
+    mode_label_ = MakeReadOnlyEdit(this, du, 1122, 15, 64, 124, 14);
+    play_created_ = MakeButton(this, du, 1116, "再生", 15, 94, 60, 14);
+    write_created_ = MakeButton(this, du, 1117, "書込", 79, 94, 60, 14);
 
-    PlaceControl(new QGroupBox(Q("ファイルを選択して書込"), this), du, 0, 176, 48, 163, 68);
-    selected_edit_ = MakeReadOnlyEdit(this, du, 1123, 184, 64, 147, 14);
-    browse_ = MakeButton(this, du, 1025, "参照", 184, 94, 45, 14);
-    play_selected_ = MakeButton(this, du, 1118, "再生", 235, 94, 45, 14);
-    write_selected_ = MakeButton(this, du, 1119, "書込", 286, 94, 45, 14);
+    PlaceControl(new QGroupBox(Q("ファイルを選択して書込"), this), du, 0, 153, 48, 222, 68);
+    selected_edit_ = MakeReadOnlyEdit(this, du, 1123, 161, 64, 206, 14);
+    browse_ = MakeButton(this, du, 1025, "参照", 161, 94, 64, 14);
+    play_selected_ = MakeButton(this, du, 1118, "再生", 232, 94, 64, 14);
+    write_selected_ = MakeButton(this, du, 1119, "書込", 303, 94, 64, 14);
 
-    PlaceControl(new QGroupBox(Q("読込"), this), du, 0, 345, 48, 163, 68);
-    play_read_ = MakeButton(this, du, 1120, "再生", 353, 94, 70, 14);
-    read_ = MakeButton(this, du, 1121, "読込", 430, 94, 70, 14);
+    PlaceControl(new QGroupBox(Q("読込"), this), du, 0, 381, 48, 127, 68);
+    play_read_ = MakeButton(this, du, 1120, "再生", 389, 94, 55, 14);
+    read_ = MakeButton(this, du, 1121, "読込", 449, 94, 55, 14);
 
     PlaceControl(new QGroupBox(Q("書込／読込状況表示"), this), du, 0, 7, 122, 501, 56);
     PlaceControl(new QLabel(Q("書込／読込状況："), this), du, 0, 15, 140, 72, 10);

@@ -82,11 +82,6 @@ inline bool ScreenShowsChildAsItIs(QWidget* window, QWidget* child) {
     const QPoint at = child->mapTo(window, QPoint(0, 0));
     const QImage shown = screen.copy(QRect(at, child->size()));
     const QImage fresh = child->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    if (qEnvironmentVariableIsSet("KOTAR_DUMP")) {
-        shown.save("/tmp/devdlg-shown.png");
-        fresh.save("/tmp/devdlg-fresh.png");
-        screen.save("/tmp/devdlg-screen.png");
-    }
     // The corners of the frame show the parent's background on the screen only.
     const QRect inside = QRect(QPoint(0, 0), child->size()).adjusted(3, 3, -3, -3);
     return !shown.isNull() && shown.copy(inside) == fresh.copy(inside);
