@@ -72,6 +72,15 @@ inline void PostClick(QWidget* widget) {
                                 Qt::NoButton, Qt::NoModifier));
 }
 
+// Every text an edit shows, in order.
+struct TextRecorder {
+    explicit TextRecorder(QLineEdit* edit) {
+        QObject::connect(edit, &QLineEdit::textChanged,
+                         [this](const QString& text) { texts << text; });
+    }
+    QStringList texts;
+};
+
 // What the screen shows of a child (the window's last painted content) equals a fresh
 // rendering of the child as it is now.
 inline bool ScreenShowsChildAsItIs(QWidget* window, QWidget* child) {

@@ -168,7 +168,9 @@ private Q_SLOTS:
         MaintenanceFixture f;
         f.Choose(1107, f.app());
         f.Choose(1108, f.upd());
+        kotar::test::TextRecorder shown(kotar::test::Edit(&f.dialog, 1078));
         QVERIFY(Click(&f.dialog, 1025));
+        QCOMPARE(shown.texts, (QStringList{"プログラム 書込中", "プログラム書込成功"}));
         QCOMPARE(TextOf(&f.dialog, 1078), QStringLiteral("プログラム書込成功"));
         QCOMPARE(f.Progress()->maximum(), 389);
         QCOMPARE(f.Progress()->value(), 389);
@@ -205,7 +207,9 @@ private Q_SLOTS:
     void DataRead_SavesTheAreaWithProgressTo65() {
         MaintenanceFixture f;
         f.prompter.AnswerNextDialog((f.temp / "data.log").string());
+        kotar::test::TextRecorder shown(kotar::test::Edit(&f.dialog, 1078));
         QVERIFY(Click(&f.dialog, 1106));
+        QCOMPARE(shown.texts, (QStringList{"データ 読込中", "データ読込成功"}));
         const auto& save = f.prompter.prompts().back().file;
         QCOMPARE(save.default_extension, std::string("log"));
         QCOMPARE(save.filter, std::string("LOG(*.log)|*.log||"));

@@ -169,12 +169,16 @@ private Q_SLOTS:
                  QString::fromStdString((f.temp / "chosen.snd").string()));
         QVERIFY(IsEnabled(f.dialog.get(), 1118) && IsEnabled(f.dialog.get(), 1119));
 
+        kotar::test::TextRecorder writes(kotar::test::Edit(f.dialog.get(), 1001));
         QVERIFY(Click(f.dialog.get(), 1119));
+        QCOMPARE(writes.texts, (QStringList{"不定フレーズ 書込中", "不定フレーズ書込成功"}));
         QCOMPARE(f.Status(), QStringLiteral("不定フレーズ書込成功"));
         QVERIFY(f.DevicePhrases() == phrase);
 
         f.prompter.AnswerNextDialog((f.temp / "back.snd").string());
+        kotar::test::TextRecorder reads(kotar::test::Edit(f.dialog.get(), 1001));
         QVERIFY(Click(f.dialog.get(), 1121));
+        QCOMPARE(reads.texts, (QStringList{"不定フレーズ 読込中", "不定フレーズ読込成功"}));
         const auto& save = f.prompter.prompts().back();
         QVERIFY(save.kind == Kind::SaveFile);
         QCOMPARE(save.file.default_extension, std::string("snd"));
