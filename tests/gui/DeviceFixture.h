@@ -16,6 +16,7 @@
 
 #include "CommLogLines.h"
 #include "DeviceModel.h"
+#include "FakeSerialPort.h"
 #include "PtyDevice.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
@@ -25,24 +26,38 @@
 
 namespace kotar::test {
 
+// The simulated device, either behind a scripted port inside the test (fast; what most tests
+// use) or behind a pseudo-terminal that the link opens like a serial port.
+enum class DeviceLink { InProcess, PseudoTerminal };
+
 struct DeviceFixture {
-    DeviceFixture() {
+    explicit DeviceFixture(DeviceLink link = DeviceLink::InProcess) {
         // A short tick keeps the timeouts of a silent device short.
         LinkTimer::Instance().SetTickMs(5);
         std::filesystem::create_directories(work());
         ini.WriteString("CONFIG", "PATH", work().string());
         ini.WriteInt("CONFIG", "PORT", 12);
         ini.WriteString("PORTS", "COM12", (temp / "port").string());
+        environment.log_folder = temp.path();
+        if (link == DeviceLink::InProcess) {
+            line->respond = [this](std::span<const std::uint8_t> request) {
+                return model.Receive(request);
+            };
+            environment.make_port = [l = line] { return std::make_unique<FakeSerialPort>(l); };
+            environment.poll_pause = [] { std::this_thread::yield(); };
+            opened = true;
+            return;
+        }
         device =
             std::make_unique<devsim::PtyDevice>(model, devsim::PtyDevice::Options{temp / "port"});
         std::string error;
         opened = device->Open(&error);
         thread = std::thread([this] { device->Run(stop); });
-        environment.log_folder = temp.path();
     }
     ~DeviceFixture() {
         stop = true;
-        thread.join();
+        if (thread.joinable())
+            thread.join();
     }
 
     std::filesystem::path work() const { return temp / "work"; }
@@ -52,6 +67,7 @@ struct DeviceFixture {
     ProfileFile ini{temp / "MEVAN.INI"};
     ScriptedPrompter prompter;
     devsim::DeviceModel model;
+    std::shared_ptr<FakeLine> line = std::make_shared<FakeLine>();
     std::unique_ptr<devsim::PtyDevice> device;
     std::atomic<bool> stop{false};
     std::thread thread;

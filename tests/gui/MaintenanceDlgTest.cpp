@@ -55,7 +55,8 @@ Bytes ProgramFile(std::size_t size, const char* tag_field, const char* date, con
 }
 
 struct MaintenanceFixture : DeviceFixture {
-    MaintenanceFixture() {
+    explicit MaintenanceFixture(kotar::test::DeviceLink link = kotar::test::DeviceLink::InProcess)
+        : DeviceFixture(link) {
         dialog.SetLinkEnvironment(environment);
         dialog.SetStartDirectory(temp.path().string());
         dialog.show();
@@ -199,13 +200,13 @@ private Q_SLOTS:
         g.model.AddFault({DeviceFault::RefusesChecksum, 0, 9002});
         QVERIFY(Click(&g.dialog, 1025));
         QCOMPARE(TextOf(&g.dialog, 1078), QStringLiteral("プログラム 書込失敗（応答結果異常）"));
-        g.ini.WriteInt("CONFIG", "PORT", 13);
+        g.line->open_fails = true;
         QVERIFY(Click(&g.dialog, 1025));
         QCOMPARE(TextOf(&g.dialog, 1078), QStringLiteral("COMポートオープンエラー"));
     }
 
     void DataRead_SavesTheAreaWithProgressTo65() {
-        MaintenanceFixture f;
+        MaintenanceFixture f(kotar::test::DeviceLink::PseudoTerminal);
         f.prompter.AnswerNextDialog((f.temp / "data.log").string());
         kotar::test::TextRecorder shown(kotar::test::Edit(&f.dialog, 1078));
         QVERIFY(Click(&f.dialog, 1106));

@@ -1,6 +1,7 @@
 // The phrase write/read dialog and the port settings dialog, driven through their controls
-// against the simulated device on a pseudo-terminal; the main window's commands that open the
-// device dialogs.
+// against the simulated device (in process, and on a pseudo-terminal for a write and read, the
+// port open error and the input discarded during a transfer); the main window's commands that
+// open the device dialogs.
 #include <QAction>
 #include <QComboBox>
 #include <QProgressBar>
@@ -44,7 +45,9 @@ Bytes Pattern(std::size_t size, unsigned seed) {
 
 // A property "現場" in the work folder with phrases in the slots whose texts are given.
 struct TransferFixture : DeviceFixture {
-    explicit TransferFixture(int mode, std::array<std::string, 3> texts = {"前半", "", ""}) {
+    explicit TransferFixture(int mode, std::array<std::string, 3> texts = {"前半", "", ""},
+                             kotar::test::DeviceLink link = kotar::test::DeviceLink::InProcess)
+        : DeviceFixture(link) {
         fs::create_directories(property());
         for (int i = 0; i < 3; ++i) {
             const fs::path wav = property() / ("0" + std::to_string(i + 1) + ".wav");
@@ -158,7 +161,7 @@ private Q_SLOTS:
     }
 
     void ChosenFile_WriteThenReadBack_DeviceAndFileEqual() {
-        TransferFixture f(1);
+        TransferFixture f(1, {"前半", "", ""}, kotar::test::DeviceLink::PseudoTerminal);
         const Bytes phrase = Pattern(kotar::kPhraseFileBytes, 1);
         WriteBytes(f.temp / "chosen.snd", phrase);
         f.Choose(f.temp / "chosen.snd");
@@ -265,7 +268,7 @@ private Q_SLOTS:
     }
 
     void PortThatCannotBeOpened_ShowsTheOpenError() {
-        TransferFixture f(1);
+        TransferFixture f(1, {"前半", "", ""}, kotar::test::DeviceLink::PseudoTerminal);
         f.ini.WriteInt("CONFIG", "PORT", 13);
         f.ini.WriteString("PORTS", "COM13", (f.temp / "no-such-port").string());
         QVERIFY(Click(f.dialog.get(), 1117));
@@ -321,7 +324,7 @@ private Q_SLOTS:
     }
 
     void ClicksDuringATransfer_HaveNoEffectAfterwards_AndTheWindowRepaints() {
-        TransferFixture f(1);
+        TransferFixture f(1, {"前半", "", ""}, kotar::test::DeviceLink::PseudoTerminal);
         QVERIFY(QTest::qWaitForWindowExposed(f.dialog.get()));
         // The click mechanism itself: a posted click on browse opens its file dialog.
         f.prompter.AnswerNextDialog(std::nullopt);
