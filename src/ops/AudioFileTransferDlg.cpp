@@ -66,10 +66,9 @@ CAudioFileTransferDlg::CAudioFileTransferDlg(ProfileFile& ini, Prompter& prompte
       slots_(slots) {
     BuildControls();
     header_->setText(Q("物件名称：") + QString::fromStdString(property_name_));
-    mode_label_->setText(QString::fromStdString(
-        PhraseFileKindText(SourceSlotIndices(static_cast<PhraseFileKind>(mode_)).empty()
-                               ? kPhraseNone
-                               : static_cast<PhraseFileKind>(mode_))));
+    // Any other value than 1 to 4 is a property without phrase data.
+    mode_label_->setText(
+        QString::fromStdString(PhraseFileKindText(static_cast<PhraseFileKind>(mode_))));
     EnableControls(true);
 }
 
