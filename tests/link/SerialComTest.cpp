@@ -166,6 +166,10 @@ struct StopCase {
     const char* log_text;
 };
 
+void PrintTo(const StopCase& c, std::ostream* os) {
+    *os << c.field;
+}
+
 class SerialComStopTest : public SerialComTest, public ::testing::WithParamInterface<StopCase> {};
 
 TEST_P(SerialComStopTest, Transact_DeviceStopsInField_LogsFieldTimeoutAndRetries) {
