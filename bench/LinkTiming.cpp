@@ -168,7 +168,7 @@ void SilentDevice(const std::filesystem::path& folder) {
 }
 
 void StopInField(const std::filesystem::path& folder, std::size_t data_bytes,
-                 std::size_t stop_after) {
+                 std::size_t stop_after, int first_byte_after_ms = 0) {
     const int tick = LinkTimer::Instance().tick_ms();
     auto port = std::make_unique<TimedPort>();
     TimedPort* raw = port.get();
@@ -180,7 +180,9 @@ void StopInField(const std::filesystem::path& folder, std::size_t data_bytes,
         std::vector<TimedPort::Byte> bytes;
         const std::size_t count = n == 1 ? stop_after : frame.size();
         for (std::size_t i = 0; i < count; ++i) {
-            bytes.push_back({frame[i], n == 1 ? std::chrono::milliseconds(i) : Clock::duration{}});
+            bytes.push_back({frame[i], n == 1 ? std::chrono::milliseconds(first_byte_after_ms +
+                                                                          static_cast<int>(i))
+                                              : Clock::duration{}});
         }
         return bytes;
     };
@@ -199,6 +201,8 @@ void StopInField(const std::filesystem::path& folder, std::size_t data_bytes,
     };
     const int result = link.Transact();
     const double field_s = static_cast<double>(stop_after) / 1000;
+    if (first_byte_after_ms > 0)
+        std::printf("(answer begins %d ms after the request) ", first_byte_after_ms);
     const double silence_ticks = Seconds(raw->write_times.at(1) - last_byte) * 1000 / tick;
     std::printf(
         "stop in a %zu-byte data field after %zu bytes trickled over %.2f s (%.1f ticks): "
@@ -221,6 +225,11 @@ int main(int argc, char** argv) {
     StopInField(folder, 2000, 12 + 1500);  // a long field, trickled for longer than 4 ticks
     StopInField(folder, 20, 12 + 5);       // a short one
     StopInField(folder, 0, 7);             // inside the command field
+    // The same with the answer starting at other phases of the tick.
+    const int tick_ms = LinkTimer::Instance().tick_ms();
+    StopInField(folder, 20, 12 + 5, tick_ms / 4);
+    StopInField(folder, 20, 12 + 5, tick_ms / 2);
+    StopInField(folder, 20, 12 + 5, tick_ms * 9 / 10);
     std::filesystem::remove_all(folder);
     return 0;
 }
