@@ -5,8 +5,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 
 #include "app/Configuration.h"
@@ -15,6 +13,7 @@
 #include "common/UserAbort.h"
 #include "export/PhraseFileBuild.h"
 #include "export/PhraseFileKind.h"
+#include "ops/FileChoice.h"
 #include "ops/PhrasePlayback.h"
 #include "ops/PhraseTransfer.h"
 #include "ops/TransferUi.h"
@@ -22,11 +21,6 @@
 
 namespace kotar {
 namespace {
-
-constexpr const char* kWrongTypeText =
-    "指定した形式のファイルは書き込めません。\nファイルを確認してください。";
-constexpr const char* kWriteFileCheckCaption = "書込ファイル確認";
-constexpr const char* kSndFilter = "SND(*.snd)|*.snd||";
 
 QString Q(const char* text) {
     return QString::fromUtf8(text);
@@ -47,13 +41,6 @@ QLineEdit* MakeReadOnlyEdit(QWidget* parent, const DialogUnits& du, int id, int 
 }
 
 }  // namespace
-
-bool HasPhraseFileExtension(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".snd";
-}
 
 CAudioFileTransferDlg::CAudioFileTransferDlg(ProfileFile& ini, Prompter& prompter,
                                              std::string property_name, int mode,
@@ -197,19 +184,11 @@ void CAudioFileTransferDlg::PlayPhraseFile(const std::string& path, const std::s
 }
 
 void CAudioFileTransferDlg::OnBrowse() {
-    FileDialogRequest request;
-    request.initial_name = "*.snd";
-    request.filter = kSndFilter;
-    request.hide_read_only = true;
-    const std::optional<std::string> chosen = prompter_.ChooseOpenFile(request);
-    if (!chosen)
-        return;
-    if (!HasPhraseFileExtension(*chosen)) {
-        prompter_.ShowText(kWrongTypeText, kWriteFileCheckCaption, MessageIcon::Information);
-        return;
+    // A chosen file of another type has been refused with its message.
+    if (std::optional<std::string> chosen = ChoosePhraseFileToWrite(prompter_)) {
+        selected_path_ = *chosen;
+        EnableControls(true);
     }
-    selected_path_ = *chosen;
-    EnableControls(true);
 }
 
 void CAudioFileTransferDlg::WritePhrases(const std::string& path) {
@@ -226,13 +205,7 @@ void CAudioFileTransferDlg::WritePhrases(const std::string& path) {
 }
 
 void CAudioFileTransferDlg::OnReadPhrases() {
-    FileDialogRequest request;
-    request.default_extension = "snd";
-    request.initial_name = "*.snd";
-    request.filter = kSndFilter;
-    request.hide_read_only = true;
-    request.prompt_overwrite = true;
-    const std::optional<std::string> chosen = prompter_.ChooseSaveFile(request);
+    const std::optional<std::string> chosen = ChoosePhraseFileToSave(prompter_);
     if (!chosen)
         return;
     DialogTransferSink sink(status_, progress_);

@@ -87,8 +87,4 @@ private:
     QPushButton* close_ = nullptr;
 };
 
-// The extension test of a chosen phrase file: ".snd" in any letter case (file names on the
-// device's home system ignore case, and so does the dialog's "*.snd" filter there).
-bool HasPhraseFileExtension(const std::string& path);
-
 }  // namespace kotar

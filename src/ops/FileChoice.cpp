@@ -48,8 +48,11 @@ std::optional<std::string> ChoosePhraseFileToSave(Prompter& prompter) {
     return prompter.ChooseSaveFile(Request("SND(*.snd)|*.snd||", "*.snd", "snd", true));
 }
 
-std::optional<std::string> ChooseProgramFile(Prompter& prompter) {
-    auto path = prompter.ChooseOpenFile(Request("BIN(*.bin)|*.bin||", "*.bin", "", false));
+std::optional<std::string> ChooseProgramFile(Prompter& prompter,
+                                             const std::string& initial_folder) {
+    FileDialogRequest request = Request("BIN(*.bin)|*.bin||", "*.bin", "", false);
+    request.initial_folder = initial_folder;
+    auto path = prompter.ChooseOpenFile(request);
     if (!path)
         return std::nullopt;
     if (!HasProgramFileExtension(*path)) {
@@ -59,8 +62,10 @@ std::optional<std::string> ChooseProgramFile(Prompter& prompter) {
     return path;
 }
 
-std::optional<std::string> ChooseDataFile(Prompter& prompter) {
-    return prompter.ChooseSaveFile(Request("LOG(*.log)|*.log||", "*.log", "log", true));
+std::optional<std::string> ChooseDataFile(Prompter& prompter, const std::string& initial_folder) {
+    FileDialogRequest request = Request("LOG(*.log)|*.log||", "*.log", "log", true);
+    request.initial_folder = initial_folder;
+    return prompter.ChooseSaveFile(request);
 }
 
 }  // namespace kotar

@@ -18,8 +18,11 @@ std::optional<std::string> ChoosePhraseFileToWrite(Prompter& prompter);
 std::optional<std::string> ChoosePhraseFileToSave(Prompter& prompter);
 // Program file ("参照" of the maintenance dialog): filter "BIN(*.bin)|*.bin||". An extension
 // other than exactly "bin" (".BIN" included) is refused with the file type message.
-std::optional<std::string> ChooseProgramFile(Prompter& prompter);
+// initial_folder: where the dialog opens (empty: the dialog's own choice).
+std::optional<std::string> ChooseProgramFile(Prompter& prompter,
+                                             const std::string& initial_folder = {});
 // File for the data area: save dialog, default extension "log"; the extension is not checked.
-std::optional<std::string> ChooseDataFile(Prompter& prompter);
+std::optional<std::string> ChooseDataFile(Prompter& prompter,
+                                          const std::string& initial_folder = {});
 
 }  // namespace kotar

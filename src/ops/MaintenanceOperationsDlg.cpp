@@ -8,6 +8,7 @@
 
 #include "app/Configuration.h"
 #include "app/DialogLayout.h"
+#include "ops/FileChoice.h"
 #include "ops/MaintenanceTransfer.h"
 #include "ops/TransferUi.h"
 
@@ -141,24 +142,15 @@ void CMaintenanceOperationsDlg::ShowSelections() {
     show(upd_path_, update_.path);
 }
 
-std::optional<std::string> CMaintenanceOperationsDlg::ChooseBinFile() {
-    FileDialogRequest request;
-    request.initial_folder = start_directory_;
-    request.initial_name = "*.bin";
-    request.filter = "BIN(*.bin)|*.bin||";
-    request.hide_read_only = true;
-    return prompter_.ChooseOpenFile(request);
-}
-
 void CMaintenanceOperationsDlg::OnSelectApplicationFile() {
-    if (std::optional<std::string> path = ChooseBinFile()) {
+    if (std::optional<std::string> path = ChooseProgramFile(prompter_, start_directory_)) {
         SelectApplicationFile(*path, &application_, prompter_);
         EnableControls(true);
     }
 }
 
 void CMaintenanceOperationsDlg::OnSelectUpdateFile() {
-    if (std::optional<std::string> path = ChooseBinFile()) {
+    if (std::optional<std::string> path = ChooseProgramFile(prompter_, start_directory_)) {
         SelectUpdateFile(*path, &update_, prompter_);
         EnableControls(true);
     }
@@ -182,14 +174,7 @@ void CMaintenanceOperationsDlg::OnWriteProgram() {
 }
 
 void CMaintenanceOperationsDlg::OnReadDataToFile() {
-    FileDialogRequest request;
-    request.initial_folder = start_directory_;
-    request.default_extension = "log";
-    request.initial_name = "*.log";
-    request.filter = "LOG(*.log)|*.log||";
-    request.hide_read_only = true;
-    request.prompt_overwrite = true;
-    const std::optional<std::string> path = prompter_.ChooseSaveFile(request);
+    const std::optional<std::string> path = ChooseDataFile(prompter_, start_directory_);
     if (!path)
         return;
     DialogTransferSink sink(status_, progress_);

@@ -36,8 +36,6 @@ private:
     void BuildControls();
     void EnableControls(bool enable);
     void ShowSelections();
-    // An open-file dialog for a program file; nothing when cancelled.
-    std::optional<std::string> ChooseBinFile();
     LinkEnvironment TransferEnvironment();
 
     // Button handlers.

@@ -109,6 +109,7 @@ private Q_SLOTS:
         const auto& request = f.prompter.prompts().front().file;
         QCOMPARE(request.filter, std::string("BIN(*.bin)|*.bin||"));
         QCOMPARE(request.initial_name, std::string("*.bin"));
+        QCOMPARE(request.initial_folder, f.temp.path().string());  // the start directory
         QCOMPARE(f.Fields(true), (QStringList{"DEV01", "V1.02", "2026/12/07",
                                               QString::fromStdString(f.app().string())}));
         QVERIFY(!IsEnabled(&f.dialog, 1025));
