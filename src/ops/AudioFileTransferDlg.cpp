@@ -17,7 +17,7 @@
 #include "ops/PhrasePlayback.h"
 #include "ops/PhraseTransfer.h"
 #include "ops/TransferUi.h"
-#include "store/PropertyName.h"
+#include "store/PropertyStore.h"
 
 namespace kotar {
 namespace {
@@ -136,9 +136,7 @@ std::string CAudioFileTransferDlg::WorkFolder() const {
 }
 
 std::string CAudioFileTransferDlg::PropertyFolder() const {
-    return (std::filesystem::path(WorkFolder()) /
-            (std::string(kPropertyFolderPrefix) + property_name_))
-        .string();
+    return PropertyFolderOnDisk(WorkFolder(), property_name_).string();
 }
 
 bool CAudioFileTransferDlg::EnsureCreatedFile() {

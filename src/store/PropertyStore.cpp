@@ -73,13 +73,14 @@ std::filesystem::path PropertyStore::current_folder() const {
     return has_selection() ? PropertyFolder(current_name()) : std::filesystem::path();
 }
 
-std::filesystem::path PropertyStore::PropertyFolder(const std::string& name) const {
+std::filesystem::path PropertyFolderOnDisk(const std::filesystem::path& work_folder,
+                                           const std::string& name) {
     // The folder as it is on disk, whatever the letter case of its prefix.
-    std::filesystem::path folder = work_folder_ / (std::string(kPropertyFolderPrefix) + name);
+    std::filesystem::path folder = work_folder / (std::string(kPropertyFolderPrefix) + name);
     std::error_code ec;
     if (std::filesystem::is_directory(folder, ec))
         return folder;
-    for (std::filesystem::directory_iterator it(work_folder_, ec), end; !ec && it != end;
+    for (std::filesystem::directory_iterator it(work_folder, ec), end; !ec && it != end;
          it.increment(ec)) {
         std::string entry = it->path().filename().string();
         if (HasPropertyPrefix(entry) && entry.substr(kPropertyFolderPrefix.size()) == name) {
@@ -87,6 +88,10 @@ std::filesystem::path PropertyStore::PropertyFolder(const std::string& name) con
         }
     }
     return folder;
+}
+
+std::filesystem::path PropertyStore::PropertyFolder(const std::string& name) const {
+    return PropertyFolderOnDisk(work_folder_, name);
 }
 
 int PropertyStore::Find(const std::string& name) const {

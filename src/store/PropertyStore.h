@@ -51,6 +51,11 @@ enum class SlotDeleteOutcome {
     WavNotRemoved  // the WAV file could not be removed: a message, the slot is unchanged
 };
 
+// The folder of property `name` in work_folder as it is on disk ("TR_" in any letter case);
+// work_folder/"TR_"+name when there is none.
+std::filesystem::path PropertyFolderOnDisk(const std::filesystem::path& work_folder,
+                                           const std::string& name);
+
 // The properties of the work folder as the main window shows them: the sorted names, the
 // current selection, the slot list of the current property with the state of every slot, and
 // the enable states of the buttons. Every operation works with absolute paths (the process's

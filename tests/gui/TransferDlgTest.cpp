@@ -139,6 +139,17 @@ private Q_SLOTS:
         QVERIFY(f.prompter.prompts().empty());
     }
 
+    void WriteCreated_IntoThePropertyFolderWhateverTheCaseOfItsPrefix() {
+        TransferFixture f(1);
+        const fs::path lower = f.work() / "tr_現場";
+        fs::rename(f.property(), lower);
+        f.slots[0].wav_path = (lower / "01.wav").string();
+        QVERIFY(Click(f.dialog.get(), 1117));
+        QCOMPARE(f.dialog->created_file_path(), (lower / "01.snd").string());
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ書込成功"));
+        QVERIFY(f.DevicePhrases() == ReadBytes(lower / "01.snd"));
+    }
+
     void WriteCreated_AfterAFailedBuildUsesNoOlderFileAndBuildsAgain() {
         TransferFixture f(1);
         const fs::path created = f.property() / "01.snd";
