@@ -332,6 +332,18 @@ private Q_SLOTS:
         QVERIFY(Click(f.dialog.get(), 1117));
         QVERIFY(f.DevicePhrases() == made);
         QVERIFY(f.prompter.prompts().empty());
+
+        // The chosen file and the read-back file play with their own captions.
+        WriteBytes(f.temp / "p.snd", Pattern(kotar::kPhraseFileBytes, 4));
+        f.Choose(f.temp / "p.snd");
+        QVERIFY(Click(f.dialog.get(), 1118));
+        f.prompter.AnswerNextDialog((f.temp / "back.snd").string());
+        QVERIFY(Click(f.dialog.get(), 1121));
+        QVERIFY(Click(f.dialog.get(), 1120));
+        QCOMPARE(played.size(), std::size_t{3});
+        QCOMPARE(played[1].second, std::string("選択したファイル"));
+        QCOMPARE(played[2].second, std::string("読み込んだ不定フレーズ"));
+        QCOMPARE(played[2].first, play.string());
     }
 
     void ClicksDuringATransfer_HaveNoEffectAfterwards_AndTheWindowRepaints() {
