@@ -80,7 +80,8 @@ Configuration LoadConfiguration(ProfileFile& ini, Prompter& prompter,
     if (digits_only) {
         auto value = static_cast<std::int32_t>(
             ini.GetInt(kConfig, "RECDELAY", kDefaultRecordDelaySeconds));
-        config.record_delay_s = value > 5 ? kDefaultRecordDelaySeconds : value;
+        // A run of digits too long for 32 bits wraps to a negative number: also "above 5".
+        config.record_delay_s = (value > 5 || value < 0) ? kDefaultRecordDelaySeconds : value;
     }
     ini.WriteInt(kConfig, "RECDELAY", config.record_delay_s);
 

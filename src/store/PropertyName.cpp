@@ -8,22 +8,30 @@
 namespace kotar {
 namespace {
 
-char FoldCase(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+// The name with letter case taken out: ASCII letters and the full-width Latin letters
+// (U+FF21..U+FF3A, UTF-8 EF BC A1..BA) become small letters, as the list box compares them.
+std::string FoldCase(std::string_view name) {
+    std::string folded(name);
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        auto c = static_cast<unsigned char>(folded[i]);
+        if (c >= 'A' && c <= 'Z') {
+            folded[i] = static_cast<char>(c - 'A' + 'a');
+        } else if (c == 0xEF && i + 2 < folded.size() &&
+                   static_cast<unsigned char>(folded[i + 1]) == 0xBC) {
+            auto last = static_cast<unsigned char>(folded[i + 2]);
+            if (last >= 0xA1 && last <= 0xBA) {
+                folded[i + 1] = static_cast<char>(0xBD);
+                folded[i + 2] = static_cast<char>(0x81 + (last - 0xA1));
+            }
+            i += 2;
+        }
+    }
+    return folded;
 }
 
 // Negative, zero or positive as a is before, equal to or after b with letter case ignored.
 int CompareIgnoringCase(std::string_view a, std::string_view b) {
-    std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        auto ca = static_cast<unsigned char>(FoldCase(a[i]));
-        auto cb = static_cast<unsigned char>(FoldCase(b[i]));
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    if (a.size() == b.size())
-        return 0;
-    return a.size() < b.size() ? -1 : 1;
+    return FoldCase(a).compare(FoldCase(b));
 }
 
 }  // namespace

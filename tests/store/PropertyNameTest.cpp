@@ -38,6 +38,9 @@ TEST(PropertyName, ChecksRunInTheDialogsOrder) {
     EXPECT_EQ(CheckNewPropertyName(listed, ""), PropertyNameCheck::Empty);
     EXPECT_EQ(CheckNewPropertyName(listed, "ALPHA"), PropertyNameCheck::Duplicate);
     EXPECT_EQ(CheckNewPropertyName(listed, "ビル"), PropertyNameCheck::Duplicate);
+    // Full-width letters differ in case as the narrow ones do.
+    EXPECT_EQ(CheckNewPropertyName({"ビルＡｂ"}, "ビルａＢ"), PropertyNameCheck::Duplicate);
+    EXPECT_EQ(CheckNewPropertyName({"ビルＡ"}, "ビルＢ"), PropertyNameCheck::Ok);
     EXPECT_EQ(CheckNewPropertyName(listed, "a:b"), PropertyNameCheck::ForbiddenCharacter);
     EXPECT_EQ(CheckNewPropertyName(listed, std::string(41, 'x')), PropertyNameCheck::TooLong);
     // A listed name wins over a forbidden character (the duplicate check comes first).

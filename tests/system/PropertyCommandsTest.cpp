@@ -180,5 +180,17 @@ TEST_F(PropertyCommands, FirstRunWithoutIniCreatesItAndTheDefaultFolder) {
         "[CONFIG]\r\nPATH=" + (dir_ / "MEVAN" / "DATA").string());
 }
 
+TEST_F(PropertyCommands, HelpNamesTheCommandsAndBadCommandsAreUsageErrors) {
+    CliRun help = Run({"--help"});
+    EXPECT_EQ(help.exit_status, 0);
+    for (const char* usage :
+         {"properties", "new NAME [--copy-from OTHER]", "delete NAME", "delete-phrase NAME SLOT"}) {
+        EXPECT_NE(help.out.find(usage), std::string::npos) << usage;
+    }
+    EXPECT_EQ(Run({"no-such-command"}).exit_status, 2);
+    EXPECT_EQ(Run({"properties", "extra"}).exit_status, 2);
+    EXPECT_EQ(Run({}).exit_status, 2);
+}
+
 }  // namespace
 }  // namespace kotar

@@ -102,6 +102,10 @@ int Run(int argc, char** argv) {
     } catch (const UserAbort&) {
         // The message has been printed already.
         return kExitFailure;
+    } catch (const std::exception& e) {
+        // Anything unforeseen ends the command with a failure, not with a crash.
+        std::fprintf(stderr, "kotar-cli %s: %s\n", name.c_str(), e.what());
+        return kExitFailure;
     }
 }
 

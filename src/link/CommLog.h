@@ -1,0 +1,35 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace kotar {
+
+// The communication log: one time-stamped line per link failure, kept in two generations
+// ("MEVAN_COM_N.LOG" current, "MEVAN_COM_O.LOG" previous) in one folder. Lines are cp932
+// text ending with CR LF. Every failure of the log itself is silent.
+
+inline constexpr const char* kCurrentLogName = "MEVAN_COM_N.LOG";
+inline constexpr const char* kPreviousLogName = "MEVAN_COM_O.LOG";
+// A current file larger than this is rotated before the next line is written.
+inline constexpr std::uintmax_t kLogRotateLimitBytes = 524288;
+
+// Local time of a log line, broken down.
+struct LogTime {
+    int year, month, day, hour, minute, second, millisecond;
+};
+
+LogTime LocalLogTime(std::chrono::system_clock::time_point when);
+
+// "2016/03/09 09:05:07.042 " followed by the text (UTF-8), without the line break.
+std::string FormatLogLine(const LogTime& time, std::string_view text);
+
+// Appends one line with the current local time to folder/MEVAN_COM_N.LOG, rotating first.
+void AppendLogLine(const std::filesystem::path& folder, std::string_view text);
+
+// The folder of the running executable (empty when it cannot be found).
+std::filesystem::path ExecutableFolder();
+
+}  // namespace kotar

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace kotar {
+
+// The tick source of the device link: while it runs, a ticker thread decrements each of two
+// countdowns that is above 0 once per tick (500 ms, or KOTAR_LINK_TICK_MS milliseconds). The
+// link arms a countdown with a number of ticks and sees the timeout when it reads 0. If the
+// ticker thread cannot be started, a wall-clock deadline of the same length stands in.
+class LinkTimer {
+public:
+    enum Counter { kResponse = 0, kChar = 1 };
+
+    static LinkTimer& Instance();
+
+    // Starts the ticks (at the beginning of every exchange); a running ticker keeps running.
+    void Start();
+    // Stops the ticks (at the end of every exchange).
+    void Stop();
+
+    void Arm(Counter counter, int ticks);
+    // True when the countdown has reached 0.
+    bool Expired(Counter counter) const;
+    int Remaining(Counter counter) const;
+
+    int tick_ms() const { return tick_ms_; }
+    // For tests and diagnostics; takes effect at the next Start.
+    void SetTickMs(int tick_ms);
+    // Ticks counted since the process started (for tests and benchmarks).
+    long ticks_elapsed() const { return ticks_elapsed_.load(); }
+
+    ~LinkTimer();
+
+private:
+    LinkTimer();
+    void Run();
+
+    int tick_ms_;
+    std::atomic<int> countdown_[2] = {0, 0};
+    std::atomic<long> ticks_elapsed_{0};
+    // Wall-clock fallback: the deadline of each countdown when no ticker runs.
+    bool fallback_ = false;
+    std::chrono::steady_clock::time_point deadline_[2];
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool stop_requested_ = false;
+    std::thread ticker_;
+};
+
+}  // namespace kotar

@@ -1,0 +1,169 @@
+#include "ops/ProgramFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+#include "common/Cp932.h"
+#include "link/Frame.h"
+#include "ops/TransferSequence.h"
+
+namespace kotar {
+namespace {
+
+constexpr const char* kCheckCaption = "書込ファイル確認";
+constexpr std::size_t kTagFieldBytes = 16;
+constexpr std::size_t kDateOffset = 16;
+constexpr std::size_t kDateBytes = 16;
+constexpr std::size_t kVersionOffset = 32;
+constexpr std::size_t kVersionBytes = 9;
+
+// A text field: up to max_bytes or the first zero byte.
+std::string FieldText(std::span<const std::uint8_t> at, std::size_t max_bytes) {
+    std::size_t n = 0;
+    while (n < max_bytes && n < at.size() && at[n] != 0)
+        ++n;
+    return std::string(reinterpret_cast<const char*>(at.data()), n);
+}
+
+bool ReadExactFile(const std::filesystem::path& path, std::vector<std::uint8_t>& image,
+                   std::size_t size) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return false;
+    const std::streamoff length = in.tellg();
+    if (length < 0 || static_cast<std::uintmax_t>(length) != size)
+        return false;
+    in.seekg(0);
+    return static_cast<bool>(
+        in.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(size)));
+}
+
+}  // namespace
+
+std::uint16_t Crc16Mcrf4xx(std::span<const std::uint8_t> bytes) {
+    std::uint16_t crc = 0xFFFF;
+    for (std::uint8_t b : bytes) {
+        crc ^= b;
+        for (int i = 0; i < 8; ++i) {
+            crc = (crc & 1) != 0 ? static_cast<std::uint16_t>((crc >> 1) ^ 0x8408)
+                                 : static_cast<std::uint16_t>(crc >> 1);
+        }
+    }
+    return crc;
+}
+
+void ProgramSelection::Clear(std::size_t image_bytes) {
+    image.assign(image_bytes, 0xFF);
+    checksum = 0;
+    fields = {};
+    path.clear();
+}
+
+ProgramFileFields ReadTrailerFields(std::span<const std::uint8_t> trailer, std::string* tag) {
+    const std::string tag_field = FieldText(trailer, kTagFieldBytes);
+    if (tag != nullptr)
+        *tag = tag_field.substr(0, 4);
+    ProgramFileFields fields;
+    if (tag_field.size() > 5)
+        fields.device_name = Cp932ToUtf8(tag_field.substr(5));
+    fields.date = Cp932ToUtf8(FieldText(trailer.subspan(kDateOffset), kDateBytes));
+    fields.version = Cp932ToUtf8(FieldText(trailer.subspan(kVersionOffset), kVersionBytes));
+    return fields;
+}
+
+bool HasProgramFileExtension(const std::filesystem::path& path) {
+    return path.extension().string() == ".bin";
+}
+
+ProgramFileCheck LoadApplicationFile(const std::filesystem::path& path, ProgramSelection* out) {
+    std::vector<std::uint8_t> image(kApplicationImageBytes, 0xFF);
+    if (!ReadExactFile(path, image, kApplicationFileBytes))
+        return ProgramFileCheck::Unreadable;
+    const std::size_t crc_at = kApplicationFileBytes - 2;
+    if (Crc16Mcrf4xx({image.data(), crc_at}) != GetLe16(image.data() + crc_at)) {
+        return ProgramFileCheck::BadContent;
+    }
+    std::string tag;
+    const ProgramFileFields fields = ReadTrailerFields(
+        {image.data() + kApplicationFileBytes - kProgramTrailerBytes, kProgramTrailerBytes}, &tag);
+    if (tag != "APLI")
+        return ProgramFileCheck::BadContent;
+    out->image = std::move(image);
+    out->checksum = AdditiveChecksum(out->image);
+    out->fields = fields;
+    out->path = path.string();
+    return ProgramFileCheck::Ok;
+}
+
+ProgramFileCheck LoadUpdateFile(const std::filesystem::path& path, ProgramSelection* out) {
+    std::vector<std::uint8_t> image(kUpdateFileBytes, 0xFF);
+    if (!ReadExactFile(path, image, kUpdateFileBytes))
+        return ProgramFileCheck::Unreadable;
+    const std::size_t crc_at = kUpdateFileBytes - 2;
+    PutLe16(image.data() + crc_at, Crc16Mcrf4xx({image.data(), crc_at}));
+    std::string tag;
+    const ProgramFileFields fields = ReadTrailerFields(
+        {image.data() + kUpdateFileBytes - kProgramTrailerBytes, kProgramTrailerBytes}, &tag);
+    if (tag != "UDPG")
+        return ProgramFileCheck::BadContent;
+    out->image = std::move(image);
+    out->checksum = AdditiveChecksum(out->image);
+    out->fields = fields;
+    out->path = path.string();
+    return ProgramFileCheck::Ok;
+}
+
+void ShowProgramFileProblem(ProgramFileCheck check, Prompter& prompter) {
+    switch (check) {
+        case ProgramFileCheck::WrongType:
+            prompter.ShowText(
+                "指定した形式のファイルは書き込めません。\nファイルを確認してください。",
+                kCheckCaption, MessageIcon::Error);
+            break;
+        case ProgramFileCheck::Unreadable:
+            prompter.ShowText(
+                "選択したファイルが読み込めませんでした。\nファイルを確認してください。",
+                kCheckCaption, MessageIcon::Information);
+            break;
+        case ProgramFileCheck::BadContent:
+            prompter.ShowText(
+                "選択したファイルの内容が正しくありません。\nファイルを確認してください。",
+                kCheckCaption, MessageIcon::Information);
+            break;
+        case ProgramFileCheck::Ok:
+            break;
+    }
+}
+
+namespace {
+
+bool Select(const std::filesystem::path& path, ProgramSelection* selection, Prompter& prompter,
+            ProgramFileCheck (*load)(const std::filesystem::path&, ProgramSelection*),
+            std::size_t image_bytes) {
+    if (!HasProgramFileExtension(path)) {
+        ShowProgramFileProblem(ProgramFileCheck::WrongType, prompter);
+        return false;
+    }
+    const ProgramFileCheck check = load(path, selection);
+    if (check != ProgramFileCheck::Ok) {
+        ShowProgramFileProblem(check, prompter);
+        selection->Clear(image_bytes);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool SelectApplicationFile(const std::filesystem::path& path, ProgramSelection* selection,
+                           Prompter& prompter) {
+    return Select(path, selection, prompter, &LoadApplicationFile, kApplicationImageBytes);
+}
+
+bool SelectUpdateFile(const std::filesystem::path& path, ProgramSelection* selection,
+                      Prompter& prompter) {
+    return Select(path, selection, prompter, &LoadUpdateFile, kUpdateFileBytes);
+}
+
+}  // namespace kotar

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+#include "link/SerialCom.h"
+
+namespace kotar {
+
+// The additive checksum of a transfer: the 32-bit sum of its bytes, each unsigned.
+std::uint32_t AdditiveChecksum(std::span<const std::uint8_t> bytes);
+
+// Write start, the blocks (ceil(size / 1024), each min(remaining, 1024) bytes) and write end.
+// Stops at the first operation that does not succeed and returns its result; after_block runs
+// after every block that succeeded.
+int RunWriteSequence(SerialCom& link, int kind, std::int32_t area,
+                     std::span<const std::uint8_t> bytes, std::uint32_t checksum,
+                     const std::function<void()>& after_block);
+
+// Read start, the blocks into out (whose size is a multiple of 1024) and read end; the same
+// stopping rule. out may hold a partial result after a failure.
+int RunReadSequence(SerialCom& link, int kind, std::int32_t area, std::span<std::uint8_t> out,
+                    const std::function<void()>& after_block);
+
+// label + " 書込失敗" / " 読込失敗" + "（応答無し）" for TRANSFER_NO_RESPONSE or
+// "（応答結果異常）".
+std::string WriteFailedText(const std::string& label, int result);
+std::string ReadFailedText(const std::string& label, int result);
+
+inline constexpr const char* kPortOpenErrorText = "COMポートオープンエラー";
+
+}  // namespace kotar

@@ -1,0 +1,157 @@
+// The link over a real pseudo-terminal against the simulated device, with a shortened tick.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <numeric>
+#include <thread>
+
+#include "CommLogLines.h"
+#include "DeviceModel.h"
+#include "PtyDevice.h"
+#include "TempDir.h"
+#include "link/LinkTimer.h"
+#include "link/SerialCom.h"
+#include "ops/TransferSequence.h"
+
+namespace kotar {
+namespace {
+
+using devsim::DeviceFault;
+using devsim::DeviceModel;
+using devsim::FaultRule;
+using devsim::PtyDevice;
+using Texts = std::vector<std::string>;
+
+// The simulated device on a pseudo-terminal, answering from its own thread.
+class PtyLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override { LinkTimer::Instance().SetTickMs(20); }
+
+    void StartDevice() {
+        device_ = std::make_unique<PtyDevice>(model_, PtyDevice::Options{dir_ / "port"});
+        std::string error;
+        ASSERT_TRUE(device_->Open(&error)) << error;
+        thread_ = std::thread([this] { device_->Run(stop_); });
+        test::WriteText(dir_ / "MEVAN.INI",
+                        "[PORTS]\r\nCOM12=" + (dir_ / "port").string() + "\r\n");
+        environment_.log_folder = dir_.path();
+        environment_.ini = ini_.get();
+        link_ = std::make_unique<SerialCom>(environment_);
+        ASSERT_TRUE(link_->OpenPort(12));
+    }
+
+    void TearDown() override {
+        if (link_)
+            link_->ClosePort();
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+    Texts Log() const { return test::CommLogTexts(dir_.path()); }
+
+    test::TempDir dir_;
+    std::unique_ptr<ProfileFile> ini_ = std::make_unique<ProfileFile>(dir_ / "MEVAN.INI");
+    DeviceModel model_;
+    std::unique_ptr<PtyDevice> device_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+    LinkEnvironment environment_;
+    std::unique_ptr<SerialCom> link_;
+};
+
+std::vector<std::uint8_t> Pattern(std::size_t size) {
+    std::vector<std::uint8_t> bytes(size);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<std::uint8_t>((i * 31 + 7) >> 3);
+    return bytes;
+}
+
+TEST_F(PtyLinkTest, WriteThenReadBack_RoundTripsEveryByte) {
+    StartDevice();
+    const auto image = Pattern(8 * 1024 + 300);  // a short last block as well
+    int blocks = 0;
+    ASSERT_EQ(RunWriteSequence(*link_, KIND_PHRASE_WRITE, 0x80000, image, AdditiveChecksum(image),
+                               [&] { ++blocks; }),
+              TRANSFER_OK);
+    EXPECT_EQ(blocks, 9);
+    const auto stored = model_.Memory(0x80000, image.size());
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), stored.begin()));
+    EXPECT_EQ(model_.Memory(0x80000 + image.size(), 1)[0], 0xFF);
+
+    std::vector<std::uint8_t> back(9 * 1024, 0);
+    ASSERT_EQ(RunReadSequence(*link_, KIND_PHRASE_READ, 0x80000, back, nullptr), TRANSFER_OK);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), back.begin()));
+    EXPECT_TRUE(std::all_of(back.begin() + static_cast<std::ptrdiff_t>(image.size()), back.end(),
+                            [](std::uint8_t b) { return b == 0xFF; }));
+    EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(PtyLinkTest, WrongChecksum_IsRefusedAtWriteEnd) {
+    StartDevice();
+    const auto image = Pattern(2048);
+    EXPECT_EQ(RunWriteSequence(*link_, KIND_PROGRAM_WRITE, 0x70000, image,
+                               AdditiveChecksum(image) + 1, nullptr),
+              TRANSFER_BAD_RESPONSE);
+    EXPECT_EQ(Log(), Texts{"プログラム書込終了 チェックサムエラー"});
+}
+
+TEST_F(PtyLinkTest, RecoverableFaults_AreSurvivedWithTheirLogLines) {
+    model_.AddFault({DeviceFault::SendsWrongBcc, 2, 9001, 0, 0});
+    model_.AddFault({DeviceFault::SendsNoiseBeforeStx, 1, 9000, 0, 0});
+    model_.AddFault({DeviceFault::AnswersOtherCommand, 1, 9002, 0, 0});
+    model_.AddFault({DeviceFault::StopsMidFrame, 1, 9011, 2, 200});
+    model_.AddFault({DeviceFault::StaysSilent, 1, 9010, 0, 0});
+    StartDevice();
+    const auto image = Pattern(4096);
+    ASSERT_EQ(RunWriteSequence(*link_, KIND_PHRASE_WRITE, 0x80000, image, AdditiveChecksum(image),
+                               nullptr),
+              TRANSFER_OK);
+    std::vector<std::uint8_t> back(4096);
+    ASSERT_EQ(RunReadSequence(*link_, KIND_PHRASE_READ, 0x80000, back, nullptr), TRANSFER_OK);
+    EXPECT_EQ(back, image);
+    // The silent read start costs one no-response timeout and leaves no line.
+    EXPECT_EQ(Log(), (Texts{"BCCエラー", "BCCエラー", "タイムアウト キャラ間監視 データ"}));
+}
+
+TEST_F(PtyLinkTest, DeviceFailures_EndTheSequenceWithTheirCodes) {
+    model_.AddFault({DeviceFault::RejectsRequest, 1, 9000, 0, 0});
+    model_.AddFault({DeviceFault::ReportsBlockError, 1, 0, 2, 0});
+    model_.AddFault({DeviceFault::EchoesWrongBlockNumber, 1, 9011, 3, 0});
+    model_.AddFault({DeviceFault::AnswersUndefined, 1, 9012, 0, 0});
+    StartDevice();
+    const auto image = Pattern(4096);
+    EXPECT_EQ(RunWriteSequence(*link_, KIND_PHRASE_WRITE, 0x80000, image, AdditiveChecksum(image),
+                               nullptr),
+              TRANSFER_NO_RESPONSE);
+    EXPECT_EQ(RunWriteSequence(*link_, KIND_PHRASE_WRITE, 0x80000, image, AdditiveChecksum(image),
+                               nullptr),
+              TRANSFER_BAD_RESPONSE);
+    std::vector<std::uint8_t> back(4096);
+    EXPECT_EQ(RunReadSequence(*link_, KIND_DATA_READ, 0x80000, back, nullptr),
+              TRANSFER_BAD_RESPONSE);
+    EXPECT_EQ(RunReadSequence(*link_, KIND_DATA_READ, 0x80000, back, nullptr),
+              TRANSFER_NO_RESPONSE);
+    EXPECT_EQ(Log(), (Texts{"要求拒否 通信エラー", "不定フレーズ書込開始 通信エラー",
+                            "不定フレーズ書込 応答結果エラー",
+                            "データ読込 シーケンス不一致エラー シーケンス№ 003",
+                            "要求拒否 無効コマンド", "データ読込終了 通信エラー"}));
+    // No end request follows a failed block.
+    const auto& commands = model_.commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), kCmdWriteEnd), 0);
+}
+
+TEST_F(PtyLinkTest, PortStaysUsableAcrossCloseAndReopen) {
+    StartDevice();
+    link_->ClosePort();
+    ASSERT_TRUE(link_->OpenPort(12));
+    link_->PrepareRequest(kCmdReadEnd, {});
+    EXPECT_EQ(link_->Transact(), TRANSACT_OK);
+    EXPECT_FALSE(link_->OpenPort(13));
+    EXPECT_EQ(Log(), Texts{"COMポートオープンエラー /dev/ttyS12"});
+}
+
+}  // namespace
+}  // namespace kotar

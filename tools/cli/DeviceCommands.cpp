@@ -1,0 +1,151 @@
+// Device commands of kotar-cli: phrase write and read, program write, data read, port list.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "CliCommand.h"
+#include "link/PortList.h"
+#include "link/SerialCom.h"
+#include "ops/MaintenanceTransfer.h"
+#include "ops/PhraseTransfer.h"
+#include "ops/ProgramFile.h"
+
+namespace kotar::cli {
+namespace {
+
+// Prints status texts as lines on stderr and, when stderr is a terminal, a progress bar.
+class StderrTransferSink : public TransferSink {
+public:
+    explicit StderrTransferSink(bool draw_progress) : draw_progress_(draw_progress) {}
+    ~StderrTransferSink() override { EndBar(); }
+
+    void SetStatus(const std::string& text) override {
+        EndBar();
+        std::fprintf(stderr, "%s\n", text.c_str());
+        std::fflush(stderr);
+    }
+    void SetProgressRange(int maximum) override { maximum_ = maximum > 0 ? maximum : 1; }
+    void SetProgress(int position) override {
+        if (!draw_progress_)
+            return;
+        constexpr int kWidth = 40;
+        const int filled = position * kWidth / maximum_;
+        std::string bar(static_cast<std::size_t>(filled), '#');
+        bar.append(static_cast<std::size_t>(kWidth - filled), '.');
+        std::fprintf(stderr, "\r[%s] %d/%d", bar.c_str(), position, maximum_);
+        std::fflush(stderr);
+        bar_shown_ = true;
+    }
+
+private:
+    void EndBar() {
+        if (!bar_shown_)
+            return;
+        std::fprintf(stderr, "\n");
+        bar_shown_ = false;
+    }
+
+    bool draw_progress_;
+    int maximum_ = 1;
+    bool bar_shown_ = false;
+};
+
+LinkEnvironment EnvironmentFor(CliContext& context) {
+    // MEVAN.INI is loaded and corrected as the desktop program does at start.
+    context.config();
+    LinkEnvironment environment;
+    environment.ini = &context.ini();
+    return environment;
+}
+
+int WriteCommand(CliContext& context, const std::vector<std::string>& args) {
+    const ParsedArguments parsed = ParseArguments(args, {"file", "mode"});
+    const auto file = parsed.Option("file");
+    if (!file) {
+        throw UsageError{"write NAME needs the phrase file build; give --file F"};
+    }
+    if (!parsed.positionals.empty())
+        throw UsageError{"--file takes no property name"};
+    const LinkEnvironment environment = EnvironmentFor(context);
+    StderrTransferSink sink(context.progress_on_terminal());
+    return WritePhraseFile(*file, context.port(), environment, sink) ? kExitSuccess : kExitFailure;
+}
+
+int ReadCommand(CliContext& context, const std::vector<std::string>& args) {
+    const ParsedArguments parsed = ParseArguments(args, {});
+    if (parsed.positionals.size() != 1)
+        throw UsageError{"give one output file"};
+    const LinkEnvironment environment = EnvironmentFor(context);
+    StderrTransferSink sink(context.progress_on_terminal());
+    return ReadPhrasesToFile(parsed.positionals[0], context.port(), environment, sink)
+               ? kExitSuccess
+               : kExitFailure;
+}
+
+void PrintFields(const char* what, const ProgramSelection& selection) {
+    std::fprintf(stderr, "%s: 装置名 %s  Ver %s  作成日 %s\n", what,
+                 selection.fields.device_name.c_str(), selection.fields.version.c_str(),
+                 selection.fields.date.c_str());
+}
+
+int ProgramCommand(CliContext& context, const std::vector<std::string>& args) {
+    const ParsedArguments parsed = ParseArguments(args, {});
+    if (parsed.positionals.size() != 2)
+        throw UsageError{"give APP.bin and UPD.bin"};
+    const LinkEnvironment environment = EnvironmentFor(context);
+    ProgramSelection application;
+    application.Clear(kApplicationImageBytes);
+    ProgramSelection update;
+    update.Clear(kUpdateFileBytes);
+    if (!SelectApplicationFile(parsed.positionals[0], &application, context.prompter())) {
+        return kExitFailure;
+    }
+    PrintFields("アプリケーションファイル", application);
+    if (!SelectUpdateFile(parsed.positionals[1], &update, context.prompter())) {
+        return kExitFailure;
+    }
+    PrintFields("更新用プログラム", update);
+    StderrTransferSink sink(context.progress_on_terminal());
+    return WriteProgram(application, update, context.port(), environment, sink) ? kExitSuccess
+                                                                                : kExitFailure;
+}
+
+int DataReadCommand(CliContext& context, const std::vector<std::string>& args) {
+    const ParsedArguments parsed = ParseArguments(args, {});
+    if (parsed.positionals.size() != 1)
+        throw UsageError{"give one output file"};
+    const LinkEnvironment environment = EnvironmentFor(context);
+    StderrTransferSink sink(context.progress_on_terminal());
+    return ReadDataToFile(parsed.positionals[0], context.port(), environment, sink) ? kExitSuccess
+                                                                                    : kExitFailure;
+}
+
+int PortsCommand(CliContext& context, const std::vector<std::string>& args) {
+    const ParsedArguments parsed = ParseArguments(args, {});
+    if (!parsed.positionals.empty())
+        throw UsageError{"takes no arguments"};
+    for (const PortEntry& port : ListPorts(&context.ini())) {
+        std::printf("COM%d\t%s\t%s\n", port.number, port.friendly_name.c_str(),
+                    port.device_path.c_str());
+    }
+    return kExitSuccess;
+}
+
+const CommandRegistration kWrite{
+    {"write", "--file F",
+     "write the phrase file F (exactly 131072 bytes) into the device's variable phrases",
+     WriteCommand}};
+const CommandRegistration kRead{
+    {"read", "OUT", "read the device's variable phrases into OUT (131072 bytes)", ReadCommand}};
+const CommandRegistration kProgram{
+    {"program", "APP.bin UPD.bin",
+     "maintenance: check and write the application and update program files", ProgramCommand}};
+const CommandRegistration kDataRead{{"data-read", "OUT",
+                                     "maintenance: read the device's 64 KiB data area into OUT",
+                                     DataReadCommand}};
+const CommandRegistration kPorts{
+    {"ports", "", "list the serial ports: COMn, a tab, the friendly name, a tab, the device",
+     PortsCommand}};
+
+}  // namespace
+}  // namespace kotar::cli

@@ -1,0 +1,148 @@
+#include "PtyDevice.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <deque>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace kotar::devsim {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void MakeRaw(int fd) {
+    termios t{};
+    if (::tcgetattr(fd, &t) != 0)
+        return;
+    ::cfmakeraw(&t);
+    ::cfsetispeed(&t, B38400);
+    ::cfsetospeed(&t, B38400);
+    ::tcsetattr(fd, TCSANOW, &t);
+}
+
+}  // namespace
+
+PtyDevice::PtyDevice(DeviceModel& model, Options options)
+    : model_(model), options_(std::move(options)) {}
+
+PtyDevice::~PtyDevice() {
+    if (linked_) {
+        std::error_code ec;
+        std::filesystem::remove(options_.link, ec);
+    }
+    if (slave_fd_ >= 0)
+        ::close(slave_fd_);
+    if (master_fd_ >= 0)
+        ::close(master_fd_);
+}
+
+bool PtyDevice::Open(std::string* error) {
+    master_fd_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master_fd_ < 0 || ::grantpt(master_fd_) != 0 || ::unlockpt(master_fd_) != 0) {
+        *error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
+        return false;
+    }
+    const char* name = ::ptsname(master_fd_);
+    if (name == nullptr) {
+        *error = "cannot name the pseudo-terminal";
+        return false;
+    }
+    slave_path_ = name;
+    // Holding the slave open keeps the master readable while the program closes and reopens
+    // its side between transfers.
+    slave_fd_ = ::open(slave_path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave_fd_ < 0) {
+        *error = "cannot open " + slave_path_ + ": " + std::strerror(errno);
+        return false;
+    }
+    MakeRaw(slave_fd_);
+    MakeRaw(master_fd_);
+    ::fcntl(master_fd_, F_SETFL, ::fcntl(master_fd_, F_GETFL) | O_NONBLOCK);
+    std::error_code ec;
+    if (std::filesystem::is_symlink(options_.link, ec))
+        std::filesystem::remove(options_.link, ec);
+    std::filesystem::create_symlink(slave_path_, options_.link, ec);
+    if (ec) {
+        *error = "cannot create " + options_.link.string() + ": " + ec.message();
+        return false;
+    }
+    linked_ = true;
+    return true;
+}
+
+void PtyDevice::Run(const std::atomic<bool>& stop) {
+    const auto byte_time =
+        options_.paced
+            ? std::chrono::nanoseconds(1'000'000'000LL * options_.bits_per_byte / options_.baud)
+            : std::chrono::nanoseconds(0);
+    // Each byte carries the moment it has fully crossed the line.
+    std::deque<std::pair<Clock::time_point, std::uint8_t>> inbox;
+    std::deque<std::pair<Clock::time_point, std::uint8_t>> outbox;
+    Clock::time_point in_free{};
+    Clock::time_point out_free{};
+    std::vector<std::uint8_t> chunk;
+    std::uint8_t buffer[4096];
+
+    while (!stop.load()) {
+        auto now = Clock::now();
+        while (!inbox.empty() && inbox.front().first <= now) {
+            const auto [arrived, byte] = inbox.front();
+            inbox.pop_front();
+            for (std::uint8_t b : model_.ReceiveByte(byte)) {
+                // The answer starts when the request's last byte has arrived.
+                out_free = std::max(out_free, arrived) + byte_time;
+                outbox.emplace_back(out_free, b);
+            }
+        }
+        chunk.clear();
+        for (const auto& [due, b] : outbox) {
+            if (due > now)
+                break;
+            chunk.push_back(b);
+        }
+        if (!chunk.empty()) {
+            const ssize_t n = ::write(master_fd_, chunk.data(), chunk.size());
+            if (n > 0)
+                outbox.erase(outbox.begin(), outbox.begin() + n);
+        }
+
+        auto wake = now + std::chrono::milliseconds(50);
+        if (!inbox.empty())
+            wake = std::min(wake, inbox.front().first);
+        if (!outbox.empty())
+            wake = std::min(wake, outbox.front().first);
+        if (!chunk.empty() && !outbox.empty() && outbox.front().first <= now) {
+            wake = now + std::chrono::milliseconds(1);  // the slave's queue was full
+        }
+        const auto wait = std::max(wake - Clock::now(), Clock::duration::zero());
+        timespec timeout{};
+        timeout.tv_sec =
+            static_cast<time_t>(std::chrono::duration_cast<std::chrono::seconds>(wait).count());
+        timeout.tv_nsec = static_cast<long>((wait - std::chrono::seconds(timeout.tv_sec)).count());
+        pollfd p{master_fd_, POLLIN, 0};
+        const int ready = ::ppoll(&p, 1, &timeout, nullptr);
+        if (ready > 0 && (p.revents & POLLIN) != 0) {
+            const ssize_t n = ::read(master_fd_, buffer, sizeof buffer);
+            const auto read_at = Clock::now();
+            for (ssize_t i = 0; i < n; ++i) {
+                in_free = std::max(in_free, read_at) + byte_time;
+                inbox.emplace_back(in_free, buffer[i]);
+            }
+        } else if (ready > 0) {
+            // Hang-up without a reader cannot happen while the slave is held; do not spin.
+            ::usleep(1000);
+        }
+    }
+}
+
+}  // namespace kotar::devsim

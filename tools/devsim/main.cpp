@@ -1,0 +1,129 @@
+// kotar-devsim: the notification device on a pseudo-terminal, for tests, demos and training.
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "DeviceModel.h"
+#include "PtyDevice.h"
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+void OnSignal(int) {
+    g_stop.store(true);
+}
+
+void PrintHelp(std::FILE* out) {
+    std::fprintf(out,
+                 "Usage: kotar-devsim --link PATH [--paced] [--fault NAME [--times N]\n"
+                 "                    [--command CODE] [--block B] [--cut-at N]]...\n"
+                 "\n"
+                 "Answers as the notification device on a pseudo-terminal whose slave is\n"
+                 "reachable as PATH (name it in MEVAN.INI: [PORTS] COM<n>=PATH). Memory reads\n"
+                 "0xFF where unwritten; the data area 0x60000 holds \"DEVSIM DATA BLOCK nnn\"\n"
+                 "blocks. Runs until interrupted.\n"
+                 "\n"
+                 "  --paced          each byte takes its line time (38400 baud, 11 bits)\n"
+                 "  --fault NAME     what the device does wrong; the options after it narrow it:\n"
+                 "      silent           answers nothing\n"
+                 "      xxxx             answers with the command field XXXX\n"
+                 "      undefined        answers with data UNDEFINED\n"
+                 "      bad-bcc          answers with a wrong BCC\n"
+                 "      wrong-block      a block reply carries the next block number\n"
+                 "      block-error      a write-block reply carries result byte 1\n"
+                 "      refuse-checksum  the write-end reply carries result byte 1\n"
+                 "      noise            sends bytes that are no frame before its answer\n"
+                 "      other-command    answers with another command code\n"
+                 "      stop-mid-frame   sends part of its answer, then nothing\n"
+                 "  --times N        the fault hits the first N matching requests (default: all)\n"
+                 "  --command CODE   only requests with this command code (9000-9012)\n"
+                 "  --block B        only the block requests for block B\n"
+                 "  --cut-at N       stop-mid-frame: bytes sent before stopping\n");
+}
+
+bool ParseNumber(const char* text, int* value) {
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || v < 0 || v > 1000000)
+        return false;
+    *value = static_cast<int>(v);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace kotar::devsim;
+    PtyDevice::Options options;
+    std::vector<FaultRule> rules;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            PrintHelp(stdout);
+            return 0;
+        }
+        if (arg == "--paced") {
+            options.paced = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "kotar-devsim: %s needs a value\n", arg.c_str());
+            return 2;
+        }
+        const char* value = argv[++i];
+        int number = 0;
+        if (arg == "--link") {
+            options.link = value;
+        } else if (arg == "--fault") {
+            FaultRule rule;
+            if (!ParseFaultName(value, &rule.fault)) {
+                std::fprintf(stderr, "kotar-devsim: unknown fault '%s'\n", value);
+                return 2;
+            }
+            rules.push_back(rule);
+        } else if (arg == "--times" || arg == "--command" || arg == "--block" ||
+                   arg == "--cut-at") {
+            if (rules.empty() || !ParseNumber(value, &number)) {
+                std::fprintf(stderr, "kotar-devsim: %s needs a number after a --fault\n",
+                             arg.c_str());
+                return 2;
+            }
+            FaultRule& rule = rules.back();
+            if (arg == "--times")
+                rule.times = number;
+            if (arg == "--command")
+                rule.command = number;
+            if (arg == "--block")
+                rule.block = number;
+            if (arg == "--cut-at")
+                rule.cut_at_bytes = number;
+        } else {
+            std::fprintf(stderr, "kotar-devsim: unknown option %s\n", arg.c_str());
+            return 2;
+        }
+    }
+    if (options.link.empty()) {
+        PrintHelp(stderr);
+        return 2;
+    }
+    DeviceModel model;
+    for (const FaultRule& rule : rules)
+        model.AddFault(rule);
+    PtyDevice device(model, options);
+    std::string error;
+    if (!device.Open(&error)) {
+        std::fprintf(stderr, "kotar-devsim: %s\n", error.c_str());
+        return 1;
+    }
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    std::printf("kotar-devsim: %s -> %s\n", options.link.c_str(), device.slave_path().c_str());
+    std::fflush(stdout);
+    device.Run(g_stop);
+    return 0;
+}
