@@ -130,7 +130,8 @@ private:
     void Take() {
         if (io_ == nullptr)
             return;
-        while (io_->bytesAvailable() > 0) {
+        // The source's device reports nothing in bytesAvailable(): read until it runs dry.
+        for (;;) {
             if (queue_.empty()) {
                 io_->readAll();
                 return;
