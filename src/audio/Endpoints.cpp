@@ -243,4 +243,9 @@ bool SetInputVolume(float volume) {
            success;
 }
 
+AudioEndpoints& SystemEndpoints() {
+    static AudioEndpoints endpoints;
+    return endpoints;
+}
+
 }  // namespace kotar

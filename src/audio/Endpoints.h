@@ -48,4 +48,18 @@ bool GetInputJackType(EndpointGuid& guid);
 bool GetInputVolume(float& volume);
 bool SetInputVolume(float volume);
 
+// The endpoint questions the dialogs ask, behind an interface so that dialog tests can plug
+// and unplug devices; the system one asks the sound server.
+class AudioEndpoints {
+public:
+    virtual ~AudioEndpoints() = default;
+    virtual bool InputJackType(EndpointGuid& guid) { return GetInputJackType(guid); }
+    virtual bool OutputDeviceExists() { return HasOutputDevice(); }
+    virtual bool InputVolume(float& volume) { return GetInputVolume(volume); }
+    virtual bool SetVolume(float volume) { return SetInputVolume(volume); }
+};
+
+// The endpoints of the sound server.
+AudioEndpoints& SystemEndpoints();
+
 }  // namespace kotar
