@@ -83,9 +83,10 @@ std::vector<std::uint8_t> WavImage(const WaveFormat& format, const std::uint8_t*
     return out;
 }
 
+// Rounds to the nearest 16-bit value (halves away from zero) and clips.
 std::int16_t ToSample16(float x) {
-    const long v = std::lrint(static_cast<double>(x) * 32768.0);
-    return static_cast<std::int16_t>(std::clamp<long>(v, -32768, 32767));
+    const float v = std::clamp(x * 32768.0f, -32768.0f, 32767.0f);
+    return static_cast<std::int16_t>(static_cast<int>(v + (v >= 0 ? 0.5f : -0.5f)));
 }
 
 }  // namespace
@@ -215,6 +216,10 @@ std::uint32_t CAcmCtrl::TargetSize() const {
         // Rounded up: the estimate is never smaller than what the resampler gives.
         frames = (s.in_frames * s.out_rate + s.in_rate - 1) / s.in_rate;
     }
+    // The decoded source is held as floats; a header claiming absurd lengths fails here.
+    if (s.in_frames * static_cast<std::uint64_t>(s.in_channels) > kMaxTargetBytes / sizeof(float)) {
+        return 0;
+    }
     const std::uint64_t bytes =
         frames * static_cast<std::uint64_t>(s.out_channels) * s.out_bytes_per_sample();
     if (bytes == 0 || bytes > kMaxTargetBytes)
@@ -228,38 +233,73 @@ int CAcmCtrl::Convert() {
     Stream& s = *stream_;
     header_prepared_ = true;
 
-    // 1. Decode the whole source to interleaved floats (full scale = 1.0).
-    std::vector<float> samples(static_cast<std::size_t>(s.in_frames) * s.in_channels);
+    const bool same_shape = s.out_channels == s.in_channels && s.out_rate == s.in_rate;
+    if (s.decoder == Stream::Decoder::kPcm16 && same_shape) {
+        // Sample for sample: a copy, or the G.711 encoding of every sample.
+        const std::size_t count = std::min<std::size_t>(
+            static_cast<std::size_t>(s.in_frames) * s.in_channels,
+            target_.capacity() / static_cast<std::size_t>(s.out_bytes_per_sample()));
+        if (s.out_tag == kFormatPcm) {
+            std::memcpy(target_.data(), data_, count * 2);
+        } else {
+            std::uint8_t* out = target_.data();
+            for (std::size_t i = 0; i < count; ++i) {
+                out[i] =
+                    MuLawEncode(static_cast<std::int16_t>(data_[2 * i] | (data_[2 * i + 1] << 8)));
+            }
+        }
+        return 1;
+    }
+
+    // 1. Decode the whole source to floats (full scale = 1.0); 16-bit PCM is mixed down to
+    //    one channel on the way.
+    int channels = s.in_channels;
     std::size_t frames = static_cast<std::size_t>(s.in_frames);
-    switch (s.decoder) {
-        case Stream::Decoder::kPcm16:
-            for (std::size_t i = 0; i < samples.size(); ++i) {
-                const auto v = static_cast<std::int16_t>(data_[2 * i] | (data_[2 * i + 1] << 8));
-                samples[i] = static_cast<float>(v) / 32768.0f;
+    std::vector<float> samples;
+    if (s.decoder == Stream::Decoder::kPcm16 && s.out_channels == 1) {
+        samples.resize(frames);
+        const float scale = 1.0f / (32768.0f * static_cast<float>(channels));
+        const std::uint8_t* in = data_;
+        for (std::size_t f = 0; f < frames; ++f) {
+            int sum = 0;
+            for (int c = 0; c < channels; ++c, in += 2) {
+                sum += static_cast<std::int16_t>(in[0] | (in[1] << 8));
             }
-            break;
-        case Stream::Decoder::kMuLaw:
-            for (std::size_t i = 0; i < samples.size(); ++i) {
-                samples[i] = static_cast<float>(MuLawDecode(data_[i])) / 32768.0f;
+            samples[f] = static_cast<float>(sum) * scale;
+        }
+        channels = 1;
+    } else {
+        samples.resize(frames * static_cast<std::size_t>(channels));
+        switch (s.decoder) {
+            case Stream::Decoder::kPcm16:
+                for (std::size_t i = 0; i < samples.size(); ++i) {
+                    const auto v =
+                        static_cast<std::int16_t>(data_[2 * i] | (data_[2 * i + 1] << 8));
+                    samples[i] = static_cast<float>(v) / 32768.0f;
+                }
+                break;
+            case Stream::Decoder::kMuLaw:
+                for (std::size_t i = 0; i < samples.size(); ++i) {
+                    samples[i] = static_cast<float>(MuLawDecode(data_[i])) / 32768.0f;
+                }
+                break;
+            case Stream::Decoder::kSndFile: {
+                // A second Convert starts again from the top (a GSM stream cannot seek at all,
+                // so it is only rewound when it has been read).
+                if (s.consumed && sf_seek(s.file.get(), 0, SEEK_SET) != 0)
+                    return 0;
+                s.consumed = true;
+                sf_count_t got = sf_readf_float(s.file.get(), samples.data(),
+                                                static_cast<sf_count_t>(s.in_frames));
+                if (got < 0)
+                    return 0;
+                frames = static_cast<std::size_t>(got);
+                break;
             }
-            break;
-        case Stream::Decoder::kSndFile: {
-            // A second Convert starts again from the top (a GSM stream cannot seek at all, so
-            // it is only rewound when it has been read).
-            if (s.consumed && sf_seek(s.file.get(), 0, SEEK_SET) != 0)
-                return 0;
-            s.consumed = true;
-            sf_count_t got =
-                sf_readf_float(s.file.get(), samples.data(), static_cast<sf_count_t>(s.in_frames));
-            if (got < 0)
-                return 0;
-            frames = static_cast<std::size_t>(got);
-            break;
         }
     }
 
     // 2. Mix down to one channel.
-    int channels = s.in_channels;
     if (s.out_channels == 1 && channels > 1) {
         for (std::size_t f = 0; f < frames; ++f) {
             float sum = 0;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 #include "common/AtomicFile.h"
@@ -125,6 +126,20 @@ private:
     std::FILE* file_;
     std::uint64_t file_size_;
 };
+
+// Written beside the path and renamed over it, without waiting for the disk.
+bool WriteScratchFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    const std::string temporary = path + ".part";
+    FileHandle file(std::fopen(temporary.c_str(), "wb"));
+    if (!file)
+        return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    ok = (std::fclose(file.release()) == 0) && ok;
+    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0)
+        return true;
+    std::remove(temporary.c_str());
+    return false;
+}
 
 }  // namespace
 
@@ -259,7 +274,8 @@ void CWaveFile::Allocate(std::uint32_t bytes, Prompter& prompter) {
     capacity_ = length_ = bytes;
 }
 
-int CWaveFile::Save(const std::string& path, const std::string& attribute) const {
+int CWaveFile::Save(const std::string& path, const std::string& attribute,
+                    Durability durability) const {
     // An attribute-mode object counts the sound's length but holds only the text.
     const std::uint32_t data_bytes = data_ == nullptr ? 0 : std::min(length_, capacity_);
     const std::uint32_t data_pad = data_bytes & 1u;
@@ -293,7 +309,10 @@ int CWaveFile::Save(const std::string& path, const std::string& attribute) const
         if (text_pad)
             out.push_back(0);
     }
-    return WriteFileAtomically(path, std::span<const std::uint8_t>(out)) ? 1 : 0;
+    if (durability == Durability::kDurable) {
+        return WriteFileAtomically(path, std::span<const std::uint8_t>(out)) ? 1 : 0;
+    }
+    return WriteScratchFile(path, out) ? 1 : 0;
 }
 
 int CWaveFile::CopyTo(void* destination, std::uint32_t count) const {

@@ -56,7 +56,11 @@ public:
     // Writes the first `length` bytes as a WAV file, with a LIST/INFO/atrb chunk holding the
     // attribute (UTF-8, stored as cp932) when it is not empty. The file is replaced atomically.
     // 1 on success, 0 when the file could not be written (an earlier file is then intact).
-    int Save(const std::string& path, const std::string& attribute) const;
+    // kScratch (files that are rebuilt on every use, like the converted phrases in TEMP)
+    // skips the flush to disk; the replacement is still all-or-nothing.
+    enum class Durability { kDurable, kScratch };
+    int Save(const std::string& path, const std::string& attribute,
+             Durability durability = Durability::kDurable) const;
     // Copies the first count bytes of the block; 0 when there is no block.
     int CopyTo(void* destination, std::uint32_t count) const;
 

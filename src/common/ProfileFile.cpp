@@ -201,6 +201,14 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
         content += line.text;
         content += line.end;
     }
+    // Writing back the same bytes changes nothing; skipping it spares a flush to disk on
+    // every start, where the configuration writes back each key it read.
+    std::ifstream existing(path_, std::ios::binary);
+    if (existing) {
+        std::string before((std::istreambuf_iterator<char>(existing)),
+                           std::istreambuf_iterator<char>());
+        if (before == content) return true;
+    }
     return WriteFileAtomically(path_, content);
 }
 

@@ -84,8 +84,8 @@ int CWriteThread::ConvertSlot(int index) {
         }
         if (static_cast<std::size_t>(index) >= converted_names_.size())
             return 0;
-        return converter.SaveTarget(converted_names_[static_cast<std::size_t>(index)],
-                                    slot.attribute_text);
+        return converter.target().Save(converted_names_[static_cast<std::size_t>(index)],
+                                       slot.attribute_text, CWaveFile::Durability::kScratch);
     } catch (const UserAbort&) {
         return 0;
     }

@@ -113,6 +113,20 @@ TEST(WaveFileSave, FailingSaveLeavesTheEarlierFileIntact) {
     EXPECT_EQ(wave.Save((dir / "missing" / "x.wav").string(), ""), 0);
 }
 
+TEST(WaveFileSave, ScratchSaveWritesTheSameBytesAndLeavesNoPartFile) {
+    TempDir dir;
+    ScriptedPrompter prompter;
+    CWaveFile wave = RecordingBuffer(101, prompter);
+    wave.set_length(101);
+    wave.data()[100] = 0x42;
+    ASSERT_EQ(wave.Save((dir / "durable.wav").string(), "abc"), 1);
+    WriteBytes(dir / "scratch.wav", {1, 2, 3});
+    ASSERT_EQ(wave.Save((dir / "scratch.wav").string(), "abc", CWaveFile::Durability::kScratch), 1);
+    EXPECT_EQ(ReadBytes(dir / "scratch.wav"), ReadBytes(dir / "durable.wav"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "scratch.wav.part"));
+    EXPECT_EQ(wave.Save((dir / "no" / "x.wav").string(), "", CWaveFile::Durability::kScratch), 0);
+}
+
 TEST(WaveFileRead, FmtChunkOf16_18And40BytesGivesTheFirst18Bytes) {
     TempDir dir;
     ScriptedPrompter prompter;

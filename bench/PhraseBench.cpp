@@ -1,0 +1,348 @@
+// The import chain and the ROM-writer export, in process and as whole kotar-cli runs side by
+// side with sox doing the same conversions; then the import chain's quality figures.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio/ImportChain.h"
+#include "common/StderrPrompter.h"
+#include "export/PhraseFileBuild.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using kotar::StderrPrompter;
+
+// ---- test material -----------------------------------------------------------------------
+
+void PutU16(std::vector<std::uint8_t>& b, std::uint16_t v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void PutU32(std::vector<std::uint8_t>& b, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+void PutTag(std::vector<std::uint8_t>& b, const char* t) {
+    b.insert(b.end(), t, t + 4);
+}
+
+// A PCM 16-bit WAV file of a tone mixture, `frames` frames of `channels` channels.
+void WriteTone(const fs::path& path, int channels, std::uint32_t rate, std::size_t frames,
+               const std::vector<double>& frequencies, double amplitude) {
+    const auto data_bytes = static_cast<std::uint32_t>(frames * channels * 2);
+    std::vector<std::uint8_t> b;
+    PutTag(b, "RIFF");
+    PutU32(b, 36 + data_bytes);
+    PutTag(b, "WAVE");
+    PutTag(b, "fmt ");
+    PutU32(b, 16);
+    PutU16(b, 1);
+    PutU16(b, static_cast<std::uint16_t>(channels));
+    PutU32(b, rate);
+    PutU32(b, rate * channels * 2);
+    PutU16(b, static_cast<std::uint16_t>(channels * 2));
+    PutU16(b, 16);
+    PutTag(b, "data");
+    PutU32(b, data_bytes);
+    for (std::size_t i = 0; i < frames; ++i) {
+        double v = 0;
+        for (double f : frequencies)
+            v += std::sin(2 * M_PI * f * static_cast<double>(i) / rate);
+        v *= amplitude / static_cast<double>(frequencies.size());
+        const auto s = static_cast<std::int16_t>(std::lrint(v * 32767));
+        for (int c = 0; c < channels; ++c)
+            PutU16(b, static_cast<std::uint16_t>(s));
+    }
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+struct Material {
+    fs::path root;
+    fs::path work;
+    fs::path big_stereo;  // the largest accepted file: 256000 frames of 44.1 kHz stereo
+    fs::path mono8k;      // 8.192 s of 8 kHz mono
+    kotar::SlotList slots;
+
+    Material() {
+        char pattern[] = "/tmp/kotar-bench-XXXXXX";
+        root = ::mkdtemp(pattern);
+        work = root / "work";
+        fs::create_directories(work / "TR_P");
+        std::ofstream(root / "MEVAN.INI", std::ios::binary)
+            << "[CONFIG]\r\nPATH=" << work.string() << "\r\n";
+        big_stereo = root / "big.wav";
+        WriteTone(big_stereo, 2, 44100, 256000, {440, 1250, 3100}, 0.8);
+        mono8k = root / "mono8k.wav";
+        WriteTone(mono8k, 1, 8000, 65536, {440, 1250, 3100}, 0.8);
+        // Three full slots with their texts (the LIST chunk the slot scan reads).
+        const std::size_t slot_frames[] = {65536, 65536, 131072};
+        for (int n = 1; n <= 3; ++n) {
+            fs::path slot = work / "TR_P" / ("0" + std::to_string(n) + ".wav");
+            WriteTone(slot, 1, 8000, slot_frames[n - 1], {300.0 * n, 2000}, 0.7);
+            std::vector<std::uint8_t> list;
+            PutTag(list, "LIST");
+            PutU32(list, 4 + 8 + 2);
+            PutTag(list, "INFO");
+            PutTag(list, "atrb");
+            PutU32(list, 2);
+            list.push_back('P');
+            list.push_back('0' + n);
+            std::ofstream(slot, std::ios::binary | std::ios::app)
+                .write(reinterpret_cast<const char*>(list.data()),
+                       static_cast<std::streamsize>(list.size()));
+            slots.push_back({slot.string(), "P" + std::to_string(n)});
+        }
+    }
+    ~Material() {
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+};
+
+Material& M() {
+    static Material material;
+    return material;
+}
+
+// Runs a program in the material folder with its output discarded; aborts the run on failure.
+// Returns the CPU time (user + system) the program used, in seconds.
+double Run(const std::vector<std::string>& argv, benchmark::State& state) {
+    std::vector<char*> args;
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    const std::string cwd = M().root.string();
+    // posix_spawn has no chdir before glibc 2.29's extension; run through the shell's cd.
+    pid_t pid = 0;
+    std::string line = "cd '" + cwd + "' && exec";
+    for (const auto& a : argv)
+        line += " '" + a + "'";
+    char* sh_args[] = {const_cast<char*>("/bin/sh"), const_cast<char*>("-c"), line.data(), nullptr};
+    int status = 0;
+    struct rusage usage {};
+    if (posix_spawn(&pid, "/bin/sh", &actions, nullptr, sh_args, environ) != 0 ||
+        wait4(pid, &status, 0, &usage) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        state.SkipWithError(("failed: " + line).c_str());
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Reports the programs' CPU time per iteration beside the wall-clock time.
+void SetCpu(benchmark::State& state, double cpu_seconds) {
+    state.counters["child_cpu_ms"] =
+        benchmark::Counter(cpu_seconds * 1e3, benchmark::Counter::kAvgIterations);
+}
+
+const std::string kCli = KOTAR_CLI_PATH;
+
+// ---- in process --------------------------------------------------------------------------
+
+void BM_ImportChain_44k1Stereo_InProcess(benchmark::State& state) {
+    StderrPrompter prompter;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(kotar::RunImportChain(M().big_stereo.string(), prompter));
+    }
+}
+BENCHMARK(BM_ImportChain_44k1Stereo_InProcess)->Unit(benchmark::kMillisecond);
+
+void BM_ImportChain_8kMono_InProcess(benchmark::State& state) {
+    StderrPrompter prompter;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(kotar::RunImportChain(M().mono8k.string(), prompter));
+    }
+}
+BENCHMARK(BM_ImportChain_8kMono_InProcess)->Unit(benchmark::kMillisecond);
+
+void BM_ExportContinuous_InProcess(benchmark::State& state) {
+    StderrPrompter prompter;
+    const std::string out = (M().root / "inproc.snd").string();
+    for (auto _ : state) {
+        if (kotar::BuildPhraseFile(kotar::kPhraseABContinuous, M().slots, M().work.string(), out,
+                                   prompter) != kotar::PhraseBuildResult::kWritten) {
+            state.SkipWithError("build failed");
+        }
+    }
+}
+BENCHMARK(BM_ExportContinuous_InProcess)->Unit(benchmark::kMillisecond);
+
+// ---- whole processes, side by side -------------------------------------------------------
+
+// One process benchmark: runs the command lines of `runs` each iteration.
+void Processes(benchmark::State& state, const std::vector<std::vector<std::string>>& runs) {
+    double cpu = 0;
+    for (auto _ : state) {
+        for (const auto& argv : runs)
+            cpu += Run(argv, state);
+    }
+    SetCpu(state, cpu);
+}
+
+void BM_Cli_Import44k1Stereo(benchmark::State& state) {
+    Processes(state, {{kCli, "import", "P", "1", M().big_stereo.string(), "--text", "A"}});
+}
+void BM_Sox_Import44k1Stereo(benchmark::State& state) {
+    const std::string out = (M().root / "sox-import.wav").string();
+    Processes(state, {{"sox", M().big_stereo.string(), "-r", "8000", "-c", "1", "-b", "16", out}});
+}
+void BM_Cli_Import8kMono(benchmark::State& state) {
+    Processes(state, {{kCli, "import", "P", "2", M().mono8k.string(), "--text", "B"}});
+}
+void BM_Sox_Import8kMono(benchmark::State& state) {
+    const std::string out = (M().root / "sox-import8k.wav").string();
+    Processes(state, {{"sox", M().mono8k.string(), "-r", "8000", "-c", "1", "-b", "16", out}});
+}
+void BM_Cli_ExportContinuous(benchmark::State& state) {
+    const std::string out = (M().root / "cli.snd").string();
+    Processes(state, {{kCli, "export", "P", out, "--mode", "continuous"}});
+}
+void BM_Sox_ExportContinuous(benchmark::State& state) {
+    const std::string out = (M().root / "sox-ulaw.wav").string();
+    Processes(state, {{"sox", M().slots[2].wav_path, "-e", "u-law", out}});
+}
+void BM_Cli_ExportAB(benchmark::State& state) {
+    const std::string out = (M().root / "cli-ab.snd").string();
+    Processes(state, {{kCli, "export", "P", out, "--mode", "ab"}});
+}
+void BM_Sox_ExportAB(benchmark::State& state) {  // the same two conversions
+    const std::string out = (M().root / "sox-ulaw.wav").string();
+    Processes(state, {{"sox", M().slots[0].wav_path, "-e", "u-law", out},
+                      {"sox", M().slots[1].wav_path, "-e", "u-law", out}});
+}
+// Interleaved pairs, so that both sides of a comparison see the same machine load.
+BENCHMARK(BM_Cli_Import44k1Stereo)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Sox_Import44k1Stereo)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Cli_Import8kMono)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Sox_Import8kMono)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Cli_ExportContinuous)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Sox_ExportContinuous)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Cli_ExportAB)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Sox_ExportAB)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Keeps the real time per iteration of every run to print the ratios at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.iterations > 0 && run.run_type == Run::RT_Iteration) {
+                Figures& f = figures_[run.benchmark_name()];
+                f.real_s = run.real_accumulated_time / static_cast<double>(run.iterations);
+                auto cpu = run.counters.find("child_cpu_ms");
+                if (cpu != run.counters.end())
+                    f.cpu_ms = cpu->second.value;
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void PrintRatio(const char* what, const std::string& ours, const std::string& sox) const {
+        auto a = figures_.find(ours), b = figures_.find(sox);
+        if (a == figures_.end() || b == figures_.end() || b->second.real_s <= 0)
+            return;
+        const Figures& x = a->second;
+        const Figures& y = b->second;
+        std::printf(
+            "ratio kotar-cli/sox %-24s wall %.2f (%.1f vs %.1f ms)  cpu %.2f (%.2f vs %.2f ms)\n",
+            what, x.real_s / y.real_s, x.real_s * 1e3, y.real_s * 1e3,
+            y.cpu_ms > 0 ? x.cpu_ms / y.cpu_ms : 0.0, x.cpu_ms, y.cpu_ms);
+    }
+
+private:
+    struct Figures {
+        double real_s = 0;
+        double cpu_ms = 0;
+    };
+    std::map<std::string, Figures> figures_;
+};
+
+// ---- quality of the import chain ---------------------------------------------------------
+
+double Amplitude(const kotar::CWaveFile& wave, double frequency, std::size_t first,
+                 std::size_t count) {
+    const std::uint8_t* d = wave.data();
+    double re = 0, im = 0;
+    const double w = 2 * M_PI * frequency / 8000;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t k = first + i;
+        const double x = static_cast<std::int16_t>(d[2 * k] | (d[2 * k + 1] << 8)) / 32768.0;
+        re += x * std::cos(w * static_cast<double>(i));
+        im -= x * std::sin(w * static_cast<double>(i));
+    }
+    return 2 * std::sqrt(re * re + im * im) / static_cast<double>(count);
+}
+
+void PrintQuality() {
+    StderrPrompter prompter;
+    const double amplitude = 0.5;
+    const fs::path tone1k = M().root / "1k.wav";
+    WriteTone(tone1k, 2, 44100, 88200, {1000}, amplitude);
+    auto r1 = kotar::RunImportChain(tone1k.string(), prompter);
+    const double level = Amplitude(r1->target(), 1000, 4000, 8000);
+    const double input = std::lrint(amplitude * 32767) / 32768.0;
+    std::printf("quality 1 kHz level error (44.1 kHz stereo in): %+.4f dB\n",
+                20 * std::log10(level / input));
+
+    const fs::path tone6k = M().root / "6k.wav";
+    WriteTone(tone6k, 2, 44100, 88200, {6000}, 0.9);
+    auto r6 = kotar::RunImportChain(tone6k.string(), prompter);
+    const double alias = Amplitude(r6->target(), 2000, 4000, 8000);  // 6 kHz folds to 2 kHz
+    double rms = 0;
+    for (std::size_t k = 4000; k < 12000; ++k) {
+        const auto* d = r6->target().data();
+        const double x = static_cast<std::int16_t>(d[2 * k] | (d[2 * k + 1] << 8)) / 32768.0;
+        rms += x * x;
+    }
+    rms = std::sqrt(rms / 8000);
+    if (rms == 0) {
+        std::printf(
+            "quality 6 kHz rejection: every output sample is 0, more than %.1f dB "
+            "(below half a 16-bit step)\n",
+            20 * std::log10(0.9 / (0.5 / 32768)));
+    } else {
+        std::printf("quality 6 kHz rejection at its 2 kHz alias: %.1f dB (all residue: %.1f dB)\n",
+                    20 * std::log10(0.9 / std::max(alias, 1e-12)),
+                    20 * std::log10((0.9 / std::sqrt(2)) / rms));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (::system("sox --version > /dev/null 2>&1") != 0) {
+        std::fprintf(stderr, "sox not found: the side-by-side comparisons will fail\n");
+    }
+    PrintQuality();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatio("import 44.1 kHz stereo", "BM_Cli_Import44k1Stereo/real_time",
+                        "BM_Sox_Import44k1Stereo/real_time");
+    reporter.PrintRatio("import 8 kHz mono", "BM_Cli_Import8kMono/real_time",
+                        "BM_Sox_Import8kMono/real_time");
+    reporter.PrintRatio("export continuous", "BM_Cli_ExportContinuous/real_time",
+                        "BM_Sox_ExportContinuous/real_time");
+    reporter.PrintRatio("export A/B", "BM_Cli_ExportAB/real_time", "BM_Sox_ExportAB/real_time");
+    benchmark::Shutdown();
+    return 0;
+}
