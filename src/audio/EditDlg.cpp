@@ -70,8 +70,6 @@ void CEditDlg::accept() {
 }
 
 void CEditDlg::reject() {
-    if (auto* cancel = findChild<QPushButton*>("2"); cancel != nullptr && !cancel->isEnabled())
-        return;
     if ((state_ == CWaveForm::kPaused || state_ == CWaveForm::kStopped) && !AskDiscard())
         return;
     DestroyView();

@@ -80,11 +80,4 @@ void CPlayDlg::OnPause() {
     SetButtons();
 }
 
-void CPlayDlg::reject() {
-    // Escape works like the hidden cancel button: not while playing.
-    if (auto* cancel = findChild<QPushButton*>("2"); cancel != nullptr && !cancel->isEnabled())
-        return;
-    QDialog::reject();
-}
-
 }  // namespace kotar

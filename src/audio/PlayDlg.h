@@ -15,7 +15,6 @@ public:
              const std::string& wav_path, const std::string& message_text, bool compact);
 
     int exec() override;
-    void reject() override;
 
 protected:
     void SetButtons() override;

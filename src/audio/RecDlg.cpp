@@ -132,9 +132,6 @@ void CRecDlg::accept() {
 }
 
 void CRecDlg::reject() {
-    // Escape while the cancel button is disabled (recording or playing) does nothing.
-    if (auto* cancel = findChild<QPushButton*>("2"); cancel != nullptr && !cancel->isEnabled())
-        return;
     if (state_ == CWaveForm::kStopped && !AskDiscard())
         return;
     DestroyView();

@@ -392,11 +392,10 @@ void CWaveForm::TrackButtonUp(QPoint screen) {
     menu.setTitle("波形編集");
     QAction* remove = menu.addAction("削除");
     remove->setData(kDeleteCommand);
+    connect(remove, &QAction::triggered, this, &CWaveForm::DeleteSelection);
     menu_ = &menu;
-    QAction* chosen = menu.exec(screen);
+    menu.exec(screen);
     menu_ = nullptr;
-    if (chosen == remove)
-        DeleteSelection();
 }
 
 void CWaveForm::DeleteSelection() {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <QLineEdit>
+#include <QPointer>
 #include <QRect>
 #include <QTimer>
 #include <QWidget>
@@ -11,7 +13,6 @@
 #include "audio/SoundCtrl.h"
 #include "common/Prompter.h"
 
-class QLineEdit;
 class QMenu;
 
 namespace kotar {
@@ -114,9 +115,10 @@ private:
     QRect cursor_;
     QRect cursor_base_;
     double scale_ = 0;
-    QLineEdit* length_field_ = nullptr;
-    QLineEdit* position_field_ = nullptr;
-    QLineEdit* range_field_ = nullptr;
+    // Children of the parent dialog, which may delete them before this view.
+    QPointer<QLineEdit> length_field_;
+    QPointer<QLineEdit> position_field_;
+    QPointer<QLineEdit> range_field_;
     bool read_only_ = false;
     int selection_state_ = kInitial;
     bool cursor_moved_ = false;

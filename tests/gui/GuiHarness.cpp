@@ -1,0 +1,150 @@
+#include "GuiHarness.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTest>
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "TempDir.h"
+#include "common/Cp932.h"
+
+namespace kotar::test {
+namespace {
+
+constexpr int kPollIntervalMs = 10;
+constexpr int kPollCount = 500;  // five seconds
+
+void PutTag(std::vector<std::uint8_t>& out, const char* tag) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<std::uint8_t>(tag[i]));
+}
+void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+void Put16(std::vector<std::uint8_t>& out, std::uint16_t value) {
+    out.push_back(static_cast<std::uint8_t>(value));
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+}  // namespace
+
+bool Click(const QWidget* root, int id) {
+    QAbstractButton* button = Button(root, id);
+    if (button == nullptr)
+        return false;
+    button->click();
+    return true;
+}
+
+bool Type(const QWidget* root, int id, const QString& text) {
+    QLineEdit* edit = Edit(root, id);
+    if (edit == nullptr)
+        return false;
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    // QTest::keyClicks knows only ASCII; other characters arrive as key events carrying text,
+    // the way an input method delivers them.
+    for (QChar ch : text) {
+        if (ch.unicode() < 0x80) {
+            QTest::keyClick(edit, ch.toLatin1());
+            continue;
+        }
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(edit, &press);
+        QApplication::sendEvent(edit, &release);
+    }
+    return true;
+}
+
+QString TextOf(const QWidget* root, int id) {
+    QWidget* widget = Control(root, id);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        return edit->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        return button->text();
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return label->text();
+    return QString();
+}
+
+bool IsEnabled(const QWidget* root, int id) {
+    QWidget* widget = Control(root, id);
+    return widget != nullptr && widget->isEnabled();
+}
+
+ModalAnswer::ModalAnswer(std::function<void(QWidget*)> answer)
+    : answer_(std::move(answer)),
+      armed_over_(QApplication::activeModalWidget()),
+      timer_(std::make_unique<QTimer>()),
+      polls_left_(kPollCount) {
+    timer_->setInterval(kPollIntervalMs);
+    QObject::connect(timer_.get(), &QTimer::timeout, [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && modal != armed_over_ && modal->isVisible()) {
+            timer_->stop();
+            answered_ = true;
+            window_class_ = QString::fromLatin1(modal->metaObject()->className());
+            window_title_ = modal->windowTitle();
+            answer_(modal);
+            return;
+        }
+        if (--polls_left_ <= 0)
+            timer_->stop();
+    });
+    timer_->start();
+}
+
+ModalAnswer::~ModalAnswer() = default;
+
+void WriteSlotWav(const std::filesystem::path& path, const std::string& text_utf8,
+                  std::size_t sample_count) {
+    const std::uint32_t data_bytes = static_cast<std::uint32_t>(sample_count * 2);
+    std::vector<std::uint8_t> out;
+    PutTag(out, "RIFF");
+    Put32(out, 4 + (8 + 18) + (8 + data_bytes + (data_bytes & 1)));
+    PutTag(out, "WAVE");
+    PutTag(out, "fmt ");
+    Put32(out, 18);
+    Put16(out, 1);      // PCM
+    Put16(out, 1);      // mono
+    Put32(out, 8000);   // samples per second
+    Put32(out, 16000);  // bytes per second
+    Put16(out, 2);      // block align
+    Put16(out, 16);     // bits per sample
+    Put16(out, 0);      // no extra format bytes
+    PutTag(out, "data");
+    Put32(out, data_bytes);
+    for (std::size_t i = 0; i < sample_count; ++i)
+        Put16(out, static_cast<std::uint16_t>(i * 37));
+    if (!text_utf8.empty()) {
+        const std::string text = Utf8ToCp932(text_utf8);
+        const auto text_bytes = static_cast<std::uint32_t>(text.size());
+        const std::uint32_t padded = text_bytes + (text_bytes & 1);
+        PutTag(out, "LIST");
+        Put32(out, 4 + 8 + padded);
+        PutTag(out, "INFO");
+        PutTag(out, "atrb");
+        Put32(out, text_bytes);
+        out.insert(out.end(), text.begin(), text.end());
+        if (text_bytes & 1)
+            out.push_back(0);
+    }
+    WriteBytes(path, out);
+}
+
+std::filesystem::path SaveScreenshot(QWidget* window, const std::string& name) {
+    const char* build = std::getenv("KOTAR_TEST_BIN_DIR");
+    std::filesystem::path folder =
+        std::filesystem::path(build != nullptr ? build : ".") / "screenshots";
+    std::filesystem::create_directories(folder);
+    std::filesystem::path file = folder / (name + ".png");
+    window->grab().save(QString::fromStdString(file.string()), "PNG");
+    return file;
+}
+
+}  // namespace kotar::test

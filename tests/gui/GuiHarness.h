@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace kotar::test {
+
+// A control of a window by its id (the object name), or nullptr.
+template <typename T = QWidget>
+T* Control(const QWidget* root, int id) {
+    return root->findChild<T*>(QString::number(id));
+}
+
+inline QAbstractButton* Button(const QWidget* root, int id) {
+    return Control<QAbstractButton>(root, id);
+}
+inline QLineEdit* Edit(const QWidget* root, int id) {
+    return Control<QLineEdit>(root, id);
+}
+
+// Clicks a button the way a user does: nothing happens when it is disabled. False when there
+// is no such button.
+bool Click(const QWidget* root, int id);
+// Replaces the text of an edit by typing it (every key goes through the edit's handlers).
+bool Type(const QWidget* root, int id, const QString& text);
+// The text of an edit, a button or a label.
+QString TextOf(const QWidget* root, int id);
+bool IsEnabled(const QWidget* root, int id);
+
+// Answers the next modal window that opens (other than the one active when armed): polls
+// QApplication::activeModalWidget every 10 ms and calls answer once with it. Arm it before the
+// click that opens the window, and assert after that click returns: a failing assertion inside
+// answer would leave the window open. Gives up after five seconds.
+class ModalAnswer {
+public:
+    explicit ModalAnswer(std::function<void(QWidget*)> answer);
+    ~ModalAnswer();
+    bool answered() const { return answered_; }
+    // The class name of the window answered, for checks after it closed.
+    const QString& window_class() const { return window_class_; }
+    const QString& window_title() const { return window_title_; }
+
+private:
+    std::function<void(QWidget*)> answer_;
+    QWidget* armed_over_;
+    std::unique_ptr<QTimer> timer_;
+    int polls_left_;
+    bool answered_ = false;
+    QString window_class_;
+    QString window_title_;
+};
+
+// A slot WAV file as the phrase dialogs write it: PCM 8000 Hz 16-bit mono, then the message
+// text in a LIST/INFO/atrb chunk after the RIFF form (none when the text is empty).
+void WriteSlotWav(const std::filesystem::path& path, const std::string& text_utf8,
+                  std::size_t sample_count = 800);
+
+// Writes PNG of a window into the build folder's screenshots folder; the file path.
+std::filesystem::path SaveScreenshot(QWidget* window, const std::string& name);
+
+}  // namespace kotar::test
