@@ -65,6 +65,7 @@ CPeakDlg::CPeakDlg(QWidget* parent, ProfileFile& ini, AudioEndpoints& endpoints)
 }
 
 CPeakDlg::~CPeakDlg() {
+    StopListening();
     timer_.stop();
     if (monitoring_)
         sound_.CloseMonitor();

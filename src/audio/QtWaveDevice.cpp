@@ -84,10 +84,10 @@ public:
     ~CaptureStream() override {
         if (!closed_)
             notifier_.Abandon();
-        if (source_ != nullptr) {
-            source_->disconnect();
-            source_->stop();
-        }
+        source_->disconnect();
+        source_->stop();
+        // Its destructor runs a nested event loop: never inside the owner's destruction.
+        source_.release()->deleteLater();
     }
 
     bool AddBuffer(WaveHeader& header) override {
@@ -180,6 +180,7 @@ public:
         poll_.stop();
         sink_->disconnect();
         sink_->stop();
+        sink_.release()->deleteLater();
     }
 
     bool AddBuffer(WaveHeader& header) override {

@@ -33,6 +33,11 @@ public:
     // owner.
     std::weak_ptr<int> LifeToken() const { return life_; }
 
+protected:
+    // Called first in an owner's destructor: from then on nothing is delivered to it, even
+    // while its streams are being torn down.
+    void StopListening() { life_.reset(); }
+
 private:
     std::shared_ptr<int> life_ = std::make_shared<int>(0);
 };

@@ -65,6 +65,7 @@ CWaveForm::CWaveForm(QWidget* parent, Prompter& prompter, const std::string& pat
 }
 
 CWaveForm::~CWaveForm() {
+    StopListening();
     delete length_field_;
     delete position_field_;
     delete range_field_;
