@@ -108,7 +108,8 @@ void CWaveForm::Create(const QRect& rect, bool compact) {
     ComputeColumns();
     surface_ = QImage(client_.size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     Draw();
-    show();
+    // The compact form shows nothing: the dialog's buttons lie where the picture would be.
+    setVisible(!compact);
 }
 
 void CWaveForm::ComputeScale(std::uint32_t bytes) {
