@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QDialog>
+
+namespace kotar {
+
+// The version information box: program icon, title with " Version", the version compiled into
+// the program (control 1127) and a description line.
+class CAboutDlg : public QDialog {
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+
+    QString version_text() const;
+};
+
+}  // namespace kotar

@@ -1,0 +1,38 @@
+#include "app/KOTARApp.h"
+
+#include <filesystem>
+
+#include "common/Messages.h"
+#include "store/DiskSpace.h"
+
+namespace kotar {
+
+CKOTARApp::CKOTARApp(std::vector<std::string> arguments, Prompter& prompter, QString instance_name)
+    : arguments_(std::move(arguments)), prompter_(prompter), instance_(std::move(instance_name)) {}
+
+bool CKOTARApp::RefuseSecondCopy() {
+    if (!instance_.EarlierCopyRunning())
+        return false;
+    prompter_.ShowMessage(kMsgAlreadyRunning, MessageIcon::Error);
+    instance_.ActivateEarlierCopy();
+    return true;
+}
+
+int CKOTARApp::Run(KotarDlgHooks hooks) {
+    if (RefuseSecondCopy())
+        return 0;
+
+    std::error_code ec;
+    const std::filesystem::path start_directory = std::filesystem::current_path(ec);
+    ProfileFile ini(ConfigurationFilePath(start_directory));
+    FilesystemSpaceSource space;
+    CKOTARDlg window(ini, prompter_, space);
+    window.SetHooks(std::move(hooks));
+    window.SetStartDirectory(start_directory);
+    instance_.BecomeRunningCopy([&window] { window.RestoreAndRaise(); });
+    window.Initialize(arguments_);
+    window.exec();
+    return 0;
+}
+
+}  // namespace kotar

@@ -1,0 +1,180 @@
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Configuration.h"
+#include "common/ProfileFile.h"
+#include "common/Prompter.h"
+#include "export/PhraseFileKind.h"
+#include "store/DiskSpace.h"
+#include "store/PropertyStore.h"
+#include "store/SlotRecord.h"
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QRadioButton;
+
+namespace kotar {
+
+// What a phrase dialog is given for one slot of the current property.
+struct PhraseRequest {
+    int slot_index = 0;
+    std::string wav_path;
+    std::string message_text;
+    double max_seconds = 0.0;
+    int record_delay_s = 0;
+    std::string property_name;
+    std::string work_folder;
+    std::string source_file;  // import: the WAV file the user chose
+    SlotList* slots = nullptr;
+};
+
+// What a phrase dialog saved: the slot WAV path and the message text it carries.
+struct PhraseResult {
+    std::string wav_path;
+    std::string message_text;
+};
+
+// The dialogs that other parts of the program provide to the main window. Each runs modally
+// over the given parent; a hook that is not set leaves its command without effect.
+struct KotarDlgHooks {
+    // Creation method dialog: 1 = an existing WAV file, 2 = a new recording, 0 = cancelled.
+    std::function<int(QWidget* parent, const std::string& message_text)> choose_creation_method;
+    // Import chain and edit dialog for request.source_file; a result when saved with OK.
+    std::function<std::optional<PhraseResult>(QWidget* parent, const PhraseRequest& request)>
+        import_phrase;
+    // Recording dialog; a result when saved with OK.
+    std::function<std::optional<PhraseResult>(QWidget* parent, const PhraseRequest& request)>
+        record_phrase;
+    std::function<void(QWidget* parent, const SlotRecord& record)> play_phrase;
+    // Phrase write/read dialog for the property, with the data kind 0 to 4.
+    std::function<void(QWidget* parent, const std::string& property_name, int data_kind,
+                       SlotList& slots)>
+        open_write_read;
+    std::function<void(QWidget* parent)> open_recording_settings;
+    std::function<void(QWidget* parent)> open_port_settings;
+    std::function<void(QWidget* parent, const std::string& start_directory)> open_maintenance;
+};
+
+// The main window: the property list, the three phrase slots with their state, the phrase
+// panel mode and the commands. It runs modally for the whole program; only the exit command
+// (menu or Alt+F4) closes it.
+class CKOTARDlg : public QDialog {
+public:
+    CKOTARDlg(ProfileFile& ini, Prompter& prompter, FreeSpaceSource& space,
+              QWidget* parent = nullptr);
+    ~CKOTARDlg() override;
+
+    void SetHooks(KotarDlgHooks hooks) { hooks_ = std::move(hooks); }
+    void SetStartDirectory(const std::filesystem::path& start_directory) {
+        start_directory_ = start_directory;
+    }
+    // Where the work folder goes when the configured one cannot be entered.
+    void SetDefaultWorkFolder(const std::filesystem::path& folder) {
+        default_work_folder_ = folder;
+    }
+
+    // The start-up steps after the single-instance check: continuous mode checked, focus on
+    // the property list, the work folder loaded and the maintenance menu kept or removed by the
+    // command-line arguments (without the program name).
+    void Initialize(const std::vector<std::string>& arguments);
+
+    // ReloadWorkFolder: loads the configuration and lists the properties, selecting the first.
+    void ReloadWorkFolder();
+    // Removes the maintenance menu unless the last argument asks for maintenance mode.
+    void ApplyCommandLine(const std::vector<std::string>& arguments);
+
+    // A later copy of the program asked for this window: restore it and bring it forward.
+    void RestoreAndRaise();
+
+    // The data kind the write/read command hands to its dialog (0 to 4); nothing when the
+    // command does nothing (no property selected, or no mode checked).
+    std::optional<int> WriteReadDataKind() const;
+
+    // The checked phrase panel mode (nothing when neither radio button is checked).
+    std::optional<PhrasePanelMode> panel_mode() const;
+    bool maintenance_menu_present() const { return maintenance_menu_present_; }
+    const Configuration& configuration() const { return config_; }
+    const PropertyStore& store() const { return store_; }
+    const std::filesystem::path& start_directory() const { return start_directory_; }
+
+    // Enter, Escape and close requests do nothing; Exit() is the only way out.
+    void accept() override {}
+    void reject() override {}
+    void Exit();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct SlotControls {
+        QGroupBox* group = nullptr;
+        QLineEdit* status = nullptr;
+        QPushButton* play = nullptr;
+        QPushButton* erase = nullptr;
+        QPushButton* create = nullptr;
+    };
+
+    void BuildControls();
+    void BuildMenu();
+
+    // Panel steps.
+    void MarkSlotEmpty(int index);
+    void MarkSlotFilled(int index);
+    void ClearSlotPanel();
+    void UpdateRomButton();
+    void ShowSlot(int index);
+    // Shows the store's list, selection, slots and button states.
+    void ShowStore();
+
+    // Handlers.
+    void OnPropertySelected(int index);
+    void OnSearch();
+    void OnNewProperty();
+    void OnDeleteProperty();
+    void OnDeleteSlotPhrase(int index);
+    void OnCreatePhrase(int index);
+    void OnPlayPhrase(int index);
+    void OnWriteRead();
+    void OnExportRomWriterData();
+    void OnWorkFolder();
+    void OnAbout();
+
+    PhraseRequest MakePhraseRequest(int index, const std::string& message_text);
+    void ApplyPhraseResult(int index, const PhraseResult& result);
+
+    ProfileFile& ini_;
+    Prompter& prompter_;
+    PropertyStore store_;
+    KotarDlgHooks hooks_;
+    Configuration config_;
+    std::filesystem::path start_directory_;
+    std::filesystem::path default_work_folder_;
+    bool exiting_ = false;
+    bool maintenance_menu_present_ = true;
+
+    QMenuBar* menu_bar_ = nullptr;
+    QMenu* maintenance_menu_ = nullptr;
+    QComboBox* property_list_ = nullptr;
+    QPushButton* search_button_ = nullptr;
+    QRadioButton* ab_radio_ = nullptr;
+    QRadioButton* continuous_radio_ = nullptr;
+    std::array<SlotControls, kSlotCount> slots_{};
+    QPushButton* new_button_ = nullptr;
+    QPushButton* delete_button_ = nullptr;
+    QPushButton* rom_button_ = nullptr;
+    QPushButton* write_read_button_ = nullptr;
+};
+
+}  // namespace kotar

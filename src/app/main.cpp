@@ -1,0 +1,36 @@
+// The desktop program.
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include "app/DialogLayout.h"
+#include "app/KOTARApp.h"
+#include "app/ProgramIcon.h"
+#include "app/QtPrompter.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("KOTAR"));
+    QApplication::setWindowIcon(kotar::ProgramIcon());
+    QApplication::setFont(kotar::DialogFont());
+
+    // The standard buttons of message boxes and file dialogs in Japanese, like every text of the
+    // program.
+    QTranslator translator;
+    if (translator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&translator);
+    }
+
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.emplace_back(argv[i]);
+
+    kotar::QtPrompter prompter;
+    // The dialogs of the phrase, device and settings commands plug in here: each hook opens its
+    // dialog modally over the main window (see KotarDlgHooks); an unset hook does nothing.
+    kotar::KotarDlgHooks hooks;
+    kotar::CKOTARApp kotar_app(std::move(arguments), prompter);
+    return kotar_app.Run(std::move(hooks));
+}

@@ -1,0 +1,19 @@
+#include "store/WorkFolderPath.h"
+
+#include <filesystem>
+
+namespace kotar {
+
+bool IsAcceptableWorkFolderPath(const std::string& path) {
+    if (path.size() <= 1 || path.front() != '/')
+        return false;
+    // "/usr/../home" is not below /usr, "//usr/lib" and "/usr/./lib" are.
+    std::filesystem::path normal = std::filesystem::path(path).lexically_normal();
+    auto it = normal.begin();
+    if (it == normal.end() || *it != "/")
+        return true;
+    ++it;
+    return it == normal.end() || *it != "usr";
+}
+
+}  // namespace kotar

@@ -1,0 +1,614 @@
+// The main window driven through its controls: start-up state, phrase panel modes, the data
+// kind of the write/read command, slot commands, keyboard, menus and the property commands.
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QTest>
+#include <algorithm>
+#include <filesystem>
+
+#include "GuiHarness.h"
+#include "ScriptedPrompter.h"
+#include "TempDir.h"
+#include "app/KOTARDlg.h"
+#include "common/Messages.h"
+#include "store/DiskSpace.h"
+
+namespace fs = std::filesystem;
+using kotar::CKOTARDlg;
+using kotar::MessageAnswer;
+using kotar::MessageButtons;
+using kotar::MessageIcon;
+using kotar::test::Button;
+using kotar::test::Click;
+using kotar::test::Control;
+using kotar::test::IsEnabled;
+using kotar::test::ModalAnswer;
+using kotar::test::ScriptedPrompter;
+using kotar::test::TempDir;
+using kotar::test::TextOf;
+using kotar::test::WriteSlotWav;
+
+namespace {
+
+constexpr std::uint64_t kMiB = 1024 * 1024;
+
+class FakeSpace : public kotar::FreeSpaceSource {
+public:
+    std::optional<kotar::DiskSpace> Query(const fs::path&) override { return space; }
+    kotar::DiskSpace space{100'000 * kMiB, 50'000 * kMiB, 50'000 * kMiB};
+};
+
+// A start directory with MEVAN.INI pointing at a work folder, and the main window over them.
+struct Fixture {
+    explicit Fixture(std::vector<std::string> arguments = {}, bool initialize = true) {
+        fs::create_directories(start());
+        fs::create_directories(work());
+        ini.WriteString("CONFIG", "PATH", work().string());
+        window.SetStartDirectory(start());
+        window.SetDefaultWorkFolder(temp / "default");
+        window.SetHooks(MakeHooks());
+        if (initialize)
+            Start(std::move(arguments));
+    }
+
+    void Start(std::vector<std::string> arguments) {
+        window.Initialize(arguments);
+        window.show();
+    }
+
+    fs::path start() const { return temp / "start"; }
+    fs::path work() const { return temp / "work"; }
+    fs::path Property(const std::string& name) const { return work() / ("TR_" + name); }
+    // A property with phrases in the slots whose texts are not empty.
+    void AddProperty(const std::string& name, const std::array<std::string, 3>& texts) {
+        fs::create_directories(Property(name));
+        for (int i = 0; i < 3; ++i) {
+            if (!texts[i].empty()) {
+                WriteSlotWav(Property(name) / ("0" + std::to_string(i + 1) + ".wav"), texts[i]);
+            }
+        }
+    }
+
+    kotar::KotarDlgHooks MakeHooks() {
+        kotar::KotarDlgHooks hooks;
+        hooks.open_write_read = [this](QWidget*, const std::string& name, int kind,
+                                       kotar::SlotList& slots) {
+            write_read_calls.push_back({name, kind, slots.size()});
+        };
+        hooks.choose_creation_method = [this](QWidget*, const std::string& text) {
+            creation_texts.push_back(text);
+            return creation_method;
+        };
+        hooks.record_phrase =
+            [this](QWidget*,
+                   const kotar::PhraseRequest& request) -> std::optional<kotar::PhraseResult> {
+            recorded.push_back(request);
+            WriteSlotWav(request.wav_path, request.message_text);
+            return kotar::PhraseResult{request.wav_path, request.message_text};
+        };
+        return hooks;
+    }
+
+    QRadioButton* Radio(int id) const { return Control<QRadioButton>(&window, id); }
+    QComboBox* List() const { return Control<QComboBox>(&window, 1009); }
+
+    struct WriteReadCall {
+        std::string name;
+        int kind;
+        std::size_t slot_count;
+    };
+
+    TempDir temp;
+    kotar::ProfileFile ini{temp / "start" / "MEVAN.INI"};
+    ScriptedPrompter prompter;
+    FakeSpace space;
+    CKOTARDlg window{ini, prompter, space};
+    std::vector<WriteReadCall> write_read_calls;
+    std::vector<std::string> creation_texts;
+    std::vector<kotar::PhraseRequest> recorded;
+    int creation_method = 2;
+};
+
+QStringList StatusTexts(const QWidget* window) {
+    return {TextOf(window, 1001), TextOf(window, 1003), TextOf(window, 1015)};
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void StartUp_ContinuousModeAndRomButtonBySlot3OfTheFirstProperty() {
+        Fixture f({}, false);
+        f.AddProperty("Alpha", {"", "", "全体"});
+        f.AddProperty("beta", {"前半", "後半", ""});
+        f.Start({});
+
+        QVERIFY(f.Radio(1071)->isChecked());
+        QVERIFY(!f.Radio(1068)->isChecked());
+        QCOMPARE(f.List()->currentText(), QStringLiteral("Alpha"));
+        QCOMPARE(StatusTexts(&f.window), (QStringList{"データなし", "データなし", "データあり"}));
+        QVERIFY(IsEnabled(&f.window, 1072));
+        for (int id : {1010, 1014, 1053, 1080, 1009, 1068, 1071})
+            QVERIFY(IsEnabled(&f.window, id));
+        // Slot buttons: create always, play and delete only with a phrase.
+        QVERIFY(IsEnabled(&f.window, 1006) && !IsEnabled(&f.window, 1004) &&
+                !IsEnabled(&f.window, 1055));
+        QVERIFY(IsEnabled(&f.window, 1018) && IsEnabled(&f.window, 1016) &&
+                IsEnabled(&f.window, 1023));
+        QCOMPARE(f.window.focusWidget(), static_cast<QWidget*>(f.List()));
+        // Captions from the configuration.
+        QCOMPARE(f.window.findChild<QGroupBox*>("1011")->title(),
+                 QStringLiteral("１．音声フレーズＡ"));
+        QCOMPARE(f.window.findChild<QGroupBox*>("1019")->title(),
+                 QStringLiteral("３．音声フレーズＡ＋Ｂ"));
+
+        // The second property has no phrase in slot 3: in continuous mode nothing to export.
+        f.List()->setCurrentIndex(1);
+        Q_EMIT f.List()->activated(1);
+        QCOMPARE(StatusTexts(&f.window), (QStringList{"データあり", "データあり", "データなし"}));
+        QVERIFY(!IsEnabled(&f.window, 1072));
+        QVERIFY(f.Radio(1071)->isChecked());
+    }
+
+    void StartUp_WithoutPropertiesOnlyNewPropertyIsUsable() {
+        Fixture f;
+        QCOMPARE(f.List()->count(), 0);
+        QCOMPARE(StatusTexts(&f.window), (QStringList{"", "", ""}));
+        QVERIFY(IsEnabled(&f.window, 1010));
+        for (int id :
+             {1014, 1053, 1080, 1072, 1004, 1055, 1006, 1007, 1056, 1012, 1016, 1023, 1018}) {
+            QVERIFY2(!IsEnabled(&f.window, id), qPrintable(QString::number(id)));
+        }
+        for (int id : {1009, 1068, 1071})
+            QVERIFY(IsEnabled(&f.window, id));
+        QVERIFY(!f.window.WriteReadDataKind().has_value());
+        QVERIFY(Click(&f.window, 1080));
+        QVERIFY(f.write_read_calls.empty());
+    }
+
+    void UnreadableSlotFile_Message110AndTheSlotsAfterItUnscanned() {
+        Fixture f({}, false);
+        f.AddProperty("P", {"", "", "全体"});
+        kotar::test::WriteText(f.Property("P") / "01.wav", "not a wave file");
+        f.Start({});
+        QCOMPARE(f.prompter.MessageIds(), std::vector<int>{110});
+        QCOMPARE(f.List()->currentText(), QStringLiteral("P"));
+        // The broken file can be replaced or deleted, not played; the scan stopped there.
+        QVERIFY(IsEnabled(&f.window, 1006) && IsEnabled(&f.window, 1055));
+        QVERIFY(!IsEnabled(&f.window, 1004));
+        for (int id : {1007, 1056, 1012, 1016, 1023, 1018, 1072}) {
+            QVERIFY2(!IsEnabled(&f.window, id), qPrintable(QString::number(id)));
+        }
+        // The rest of the start-up ran all the same: no maintenance menu without the switch.
+        QVERIFY(!f.window.maintenance_menu_present());
+    }
+
+    void AbModeWithOnlySlot2_EnablesRomButtonAndGivesDataKind2() {
+        Fixture f({}, false);
+        f.AddProperty("B only", {"", "後半", ""});
+        f.Start({});
+        QVERIFY(!IsEnabled(&f.window, 1072));
+        QCOMPARE(f.window.WriteReadDataKind(), std::optional<int>(0));
+
+        QVERIFY(Click(&f.window, 1068));
+        QVERIFY(f.Radio(1068)->isChecked() && !f.Radio(1071)->isChecked());
+        QVERIFY(IsEnabled(&f.window, 1072));
+        QVERIFY(Click(&f.window, 1080));
+        QCOMPARE(f.write_read_calls.size(), std::size_t{1});
+        QCOMPARE(f.write_read_calls[0].name, std::string("B only"));
+        QCOMPARE(f.write_read_calls[0].kind, 2);
+        QCOMPARE(f.write_read_calls[0].slot_count, std::size_t{3});
+
+        QVERIFY(Click(&f.window, 1071));
+        QVERIFY(!IsEnabled(&f.window, 1072));
+    }
+
+    void WriteReadDataKinds_ByModeAndSlots() {
+        Fixture f({}, false);
+        f.AddProperty("a1 both", {"A", "B", ""});
+        f.AddProperty("a2 first", {"A", "", "C"});
+        f.AddProperty("a3 none", {"", "", ""});
+        f.Start({});
+        auto select = [&f](int index) {
+            f.List()->setCurrentIndex(index);
+            Q_EMIT f.List()->activated(index);
+        };
+        QVERIFY(Click(&f.window, 1068));
+        QCOMPARE(f.window.WriteReadDataKind(), std::optional<int>(4));
+        select(1);
+        QCOMPARE(f.window.WriteReadDataKind(), std::optional<int>(1));
+        QVERIFY(Click(&f.window, 1071));
+        QCOMPARE(f.window.WriteReadDataKind(), std::optional<int>(3));
+        select(2);
+        QCOMPARE(f.window.WriteReadDataKind(), std::optional<int>(0));
+        // A/B mode without any phrase still opens the write/read dialog, with kind 0.
+        QVERIFY(Click(&f.window, 1068));
+        QVERIFY(!IsEnabled(&f.window, 1072));
+        QVERIFY(Click(&f.window, 1080));
+        QCOMPARE(f.write_read_calls.size(), std::size_t{1});
+        QCOMPARE(f.write_read_calls[0].kind, 0);
+        QCOMPARE(f.write_read_calls[0].name, std::string("a3 none"));
+    }
+
+    void RomWriterExport_AbModeWithSlot2OnlySavesAKind2Image() {
+        Fixture f({}, false);
+        f.AddProperty("P", {"", "後半", "全体"});
+        f.Start({});
+        QVERIFY(Click(&f.window, 1068));
+        const fs::path out = f.temp / "rom" / "phrase.snd";
+        fs::create_directories(out.parent_path());
+        f.prompter.AnswerNextDialog(out.string());
+        QVERIFY(Click(&f.window, 1072));
+
+        QCOMPARE(f.prompter.prompts().size(), std::size_t{2});
+        const auto& save = f.prompter.prompts()[0];
+        QVERIFY(save.kind == ScriptedPrompter::Prompt::Kind::SaveFile);
+        QCOMPARE(save.file.default_extension, std::string("snd"));
+        QCOMPARE(save.file.filter, std::string("SND(*.snd)|*.snd|全て(*.*)|*.*||"));
+        QVERIFY(save.file.prompt_overwrite);
+        QCOMPARE(save.file.initial_folder, f.Property("P").string());
+        QCOMPARE(f.prompter.prompts()[1].message.message_id, 116);
+        QVERIFY(f.prompter.prompts()[1].message.icon == MessageIcon::Information);
+
+        const std::vector<std::uint8_t> image = kotar::test::ReadBytes(out);
+        QCOMPARE(image.size(), std::size_t{131072});
+        // Area A stays 0xFF; slot 2's phrase begins area B.
+        QVERIFY(std::all_of(image.begin(), image.begin() + 65536,
+                            [](std::uint8_t b) { return b == 0xFF; }));
+        QVERIFY(std::any_of(image.begin() + 65536, image.end(),
+                            [](std::uint8_t b) { return b != 0xFF; }));
+    }
+
+    void RomWriterExport_CancelledSaveDialogDoesNothing() {
+        Fixture f({}, false);
+        f.AddProperty("P", {"", "", "全体"});
+        f.Start({});
+        QVERIFY(IsEnabled(&f.window, 1072));
+        QVERIFY(Click(&f.window, 1072));
+        QCOMPARE(f.prompter.prompts().size(), std::size_t{1});
+        QVERIFY(f.prompter.prompts()[0].kind == ScriptedPrompter::Prompt::Kind::SaveFile);
+        QVERIFY(!fs::exists(f.work() / "TEMP" / "uLaw03.wav"));
+    }
+
+    void ModeIsKeptAcrossReloads() {
+        Fixture f({}, false);
+        f.AddProperty("P", {"A", "", ""});
+        f.Start({});
+        QVERIFY(Click(&f.window, 1068));
+        f.window.ReloadWorkFolder();
+        QVERIFY(f.Radio(1068)->isChecked());
+        QVERIFY(IsEnabled(&f.window, 1072));
+    }
+
+    void CreateOverAFilledSlot_AsksMessage145AndNoChangesNothing() {
+        Fixture f({}, false);
+        f.AddProperty("P", {"", "", "全体"});
+        f.Start({});
+        f.prompter.AnswerNextMessage(MessageAnswer::No);
+        QVERIFY(Click(&f.window, 1018));
+        QCOMPARE(f.prompter.MessageIds(), std::vector<int>{145});
+        const kotar::MessageRequest& ask = f.prompter.prompts()[0].message;
+        QVERIFY(ask.icon == MessageIcon::Question);
+        QVERIFY(ask.buttons == MessageButtons::YesNo);
+        QCOMPARE(ask.text, std::string("すでに音声が登録されています。\n音声を作成し直しますか？"));
+        QVERIFY(f.creation_texts.empty());
+        QCOMPARE(TextOf(&f.window, 1015), QStringLiteral("データあり"));
+        QCOMPARE(f.window.store().slots()[2].attribute_text, std::string("全体"));
+
+        // An empty slot is created without asking; the method dialog gets the slot's comment.
+        f.prompter.Clear();
+        f.creation_method = 0;
+        QVERIFY(Click(&f.window, 1006));
+        QVERIFY(f.prompter.MessageIds().empty());
+        QCOMPARE(f.creation_texts, std::vector<std::string>{"音声フレーズＡ"});
+        QVERIFY(f.recorded.empty());
+        QCOMPARE(TextOf(&f.window, 1001), QStringLiteral("データなし"));
+    }
+
+    void RecordingAndDeletingSlot3_StatusRomButtonAndFocus() {
+        Fixture f({}, false);
+        f.AddProperty("P", {"A", "", ""});
+        f.Start({});
+        QVERIFY(!IsEnabled(&f.window, 1072));
+
+        QVERIFY(Click(&f.window, 1018));
+        QCOMPARE(f.recorded.size(), std::size_t{1});
+        const kotar::PhraseRequest& request = f.recorded[0];
+        QCOMPARE(request.slot_index, 2);
+        QCOMPARE(request.wav_path, (f.Property("P") / "03.wav").string());
+        QCOMPARE(request.message_text, std::string("音声フレーズＡ＋Ｂ"));
+        QCOMPARE(request.max_seconds, 16.384);
+        QCOMPARE(request.record_delay_s, 3);
+        QCOMPARE(request.property_name, std::string("P"));
+        QCOMPARE(request.work_folder, f.work().string());
+        QCOMPARE(TextOf(&f.window, 1015), QStringLiteral("データあり"));
+        QVERIFY(IsEnabled(&f.window, 1016) && IsEnabled(&f.window, 1023));
+        QVERIFY(IsEnabled(&f.window, 1072));
+        QCOMPARE(f.window.focusWidget(), Control(&f.window, 1016));
+
+        kotar::test::WriteBytes(f.Property("P") / "03.snd", {1, 2, 3});
+        kotar::test::WriteBytes(f.Property("P") / "04.snd", {1, 2, 3});
+        f.prompter.AnswerNextMessage(MessageAnswer::Yes);
+        QVERIFY(Click(&f.window, 1023));
+        QCOMPARE(f.prompter.MessageIds(), std::vector<int>{108});
+        QVERIFY(!fs::exists(f.Property("P") / "03.wav"));
+        QVERIFY(!fs::exists(f.Property("P") / "03.snd"));
+        QVERIFY(fs::exists(f.Property("P") / "04.snd"));
+        QCOMPARE(TextOf(&f.window, 1015), QStringLiteral("データなし"));
+        QVERIFY(!IsEnabled(&f.window, 1016) && !IsEnabled(&f.window, 1023));
+        QVERIFY(IsEnabled(&f.window, 1018));
+        QVERIFY(!IsEnabled(&f.window, 1072));
+        QCOMPARE(f.window.focusWidget(), Control(&f.window, 1018));
+
+        // Declining the deletion keeps the phrase.
+        f.prompter.Clear();
+        f.prompter.AnswerNextMessage(MessageAnswer::No);
+        QVERIFY(Click(&f.window, 1055));
+        QVERIFY(fs::exists(f.Property("P") / "01.wav"));
+        QCOMPARE(TextOf(&f.window, 1001), QStringLiteral("データあり"));
+    }
+
+    void ImportChoosesAWavFileWithTheDocumentedDialog() {
+        Fixture f({}, false);
+        f.AddProperty("P", {"", "", ""});
+        f.Start({});
+        f.creation_method = 1;
+        std::vector<kotar::PhraseRequest> imports;
+        kotar::KotarDlgHooks hooks = f.MakeHooks();
+        hooks.import_phrase =
+            [&imports](QWidget*,
+                       const kotar::PhraseRequest& request) -> std::optional<kotar::PhraseResult> {
+            imports.push_back(request);
+            WriteSlotWav(request.wav_path, "取込");
+            return kotar::PhraseResult{request.wav_path, "取込"};
+        };
+        f.window.SetHooks(hooks);
+
+        // Cancelled file dialog: nothing imported.
+        QVERIFY(Click(&f.window, 1012));
+        QVERIFY(imports.empty());
+        f.prompter.AnswerNextDialog(std::string("/tmp/source.wav"));
+        QVERIFY(Click(&f.window, 1012));
+        QCOMPARE(imports.size(), std::size_t{1});
+        QCOMPARE(imports[0].source_file, std::string("/tmp/source.wav"));
+        QCOMPARE(imports[0].max_seconds, 8.192);
+        const kotar::FileDialogRequest& open = f.prompter.prompts()[0].file;
+        QVERIFY(f.prompter.prompts()[0].kind == ScriptedPrompter::Prompt::Kind::OpenFile);
+        QCOMPARE(open.default_extension, std::string("wav"));
+        QCOMPARE(open.initial_name, std::string("*.wav"));
+        QCOMPARE(open.filter, std::string("Wave(*.wav)|*.wav|全て(*.*)|*.*||"));
+        QCOMPARE(TextOf(&f.window, 1003), QStringLiteral("データあり"));
+        QCOMPARE(f.window.store().slots()[1].attribute_text, std::string("取込"));
+        QCOMPARE(f.window.focusWidget(), Control(&f.window, 1007));
+    }
+
+    void EnterEscapeAndCloseRequestsDoNothing_ExitCommandEnds() {
+        Fixture f;
+        QApplication::setActiveWindow(&f.window);
+        QVERIFY(QTest::qWaitForWindowActive(&f.window));
+        QTest::keyClick(f.List(), Qt::Key_Return);
+        QTest::keyClick(f.List(), Qt::Key_Enter);
+        QTest::keyClick(f.List(), Qt::Key_Escape);
+        QTest::keyClick(&f.window, Qt::Key_Escape);
+        // Enter on a focused button does not press it either.
+        {
+            ModalAnswer opened([](QWidget* dialog) { dialog->close(); });
+            Button(&f.window, 1010)->setFocus();
+            QTest::keyClick(Button(&f.window, 1010), Qt::Key_Return);
+            QVERIFY(!opened.answered());
+        }
+        QVERIFY(!f.window.close());
+        QVERIFY(f.window.isVisible());
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+
+        QTest::keyClick(&f.window, Qt::Key_F4, Qt::AltModifier);
+        QVERIFY(!f.window.isVisible());
+        QCOMPARE(f.window.result(), int(QDialog::Accepted));
+    }
+
+    void ExitMenuItemEndsTheWindow() {
+        Fixture f;
+        QAction* exit = f.window.findChild<QAction*>("32775");
+        QVERIFY(exit != nullptr);
+        QCOMPARE(exit->text(), QStringLiteral("アプリケーションの終了\tALT+F4"));
+        exit->trigger();
+        QVERIFY(!f.window.isVisible());
+    }
+
+    void MenusByCommandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("menus");
+        QTest::newRow("no argument") << QStringList{} << 3;
+        QTest::newRow("maintenance") << QStringList{"maintenance"} << 4;
+        QTest::newRow("/maintenance") << QStringList{"/maintenance"} << 4;
+        QTest::newRow("-maintenance") << QStringList{"-maintenance"} << 4;
+        QTest::newRow("other, then maintenance") << QStringList{"x", "maintenance"} << 4;
+        QTest::newRow("MAINTENANCE") << QStringList{"MAINTENANCE"} << 3;
+        QTest::newRow("maintenance, then other") << QStringList{"maintenance", "x"} << 3;
+    }
+
+    void MenusByCommandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, menus);
+        std::vector<std::string> args;
+        for (const QString& a : arguments)
+            args.push_back(a.toStdString());
+        Fixture f(args);
+        QMenuBar* bar = f.window.findChild<QMenuBar*>("168");
+        QVERIFY(bar != nullptr);
+        QCOMPARE(bar->actions().size(), menus);
+        QStringList titles;
+        for (QAction* a : bar->actions())
+            titles << a->text();
+        QStringList expected{"ファイル(&F)", "設定(&S)", "ヘルプ(&H)", "保守(&M)"};
+        QCOMPARE(titles, expected.mid(0, menus));
+        QCOMPARE(f.window.maintenance_menu_present(), menus == 4);
+    }
+
+    void NewPropertyLeavingLessThan500MiB_DisablesNewUntilReload() {
+        Fixture f;
+        f.space.space.available_bytes = 499 * kMiB;
+        ModalAnswer answer([](QWidget* dialog) {
+            kotar::test::Type(dialog, 1024, QStringLiteral("新しい物件"));
+            Click(dialog, 1);
+        });
+        QVERIFY(Click(&f.window, 1010));
+        QVERIFY(answer.answered());
+        QCOMPARE(answer.window_title(), QStringLiteral("新規物件"));
+        QVERIFY(fs::is_directory(f.Property("新しい物件")));
+        QCOMPARE(f.List()->currentText(), QStringLiteral("新しい物件"));
+        QVERIFY(!IsEnabled(&f.window, 1010));
+        for (int id : {1014, 1053, 1080})
+            QVERIFY(IsEnabled(&f.window, id));
+        QCOMPARE(StatusTexts(&f.window), (QStringList{"データなし", "データなし", "データなし"}));
+
+        // The work folder command reloads, whatever it was given: new property is usable again.
+        ModalAnswer keep([](QWidget* dialog) { Click(dialog, 1); });
+        f.window.findChild<QAction*>("32773")->trigger();
+        QVERIFY(keep.answered());
+        QVERIFY(IsEnabled(&f.window, 1010));
+    }
+
+    void NewPropertyAsCopyOfTheSelected() {
+        Fixture f({}, false);
+        f.AddProperty("Src", {"A", "", "C"});
+        f.Start({});
+        ModalAnswer answer([](QWidget* dialog) {
+            kotar::test::Type(dialog, 1024, QStringLiteral("Copy"));
+            Click(dialog, 1049);
+            Click(dialog, 1);
+        });
+        QVERIFY(Click(&f.window, 1010));
+        QVERIFY(answer.answered());
+        QCOMPARE(f.List()->currentText(), QStringLiteral("Copy"));
+        QVERIFY(fs::exists(f.Property("Copy") / "01.wav"));
+        QCOMPARE(StatusTexts(&f.window), (QStringList{"データあり", "データなし", "データあり"}));
+        QVERIFY(IsEnabled(&f.window, 1010));
+    }
+
+    void SearchCommandSelectsTheChosenProperty() {
+        Fixture f({}, false);
+        f.AddProperty("first", {"", "", ""});
+        f.AddProperty("second", {"", "", "C"});
+        f.Start({});
+        ModalAnswer answer([](QWidget* dialog) {
+            kotar::test::Type(dialog, 1056, QStringLiteral("sec"));
+            Click(dialog, 1025);
+            Click(dialog, 1);
+        });
+        QVERIFY(Click(&f.window, 1053));
+        QVERIFY(answer.answered());
+        QCOMPARE(answer.window_title(), QStringLiteral("物件選択"));
+        QCOMPARE(f.List()->currentText(), QStringLiteral("second"));
+        QCOMPARE(TextOf(&f.window, 1015), QStringLiteral("データあり"));
+        QVERIFY(IsEnabled(&f.window, 1072));
+    }
+
+    void DeletingTheLastPropertySelectsThePreviousAndTheOnlyOneLeavesNone() {
+        Fixture f({}, false);
+        f.AddProperty("a", {"", "", "C"});
+        f.AddProperty("b", {"", "", ""});
+        f.Start({});
+        f.List()->setCurrentIndex(1);
+        Q_EMIT f.List()->activated(1);
+        f.prompter.AnswerNextMessage(MessageAnswer::Yes);
+        QVERIFY(Click(&f.window, 1014));
+        QCOMPARE(f.prompter.MessageIds(), std::vector<int>{118});
+        QVERIFY(f.prompter.prompts()[0].message.default_answer == MessageAnswer::No);
+        QVERIFY(!fs::exists(f.Property("b")));
+        QCOMPARE(f.List()->count(), 1);
+        QCOMPARE(f.List()->currentText(), QStringLiteral("a"));
+        QVERIFY(IsEnabled(&f.window, 1072));
+
+        f.prompter.AnswerNextMessage(MessageAnswer::Yes);
+        QVERIFY(Click(&f.window, 1014));
+        QCOMPARE(f.List()->count(), 0);
+        QCOMPARE(StatusTexts(&f.window), (QStringList{"", "", ""}));
+        for (int id : {1014, 1053, 1080, 1072, 1018, 1016, 1023})
+            QVERIFY(!IsEnabled(&f.window, id));
+        QVERIFY(IsEnabled(&f.window, 1010));
+    }
+
+    void WorkFolderCommand_MissingFolderAndTheAnswersTo152() {
+        Fixture f;
+        const fs::path other = f.temp / "other";
+        // No: the old work folder stays, and is written back.
+        f.prompter.AnswerNextMessage(MessageAnswer::No);
+        ModalAnswer no_answer([&other](QWidget* dialog) {
+            kotar::test::Type(dialog, 1050, QString::fromStdString(other.string()));
+            Click(dialog, 1);
+        });
+        f.window.findChild<QAction*>("32773")->trigger();
+        QVERIFY(no_answer.answered());
+        QCOMPARE(f.prompter.MessageIds(), std::vector<int>{152});
+        QVERIFY(f.prompter.prompts()[0].message.default_answer == MessageAnswer::No);
+        QVERIFY(!fs::exists(other));
+        QCOMPARE(f.ini.GetString("CONFIG", "PATH", ""), f.work().string());
+        QCOMPARE(f.window.configuration().work_folder, f.work().string());
+
+        // Yes: the folder is made and becomes the work folder.
+        f.prompter.Clear();
+        f.prompter.AnswerNextMessage(MessageAnswer::Yes);
+        ModalAnswer yes_answer([&other](QWidget* dialog) {
+            kotar::test::Type(dialog, 1050, QString::fromStdString(other.string()));
+            Click(dialog, 1);
+        });
+        f.window.findChild<QAction*>("32773")->trigger();
+        QVERIFY(yes_answer.answered());
+        QVERIFY(fs::is_directory(other));
+        QCOMPARE(f.ini.GetString("CONFIG", "PATH", ""), other.string());
+        QCOMPARE(f.window.configuration().work_folder, other.string());
+
+        // A folder that cannot be made (its parent is missing): 153, the work folder stays.
+        f.prompter.Clear();
+        f.prompter.AnswerNextMessage(MessageAnswer::Yes);
+        const fs::path deep = f.temp / "no" / "such" / "folder";
+        ModalAnswer failed([&deep](QWidget* dialog) {
+            kotar::test::Type(dialog, 1050, QString::fromStdString(deep.string()));
+            Click(dialog, 1);
+        });
+        f.window.findChild<QAction*>("32773")->trigger();
+        QVERIFY(failed.answered());
+        QCOMPARE(f.prompter.MessageIds(), (std::vector<int>{152, 153}));
+        QVERIFY(f.prompter.prompts()[1].message.icon == MessageIcon::Exclamation);
+        QCOMPARE(f.ini.GetString("CONFIG", "PATH", ""), other.string());
+    }
+
+    void VersionBoxShowsTheBuildVersion() {
+        Fixture f;
+        QString version;
+        QString title;
+        ModalAnswer answer([&](QWidget* dialog) {
+            version = TextOf(dialog, 1127);
+            title = dialog->windowTitle();
+            Click(dialog, 1);
+        });
+        f.window.findChild<QAction*>("32774")->trigger();
+        QVERIFY(answer.answered());
+        QCOMPARE(version, QStringLiteral("1.0.0"));
+    }
+
+    void HooksOfLaterDialogsReceiveWhatTheyNeed() {
+        Fixture f;
+        std::vector<std::string> opened;
+        kotar::KotarDlgHooks hooks;
+        hooks.open_recording_settings = [&opened](QWidget*) { opened.push_back("rec"); };
+        hooks.open_port_settings = [&opened](QWidget*) { opened.push_back("port"); };
+        hooks.open_maintenance = [&opened](QWidget*, const std::string& start) {
+            opened.push_back("maint " + start);
+        };
+        f.window.SetHooks(hooks);
+        f.window.findChild<QAction*>("32777")->trigger();
+        f.window.findChild<QAction*>("32781")->trigger();
+        f.window.findChild<QAction*>("32779")->trigger();
+        QCOMPARE(opened, (std::vector<std::string>{"rec", "port", "maint " + f.start().string()}));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

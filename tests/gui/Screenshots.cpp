@@ -1,0 +1,155 @@
+// Renders the main window and every dialog of this folder into <build>/screenshots/*.png, with
+// the dialog font, for review; checks that each fits its texts.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTest>
+
+#include "GuiHarness.h"
+#include "ScriptedPrompter.h"
+#include "TempDir.h"
+#include "app/AboutDlg.h"
+#include "app/DialogLayout.h"
+#include "app/KOTARDlg.h"
+#include "app/QtPrompter.h"
+#include "common/Messages.h"
+#include "store/DiskSpace.h"
+#include "store/NewObjDlg.h"
+#include "store/SearchDlg.h"
+#include "store/SetWorkDlg.h"
+
+namespace fs = std::filesystem;
+using kotar::test::SaveScreenshot;
+using kotar::test::ScriptedPrompter;
+
+namespace {
+
+// Texts that do not fit their control, as "id: text" lines.
+QStringList ClippedTexts(const QWidget* window) {
+    QStringList clipped;
+    for (const QWidget* child : window->findChildren<QWidget*>()) {
+        if (!child->isVisibleTo(window))
+            continue;
+        QString text;
+        int room = child->width();
+        const QStyle* style = child->style();
+        if (auto* button = qobject_cast<const QAbstractButton*>(child)) {
+            text = button->text();
+            if (qobject_cast<const QRadioButton*>(child) != nullptr) {
+                room -= style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
+                        style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing);
+            } else {
+                room -= 2 * style->pixelMetric(QStyle::PM_ButtonMargin) +
+                        (button->icon().isNull() ? 0 : button->iconSize().width() + 4);
+            }
+        } else if (auto* label = qobject_cast<const QLabel*>(child)) {
+            text = label->text();
+        } else if (auto* box = qobject_cast<const QGroupBox*>(child)) {
+            text = box->title();
+            room -= 20;
+        }
+        if (text.isEmpty())
+            continue;
+        QFontMetrics metrics(child->font());
+        for (const QString& line : text.split(QLatin1Char('\n'))) {
+            QString shown = line.section(QLatin1Char('\t'), 0, 0);
+            shown.remove(QLatin1Char('&'));
+            if (metrics.horizontalAdvance(shown) > room) {
+                clipped << child->objectName() + QStringLiteral(": ") + shown;
+            }
+        }
+        if (metrics.height() * text.count(QLatin1Char('\n')) + metrics.height() >
+            child->height() + 2) {
+            clipped << child->objectName() + QStringLiteral(" (height): ") + text;
+        }
+    }
+    return clipped;
+}
+
+class FakeSpace : public kotar::FreeSpaceSource {
+public:
+    std::optional<kotar::DiskSpace> Query(const fs::path&) override {
+        return kotar::DiskSpace{1ull << 40, 1ull << 39, 1ull << 39};
+    }
+};
+
+}  // namespace
+
+class Screenshots : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QApplication::setFont(kotar::DialogFont()); }
+
+    void MainWindow() {
+        kotar::test::TempDir temp;
+        fs::create_directories(temp / "work" / "TR_東京駅前ビル");
+        kotar::test::WriteSlotWav(temp / "work" / "TR_東京駅前ビル" / "01.wav", "音声フレーズＡ");
+        kotar::test::WriteSlotWav(temp / "work" / "TR_東京駅前ビル" / "03.wav",
+                                  "音声フレーズＡ＋Ｂ");
+        kotar::ProfileFile ini(temp / "MEVAN.INI");
+        ini.WriteString("CONFIG", "PATH", (temp / "work").string());
+        ScriptedPrompter prompter;
+        FakeSpace space;
+        kotar::CKOTARDlg window(ini, prompter, space);
+        window.SetDefaultWorkFolder(temp / "default");
+        window.Initialize({"maintenance"});
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        kotar::DialogUnits du(kotar::DialogFont());
+        qInfo("dialog base units %d x %d px; client %d x %d px", du.base_width_px(),
+              du.base_height_px(), du.X(454), du.Y(186));
+        QVERIFY(!SaveScreenshot(&window, "main-window").empty());
+        const QStringList clipped = ClippedTexts(&window);
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("; "))));
+    }
+
+    void Dialogs() {
+        kotar::test::TempDir temp;
+        for (const char* name : {"東京駅前ビル", "大阪本社", "名古屋支店 第二倉庫"}) {
+            fs::create_directories(temp / (std::string("TR_") + name));
+        }
+        ScriptedPrompter prompter;
+        kotar::CNewObjDlg new_obj(prompter);
+        new_obj.SetPropertySelected(true);
+        kotar::CSearchDlg search(prompter);
+        search.SetWorkFolder(temp.path().string());
+        kotar::CSetWorkDlg set_work(prompter);
+        set_work.SetPath("/home/installer/MEVAN/DATA");
+        kotar::CAboutDlg about;
+        const std::pair<QWidget*, const char*> dialogs[] = {{&new_obj, "new-property"},
+                                                            {&search, "property-selection"},
+                                                            {&set_work, "work-folder"},
+                                                            {&about, "version"}};
+        for (auto [dialog, name] : dialogs) {
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            QVERIFY(!SaveScreenshot(dialog, name).empty());
+            const QStringList clipped = ClippedTexts(dialog);
+            QVERIFY2(clipped.isEmpty(),
+                     qPrintable(QString::fromLatin1(name) + QStringLiteral(": ") +
+                                clipped.join(QStringLiteral("; "))));
+            dialog->hide();
+        }
+    }
+
+    void MessageBox() {
+        kotar::QtPrompter prompter;
+        kotar::test::ModalAnswer answer([](QWidget* box) {
+            SaveScreenshot(box, "message-137");
+            static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+        });
+        prompter.ShowMessage(kotar::kMsgDiskQuota, kotar::MessageIcon::Error);
+        QVERIFY(answer.answered());
+        QCOMPARE(answer.window_title(), QStringLiteral("KOTAR"));
+    }
+};
+
+QTEST_MAIN(Screenshots)
+#include "Screenshots.moc"
