@@ -1,14 +1,34 @@
 #include "audio/PhraseDialog.h"
 
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
-#include <cstdio>
+#include <charconv>
+#include <string>
 
 #include "app/DialogLayout.h"
 #include "audio/WaveForm.h"
 #include "common/Messages.h"
 
 namespace kotar {
+
+namespace {
+
+// Message 133 with the maximum as "%0.3f" would print it, with a decimal point whatever the
+// process locale (Qt adopts the user's locale at start-up).
+std::string TooLongText(double max_seconds) {
+    char number[32];
+    const auto [end, error] =
+        std::to_chars(number, number + sizeof number, max_seconds, std::chars_format::fixed, 3);
+    const std::string seconds(number, error == std::errc() ? end : number);
+    std::string text = MessageText(kMsgRecordingTooLong);
+    const std::size_t field = text.find("%0.3f");
+    if (field != std::string::npos)
+        text.replace(field, 5, seconds);
+    return text;
+}
+
+}  // namespace
 
 PhraseDialog::PhraseDialog(QWidget* parent, Prompter& prompter, AudioEndpoints& endpoints,
                            const std::string& message_text, const char* title)
@@ -45,6 +65,14 @@ void PhraseDialog::AttachView(CWaveForm* view, bool compact) {
     connect(view_, &CWaveForm::CtrlMessage, this, &PhraseDialog::Refresh);
 }
 
+void PhraseDialog::mousePressEvent(QMouseEvent* event) {
+    // A press on the dialog outside the view clears a marked range, as one inside the view
+    // places the cursor (the view ignores it unless it is editable and stopped).
+    if (forward_mouse_ && view_ != nullptr && event->button() == Qt::LeftButton)
+        view_->TrackButtonDown(event->globalPosition().toPoint());
+    QDialog::mousePressEvent(event);
+}
+
 void PhraseDialog::DestroyView() {
     delete view_;
     view_ = nullptr;
@@ -75,9 +103,8 @@ void PhraseDialog::OnPlay() {
 bool PhraseDialog::Confirm(const std::string& wav_path, double max_seconds) {
     const int check = view_->CheckLength(max_seconds);
     if (check == 2) {
-        char text[256];
-        std::snprintf(text, sizeof text, MessageText(kMsgRecordingTooLong), max_seconds);
-        if (prompter_.ShowFormattedMessage(kMsgRecordingTooLong, text, MessageIcon::Error,
+        if (prompter_.ShowFormattedMessage(kMsgRecordingTooLong, TooLongText(max_seconds),
+                                           MessageIcon::Error,
                                            MessageButtons::OkCancel) != MessageAnswer::Ok)
             return false;
         view_->TruncateToSeconds(max_seconds);

@@ -39,6 +39,7 @@ protected:
     // Re-reads the view's state and sets the buttons.
     void Refresh();
     virtual void SetButtons() = 0;
+    void mousePressEvent(QMouseEvent* event) override;
 
     // Play: only with a render device (message 130 otherwise).
     void OnPlay();
@@ -53,6 +54,7 @@ protected:
     int state_ = 0;
     QLineEdit* text_ = nullptr;
     std::string message_text_;
+    bool forward_mouse_ = true;  // the playback dialog forwards nothing
 };
 
 }  // namespace kotar

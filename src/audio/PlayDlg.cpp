@@ -12,6 +12,7 @@ namespace kotar {
 CPlayDlg::CPlayDlg(QWidget* parent, Prompter& prompter, AudioEndpoints& endpoints,
                    const std::string& wav_path, const std::string& message_text, bool compact)
     : PhraseDialog(parent, prompter, endpoints, message_text, "再生") {
+    forward_mouse_ = false;
     const DialogUnits du(font());
     auto* ok = AddButton(du, 1, "OK", 254, 148);
     ok->setDefault(true);

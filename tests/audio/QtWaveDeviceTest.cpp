@@ -105,6 +105,7 @@ TEST_F(QtWaveDeviceTest, ATonePlayedIntoTheSinkIsRecordedFromTheDefaultSource) {
     const std::uint32_t after = take.RecordPosition() + 8'000;
     ASSERT_TRUE(PollUntil([&] { return take.RecordPosition() >= after; }, std::chrono::seconds(5)));
     take.StopRecord();
+    EXPECT_FALSE(recorder.Saw("in-data"));  // never from inside the call
     const std::uint32_t stopped = take.length();
     ASSERT_TRUE(PollUntil([&] { return recorder.Saw("in-close"); }, std::chrono::seconds(5)));
     EXPECT_EQ(recorder.log, (Names{"in-open", "in-data", "in-close"}));
@@ -135,6 +136,7 @@ TEST_F(QtWaveDeviceTest, PausedPlaybackStopsAtThePlayedPositionAndResumesThere) 
     ASSERT_EQ(sound.OpenPlayback(owner), 1);
     ASSERT_TRUE(PollUntil([&] { return sound.PlayPosition() >= 4'000; }, std::chrono::seconds(5)));
     sound.PausePlayback();
+    EXPECT_FALSE(owner.Saw("out-done"));  // never from inside the call
     const std::uint32_t stopped = sound.stopped_position();
     EXPECT_GE(stopped, 4'000u);
     EXPECT_LT(stopped, 48'000u);

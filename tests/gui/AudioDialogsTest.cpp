@@ -383,6 +383,12 @@ private Q_SLOTS:
         view->TrackButtonUp(view->mapToGlobal(QPoint(102, 50)));
         QCOMPARE(view->selection_state(), 3);  // cleared without a menu
 
+        // A press on the dialog outside the view clears the placed cursor's selection.
+        view->TrackButtonDown(view->mapToGlobal(QPoint(50, 50)));
+        QCOMPARE(view->selection_state(), 1);
+        QTest::mouseClick(&dlg, Qt::LeftButton, {}, QPoint(500, 300));
+        QCOMPARE(view->selection_state(), 3);
+
         view->TrackButtonDown(view->mapToGlobal(QPoint(100, 50)));
         view->TrackMouseMove(view->mapToGlobal(QPoint(200, 50)));
         QCOMPARE(view->selection_state(), 2);
