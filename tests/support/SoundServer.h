@@ -2,27 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <string>
+#include "SoundServerSetup.h"
 
-#include "audio/Endpoints.h"
-
-namespace kotar::test {
-
-inline bool RunningInCi() {
-    const char* ci = std::getenv("CI");
-    return ci != nullptr && std::string(ci) == "true";
-}
-
-}  // namespace kotar::test
-
-// Tests that play or record through the sound server: skipped on a machine without one, but
-// a failure in CI, where scripts/run-tests.sh always provides one.
-#define KOTAR_REQUIRE_SOUND_SERVER()                                                   \
-    do {                                                                               \
-        if (!::kotar::DefaultSinkName()) {                                             \
-            if (::kotar::test::RunningInCi())                                          \
-                FAIL() << "no sound server answers (scripts/run-tests.sh starts one)"; \
-            GTEST_SKIP() << "no sound server answers";                                 \
-        }                                                                              \
+// Tests that play or record through the sound server's loopback: skipped on a machine without
+// it, but a failure in CI, where scripts/run-tests.sh always provides it.
+#define KOTAR_REQUIRE_SOUND_SERVER()                                                       \
+    do {                                                                                   \
+        if (!::kotar::test::LoopbackReady()) {                                             \
+            if (::kotar::test::RunningInCi())                                              \
+                FAIL() << "no sound server with the test loopback (scripts/run-tests.sh)"; \
+            GTEST_SKIP() << "no sound server with the test loopback";                      \
+        }                                                                                  \
     } while (false)
