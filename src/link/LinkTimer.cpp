@@ -39,6 +39,10 @@ void LinkTimer::SetTickMs(int tick_ms) {
 void LinkTimer::Start() {
     if (ticker_.joinable())
         return;
+    if (force_wall_clock_) {
+        fallback_ = true;
+        return;
+    }
     {
         std::lock_guard lock(mutex_);
         stop_requested_ = false;

@@ -29,8 +29,12 @@ public:
     int Remaining(Counter counter) const;
 
     int tick_ms() const { return tick_ms_; }
+    // True while wall-clock deadlines stand in for the ticker.
+    bool wall_clock() const { return fallback_; }
     // For tests and diagnostics; takes effect at the next Start.
     void SetTickMs(int tick_ms);
+    // For tests: behave as if the ticker thread could not be started (wall-clock deadlines).
+    void ForceWallClock(bool on) { force_wall_clock_ = on; }
     // Ticks counted since the process started (for tests and benchmarks).
     long ticks_elapsed() const { return ticks_elapsed_.load(); }
 
@@ -45,6 +49,7 @@ private:
     std::atomic<long> ticks_elapsed_{0};
     // Wall-clock fallback: the deadline of each countdown when no ticker runs.
     bool fallback_ = false;
+    bool force_wall_clock_ = false;
     std::chrono::steady_clock::time_point deadline_[2];
 
     std::mutex mutex_;

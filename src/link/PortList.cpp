@@ -26,28 +26,24 @@ std::string ReadFirstLine(const std::filesystem::path& path) {
     return line;
 }
 
-// A readable name for the device behind a tty: the USB product, else the driver's name.
+// A readable name for the device behind a tty: the USB product (on the USB device, one or two
+// levels above the interface), else the name Windows gives a built-in port.
 std::string DescribeDevice(const std::filesystem::path& tty_entry) {
     std::error_code ec;
     const std::filesystem::path device = std::filesystem::canonical(tty_entry / "device", ec);
-    if (ec)
-        return "Serial Port";
-    // The product string sits on the USB device, one or two levels above the interface.
-    for (std::filesystem::path p = device; p.has_relative_path() && p != p.root_path();
-         p = p.parent_path()) {
-        if (std::filesystem::exists(p / "product", ec)) {
-            const std::string product = ReadFirstLine(p / "product");
-            if (!product.empty())
-                return product;
+    if (!ec) {
+        for (std::filesystem::path p = device; p.has_relative_path() && p != p.root_path();
+             p = p.parent_path()) {
+            if (std::filesystem::exists(p / "product", ec)) {
+                const std::string product = ReadFirstLine(p / "product");
+                if (!product.empty())
+                    return product;
+            }
+            if (p.filename().string().rfind("usb", 0) == 0)
+                break;
         }
-        if (p.filename().string().rfind("usb", 0) == 0)
-            break;
     }
-    const std::filesystem::path driver =
-        std::filesystem::read_symlink(tty_entry / "device" / "driver", ec);
-    if (!ec && !driver.filename().empty())
-        return driver.filename().string();
-    return "Serial Port";
+    return "Communications Port";
 }
 
 }  // namespace

@@ -21,6 +21,12 @@ void SleepOneMs() {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
+bool WaitsForLine(SerialCom::ReceiveState state) {
+    using S = SerialCom::ReceiveState;
+    return state != S::Send && state != S::CheckCommand && state != S::CheckBcc &&
+           state != S::CheckReply && state != S::Finish;
+}
+
 }  // namespace
 
 std::string WriteLabel(int kind) {
@@ -102,7 +108,10 @@ int SerialCom::Transact() {
     while (state_ != ReceiveState::Finish) {
         if (environment_.event_pump)
             environment_.event_pump();
-        Pause();
+        // Steps that wait for the line pause first; the checks and the next request follow at
+        // once, so the program adds no delay between a response and the next request.
+        if (WaitsForLine(state_))
+            Pause();
         Step();
     }
     timer.Stop();

@@ -1,5 +1,9 @@
 // The link over a real pseudo-terminal against the simulated device, with a shortened tick.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <array>
 #include <atomic>
@@ -151,6 +155,60 @@ TEST_F(PtyLinkTest, PortStaysUsableAcrossCloseAndReopen) {
     EXPECT_EQ(link_->Transact(), TRANSACT_OK);
     EXPECT_FALSE(link_->OpenPort(13));
     EXPECT_EQ(Log(), Texts{"COMポートオープンエラー /dev/ttyS12"});
+}
+
+// Polls until the condition holds or five seconds have passed.
+template <typename Condition>
+bool Eventually(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
+}
+
+TEST(SerialPortPosix, OnAPseudoTerminal_QueuesReadsWritesPurgesAndReopens) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const std::string slave = ::ptsname(master);
+    auto port = CreateSerialPort();
+    EXPECT_EQ(port->QueuedCount(), 0);  // not open
+    ASSERT_TRUE(port->Open(slave));
+
+    ASSERT_EQ(::write(master, "abc", 3), 3);
+    ASSERT_TRUE(Eventually([&] { return port->QueuedCount() == 3; }));
+    std::uint8_t buffer[8] = {};
+    EXPECT_EQ(port->Read({buffer, 2}), 2u);
+    EXPECT_EQ(std::string(buffer, buffer + 2), "ab");
+    EXPECT_EQ(port->QueuedCount(), 1);
+
+    const std::uint8_t out[] = {0x02, 0xFF, 0x00, 0x03};
+    ASSERT_TRUE(port->Write(out));
+    std::uint8_t got[4] = {};
+    std::size_t have = 0;
+    ASSERT_TRUE(Eventually([&] {
+        const ssize_t n = ::read(master, got + have, sizeof got - have);
+        if (n > 0)
+            have += static_cast<std::size_t>(n);
+        return have == sizeof got;
+    }));
+    EXPECT_EQ(std::vector<std::uint8_t>(got, got + 4), std::vector<std::uint8_t>(out, out + 4));
+
+    ASSERT_TRUE(port->Purge());
+    EXPECT_EQ(port->QueuedCount(), 0);
+    EXPECT_EQ(port->Read({buffer, 8}), 0u);
+
+    // A second open of a port already at the link's settings succeeds too.
+    port->Close();
+    EXPECT_FALSE(port->IsOpen());
+    ASSERT_TRUE(port->Open(slave));
+    port->Close();
+    EXPECT_FALSE(port->Open("/dev/kotar-no-such-port"));
+    ::close(master);
 }
 
 }  // namespace

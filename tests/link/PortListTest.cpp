@@ -80,7 +80,7 @@ TEST(PortList, ListsPresentPortsWithFriendlyNamesInPortOrder) {
     const std::vector<PortEntry> ports = ListPorts(&ini, sys, "/dev");
     ASSERT_EQ(ports.size(), 3u);
     EXPECT_EQ(ports[0].number, 1);
-    EXPECT_EQ(ports[0].friendly_name, "serial8250 (COM1)");
+    EXPECT_EQ(ports[0].friendly_name, "Communications Port (COM1)");
     EXPECT_EQ(ports[0].device_path, "/dev/ttyS0");
     EXPECT_EQ(ports[1].number, 7);
     EXPECT_EQ(ports[1].friendly_name, "simport (COM7)");

@@ -152,6 +152,15 @@ TEST_F(SerialComTest, Transact_SixWrongBccs_EndWithNoResponse) {
     EXPECT_EQ(Log(), expected);
 }
 
+TEST_F(SerialComTest, Transact_SilentDeviceWithoutTicker_EndsOnWallClockDeadlines) {
+    LinkTimer::Instance().ForceWallClock(true);
+    const int result = TransactReadEnd();
+    LinkTimer::Instance().ForceWallClock(false);
+    EXPECT_EQ(result, TRANSACT_FAILED);
+    EXPECT_EQ(line_->writes.size(), 6u);
+    EXPECT_EQ(Log(), Texts{"タイムアウト 無応答"});
+}
+
 TEST_F(SerialComTest, Transact_SilentDevice_SixAttemptsAndOneLogLine) {
     EXPECT_EQ(TransactReadEnd(), TRANSACT_FAILED);
     EXPECT_EQ(line_->writes.size(), 6u);
@@ -165,6 +174,10 @@ struct StopCase {
     std::size_t bytes_sent;
     const char* log_text;
 };
+
+void PrintTo(const StopCase& c, std::ostream* os) {
+    *os << c.field;
+}
 
 class SerialComStopTest : public SerialComTest, public ::testing::WithParamInterface<StopCase> {};
 

@@ -4,11 +4,16 @@
 #include <vector>
 
 #include "CliCommand.h"
+#include "common/Messages.h"
+#include "export/PhraseFileBuild.h"
+#include "export/PhraseFileKind.h"
 #include "link/PortList.h"
 #include "link/SerialCom.h"
 #include "ops/MaintenanceTransfer.h"
 #include "ops/PhraseTransfer.h"
 #include "ops/ProgramFile.h"
+#include "store/DiskSpace.h"
+#include "store/PropertyStore.h"
 
 namespace kotar::cli {
 namespace {
@@ -58,17 +63,64 @@ LinkEnvironment EnvironmentFor(CliContext& context) {
     return environment;
 }
 
-int WriteCommand(CliContext& context, const std::vector<std::string>& args) {
-    const ParsedArguments parsed = ParseArguments(args, {"file", "mode"});
-    const auto file = parsed.Option("file");
-    if (!file) {
-        throw UsageError{"write NAME needs the phrase file build; give --file F"};
+// Builds the property's phrase file as the write/read dialog does and writes it.
+int WriteProperty(CliContext& context, const std::string& name, PhrasePanelMode mode) {
+    const std::filesystem::path work = context.config().work_folder;
+    if (!CanEnterFolder(work)) {
+        std::fprintf(stderr, "kotar-cli: work folder not found: %s\n", work.c_str());
+        return kExitFailure;
     }
-    if (!parsed.positionals.empty())
-        throw UsageError{"--file takes no property name"};
+    FilesystemSpaceSource space;
+    PropertyStore store(context.ini(), context.prompter(), space);
+    store.List(work);
+    const int index = store.Find(name);
+    if (index < 0) {
+        std::fprintf(stderr, "kotar-cli: no property named '%s' in %s\n", name.c_str(),
+                     work.c_str());
+        return kExitFailure;
+    }
+    if (!store.Select(index))
+        return kExitFailure;  // an unreadable slot file has been reported
+    const PhraseFileKind kind = ChoosePhraseFileKind(mode, store.slots());
+    if (kind == kPhraseNone) {
+        std::fprintf(stderr, "%s\n", PhraseFileKindText(kind).c_str());
+        return kExitFailure;
+    }
+    const std::filesystem::path destination = store.current_folder() / PhraseFileName(kind);
+    switch (BuildPhraseFile(kind, store.slots(), work.string(), destination.string(),
+                            context.prompter())) {
+        case PhraseBuildResult::kWritten:
+            break;
+        case PhraseBuildResult::kWriteFailed:
+            context.prompter().ShowMessage(kMsgFileWriteFailed, MessageIcon::Exclamation);
+            return kExitFailure;
+        case PhraseBuildResult::kNotBuilt:
+            // Its message has been shown; an older file of that name is never written instead.
+            return kExitFailure;
+    }
     const LinkEnvironment environment = EnvironmentFor(context);
     StderrTransferSink sink(context.progress_on_terminal());
-    return WritePhraseFile(*file, context.port(), environment, sink) ? kExitSuccess : kExitFailure;
+    return WritePhraseFile(destination, context.port(), environment, sink) ? kExitSuccess
+                                                                           : kExitFailure;
+}
+
+int WriteCommand(CliContext& context, const std::vector<std::string>& args) {
+    const ParsedArguments parsed = ParseArguments(args, {"file", "mode"});
+    if (const auto file = parsed.Option("file")) {
+        if (!parsed.positionals.empty() || parsed.Has("mode"))
+            throw UsageError{"--file takes no property name and no --mode"};
+        const LinkEnvironment environment = EnvironmentFor(context);
+        StderrTransferSink sink(context.progress_on_terminal());
+        return WritePhraseFile(*file, context.port(), environment, sink) ? kExitSuccess
+                                                                         : kExitFailure;
+    }
+    if (parsed.positionals.size() != 1)
+        throw UsageError{"needs one property NAME or --file F"};
+    const std::string mode = parsed.Option("mode").value_or("continuous");
+    if (mode != "ab" && mode != "continuous")
+        throw UsageError{"--mode is ab or continuous"};
+    return WriteProperty(context, parsed.positionals[0],
+                         mode == "ab" ? PhrasePanelMode::kAB : PhrasePanelMode::kContinuous);
 }
 
 int ReadCommand(CliContext& context, const std::vector<std::string>& args) {
@@ -132,8 +184,9 @@ int PortsCommand(CliContext& context, const std::vector<std::string>& args) {
 }
 
 const CommandRegistration kWrite{
-    {"write", "--file F",
-     "write the phrase file F (exactly 131072 bytes) into the device's variable phrases",
+    {"write", "NAME [--mode ab|continuous] | --file F",
+     "write the variable phrases: the phrase file built from property NAME's slots (mode "
+     "continuous by default: slot 3; ab: slots 1 and 2), or the phrase file F (131072 bytes)",
      WriteCommand}};
 const CommandRegistration kRead{
     {"read", "OUT", "read the device's variable phrases into OUT (131072 bytes)", ReadCommand}};

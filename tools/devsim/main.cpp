@@ -29,6 +29,7 @@ void PrintHelp(std::FILE* out) {
                  "blocks. Runs until interrupted.\n"
                  "\n"
                  "  --paced          each byte takes its line time (38400 baud, 11 bits)\n"
+                 "  --memory-dump F  on exit, write the whole 1 MiB memory to file F\n"
                  "  --fault NAME     what the device does wrong; the options after it narrow it:\n"
                  "      silent           answers nothing\n"
                  "      xxxx             answers with the command field XXXX\n"
@@ -61,6 +62,7 @@ int main(int argc, char** argv) {
     using namespace kotar::devsim;
     PtyDevice::Options options;
     std::vector<FaultRule> rules;
+    std::string dump_path;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -79,6 +81,8 @@ int main(int argc, char** argv) {
         int number = 0;
         if (arg == "--link") {
             options.link = value;
+        } else if (arg == "--memory-dump") {
+            dump_path = value;
         } else if (arg == "--fault") {
             FaultRule rule;
             if (!ParseFaultName(value, &rule.fault)) {
@@ -125,5 +129,15 @@ int main(int argc, char** argv) {
     std::printf("kotar-devsim: %s -> %s\n", options.link.c_str(), device.slave_path().c_str());
     std::fflush(stdout);
     device.Run(g_stop);
+    if (!dump_path.empty()) {
+        const auto memory = model.Memory(0, DeviceModel::kMemoryBytes);
+        std::FILE* dump = std::fopen(dump_path.c_str(), "wb");
+        if (dump == nullptr ||
+            std::fwrite(memory.data(), 1, memory.size(), dump) != memory.size() ||
+            std::fclose(dump) != 0) {
+            std::fprintf(stderr, "kotar-devsim: cannot write %s\n", dump_path.c_str());
+            return 1;
+        }
+    }
     return 0;
 }
