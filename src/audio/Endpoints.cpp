@@ -41,11 +41,10 @@ public:
             return;
         if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
             return;
-        ready_ = RunUntil([this] {
-                     const pa_context_state_t state = pa_context_get_state(context_);
-                     return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
-                 }) &&
-                 pa_context_get_state(context_) == PA_CONTEXT_READY;
+        ready_ = !broken_ && RunUntil([this] {
+            const pa_context_state_t state = pa_context_get_state(context_);
+            return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+        }) && pa_context_get_state(context_) == PA_CONTEXT_READY;
     }
     PulseConnection(const PulseConnection&) = delete;
     PulseConnection& operator=(const PulseConnection&) = delete;
@@ -65,6 +64,11 @@ public:
     bool Wait(pa_operation* operation) {
         if (operation == nullptr)
             return false;
+        if (broken_) {
+            pa_operation_cancel(operation);
+            pa_operation_unref(operation);
+            return false;
+        }
         const bool done = RunUntil([&] {
             return pa_operation_get_state(operation) != PA_OPERATION_RUNNING ||
                    !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_));
@@ -85,8 +89,11 @@ private:
             if (left.count() <= 0)
                 return false;
             if (pa_mainloop_prepare(loop_, static_cast<int>(left.count())) < 0 ||
-                pa_mainloop_poll(loop_) < 0 || pa_mainloop_dispatch(loop_) < 0)
+                pa_mainloop_poll(loop_) < 0 || pa_mainloop_dispatch(loop_) < 0) {
+                // The loop may be left between its steps: it must not be run again.
+                broken_ = true;
                 return false;
+            }
         }
         return true;
     }
@@ -94,6 +101,7 @@ private:
     pa_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     bool ready_ = false;
+    bool broken_ = false;
 };
 
 struct ServerNames {

@@ -66,6 +66,7 @@ public:
             Qt::QueuedConnection);
     }
     void Abandon() { *alive_ = false; }
+    QObject* context() const { return context_.data(); }
 
 private:
     QPointer<QObject> context_;
@@ -86,7 +87,9 @@ public:
             notifier_.Abandon();
         source_->disconnect();
         source_->stop();
-        // Its destructor runs a nested event loop: never inside the owner's destruction.
+        // Its destructor runs a nested event loop: never inside the owner's destruction. The
+        // device takes it meanwhile, so that it is gone before the sound system shuts down.
+        source_->setParent(notifier_.context());
         source_.release()->deleteLater();
     }
 
@@ -180,6 +183,7 @@ public:
         poll_.stop();
         sink_->disconnect();
         sink_->stop();
+        sink_->setParent(notifier_.context());
         sink_.release()->deleteLater();
     }
 
