@@ -261,6 +261,11 @@ int CWaveForm::BeginPlayback() {
 int CWaveForm::PausePlaying() {
     sound_.PausePlayback();
     state_ = kPaused;
+    // The cursor goes to the stopped position now, not only with the close: a play pressed
+    // before that arrives resumes from there.
+    MoveCursor(scale_ > 0 ? static_cast<int>(sound_.stopped_position() / scale_) : 0);
+    ShowPosition();
+    Draw();
     return state_;
 }
 

@@ -316,6 +316,23 @@ private Q_SLOTS:
         QVERIFY(dlg.isVisible());
         QVERIFY(Click(&dlg, 1038));
         QCOMPARE(EnabledOf(&dlg, ids), QString("11101"));
+
+        // Play again at once after a pause, before the device has reported the pause.
+        QVERIFY(Click(&dlg, 1037));
+        device_->Deliver();
+        device_->PlayOut(6'000);
+        QVERIFY(Click(&dlg, 1039));
+        const int paused_at = dlg.view()->cursor_left();
+        QCOMPARE(paused_at, static_cast<int>(6'000 / (32'000.0 / 401)));
+        QVERIFY(Click(&dlg, 1037));
+        device_->Deliver();
+        QCOMPARE(dlg.state(), 2);
+        QCOMPARE(dlg.view()->sound().PlayPosition(),
+                 static_cast<std::uint32_t>(paused_at * (32'000.0 / 401)) & ~1u);
+        device_->PlayOut(32'000);
+        device_->Deliver();
+        QCOMPARE(dlg.state(), 4);
+        QCOMPARE(EnabledOf(&dlg, ids), QString("11101"));
     }
 
     void playDialogTablesCompactLayoutAndAnUnreadableFile() {
