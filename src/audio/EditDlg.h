@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "audio/PhraseDialog.h"
+#include "audio/WaveFile.h"
+
+namespace kotar {
+
+// "編集": shows a phrase imported from a WAV file, lets the user cut parts of it and saves it.
+class CEditDlg : public PhraseDialog {
+public:
+    CEditDlg(QWidget* parent, Prompter& prompter, AudioEndpoints& endpoints,
+             const std::string& wav_path, const std::string& message_text, const CWaveFile& source,
+             double max_seconds, int slot);
+
+    void accept() override;
+    void reject() override;
+
+protected:
+    void SetButtons() override;
+
+private:
+    void OnStop();
+    void OnPause();
+
+    std::string wav_path_;
+    double max_seconds_;
+};
+
+}  // namespace kotar

@@ -1,0 +1,127 @@
+#include "audio/PhraseDialog.h"
+
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <charconv>
+#include <string>
+
+#include "app/DialogLayout.h"
+#include "audio/WaveForm.h"
+#include "common/Messages.h"
+
+namespace kotar {
+
+namespace {
+
+// Message 133 with the maximum as "%0.3f" would print it, with a decimal point whatever the
+// process locale (Qt adopts the user's locale at start-up).
+std::string TooLongText(double max_seconds) {
+    char number[32];
+    const auto [end, error] =
+        std::to_chars(number, number + sizeof number, max_seconds, std::chars_format::fixed, 3);
+    const std::string seconds(number, error == std::errc() ? end : number);
+    std::string text = MessageText(kMsgRecordingTooLong);
+    const std::size_t field = text.find("%0.3f");
+    if (field != std::string::npos)
+        text.replace(field, 5, seconds);
+    return text;
+}
+
+}  // namespace
+
+PhraseDialog::PhraseDialog(QWidget* parent, Prompter& prompter, AudioEndpoints& endpoints,
+                           const std::string& message_text, const char* title)
+    : QDialog(parent), prompter_(prompter), endpoints_(endpoints), message_text_(message_text) {
+    setWindowTitle(title);
+    setFont(DialogFont());
+    const DialogUnits du(font());
+    setFixedSize(du.Size(311, 187));
+    text_ = PlaceControl(new QLineEdit(this), du, 1026, 7, 5, 200, 13);
+    text_->setReadOnly(true);
+    text_->setMaxLength(40);
+    text_->setText(QString::fromStdString(message_text));
+}
+
+QPushButton* PhraseDialog::AddButton(const DialogUnits& du, int id, const char* text, int x,
+                                     int y) {
+    return PlaceControl(new QPushButton(text, this), du, id, x, y, 50, 14);
+}
+
+QPushButton* PhraseDialog::AddIconButton(const DialogUnits& du, int id, const char* text,
+                                         TransportIcon icon, int x, int y) {
+    auto* button = PlaceControl(new QPushButton(this), du, id, x, y, 26, 22);
+    button->setIcon(DrawTransportIcon(icon));
+    button->setIconSize(QSize(28, 28));
+    button->setToolTip(text);
+    button->setAccessibleName(text);
+    button->setAutoDefault(false);
+    return button;
+}
+
+void PhraseDialog::AttachView(CWaveForm* view, bool compact) {
+    view_ = view;
+    view_->Create(QRect(QPoint(10, 35), QPoint(414, 184)), compact);
+    connect(view_, &CWaveForm::CtrlMessage, this, &PhraseDialog::Refresh);
+}
+
+void PhraseDialog::mousePressEvent(QMouseEvent* event) {
+    // A press on the dialog outside the view clears a marked range, as one inside the view
+    // places the cursor (the view ignores it unless it is editable and stopped).
+    if (forward_mouse_ && view_ != nullptr && event->button() == Qt::LeftButton)
+        view_->TrackButtonDown(event->globalPosition().toPoint());
+    QDialog::mousePressEvent(event);
+}
+
+void PhraseDialog::DestroyView() {
+    delete view_;
+    view_ = nullptr;
+}
+
+void PhraseDialog::Enable(std::initializer_list<std::pair<int, bool>> table) {
+    for (const auto& [id, enabled] : table) {
+        if (auto* widget = findChild<QWidget*>(QString::number(id)))
+            widget->setEnabled(enabled);
+    }
+}
+
+void PhraseDialog::Refresh() {
+    if (view_ != nullptr)
+        state_ = view_->GetState();
+    SetButtons();
+}
+
+void PhraseDialog::OnPlay() {
+    if (!endpoints_.OutputDeviceExists()) {
+        prompter_.ShowMessage(kMsgNoPlaybackDevice, MessageIcon::Error);
+        return;
+    }
+    state_ = view_->BeginPlayback();
+    SetButtons();
+}
+
+bool PhraseDialog::Confirm(const std::string& wav_path, double max_seconds) {
+    const int check = view_->CheckLength(max_seconds);
+    if (check == 2) {
+        if (prompter_.ShowFormattedMessage(kMsgRecordingTooLong, TooLongText(max_seconds),
+                                           MessageIcon::Error,
+                                           MessageButtons::OkCancel) != MessageAnswer::Ok)
+            return false;
+        view_->TruncateToSeconds(max_seconds);
+    } else if (check == 1) {
+        view_->TruncateToSeconds(max_seconds);
+    }
+    // A phrase that could not be saved is never shown as saved: the take stays for a retry.
+    if (view_->Save(wav_path, message_text_) != 1) {
+        prompter_.ShowMessage(kMsgFileWriteFailed, MessageIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+bool PhraseDialog::AskDiscard() {
+    return prompter_.ShowMessage(kMsgDiscardRecording, MessageIcon::Question, MessageButtons::YesNo,
+                                 MessageAnswer::No) == MessageAnswer::Yes;
+}
+
+}  // namespace kotar

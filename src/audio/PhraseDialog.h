@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDialog>
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+#include "audio/AudioIcons.h"
+#include "audio/Endpoints.h"
+#include "common/Prompter.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace kotar {
+
+class CWaveForm;
+class DialogUnits;
+
+// What the recording, editing and playback dialogs share: the message text, the waveform view
+// at (10, 35)-(415, 185), the transport buttons and the confirm step.
+class PhraseDialog : public QDialog {
+public:
+    CWaveForm* view() const { return view_; }
+    int state() const { return state_; }
+
+protected:
+    PhraseDialog(QWidget* parent, Prompter& prompter, AudioEndpoints& endpoints,
+                 const std::string& message_text, const char* title);
+
+    QPushButton* AddButton(const DialogUnits& du, int id, const char* text, int x, int y);
+    QPushButton* AddIconButton(const DialogUnits& du, int id, const char* text, TransportIcon icon,
+                               int x, int y);
+    // Places the view and connects its "CTRL_MESSAGE".
+    void AttachView(CWaveForm* view, bool compact);
+    void DestroyView();
+    // Enables the buttons by id.
+    void Enable(std::initializer_list<std::pair<int, bool>> table);
+    // Re-reads the view's state and sets the buttons.
+    void Refresh();
+    virtual void SetButtons() = 0;
+    void mousePressEvent(QMouseEvent* event) override;
+
+    // Play: only with a render device (message 130 otherwise).
+    void OnPlay();
+    // The length limit, message 133 when too long, then the save; false when the dialog stays.
+    bool Confirm(const std::string& wav_path, double max_seconds);
+    // Message 105 before a take is thrown away; true when the dialog may close.
+    bool AskDiscard();
+
+    Prompter& prompter_;
+    AudioEndpoints& endpoints_;
+    CWaveForm* view_ = nullptr;
+    int state_ = 0;
+    QLineEdit* text_ = nullptr;
+    std::string message_text_;
+    bool forward_mouse_ = true;  // the playback dialog forwards nothing
+};
+
+}  // namespace kotar

@@ -1,0 +1,46 @@
+#include "audio/SelMeanDlg.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/DialogLayout.h"
+
+namespace kotar {
+
+CSelMeanDlg::CSelMeanDlg(QWidget* parent, const std::string& message_text) : QDialog(parent) {
+    setWindowTitle("作成方法選択");
+    setFont(DialogFont());
+    const DialogUnits du(font());
+    setFixedSize(du.Size(239, 95));
+
+    PlaceControl(new QLabel("メッセージテキスト：", this), du, 0, 7, 9, 90, 10);
+    text_ = PlaceControl(new QLineEdit(this), du, 1023, 7, 21, 160, 13);
+    text_->setMaxLength(20);
+    text_->setEnabled(false);
+    ok_ = PlaceControl(new QPushButton("OK", this), du, 1, 182, 7, 50, 14);
+    ok_->setDefault(true);
+    auto* cancel = PlaceControl(new QPushButton("ｷｬﾝｾﾙ", this), du, 2, 182, 25, 50, 14);
+    from_file_ = PlaceControl(new QRadioButton("既存の.WAVファイルから取得", this), du, 1012, 7, 45,
+                              170, 12);
+    record_ = PlaceControl(new QRadioButton("新規録音", this), du, 1013, 7, 62, 170, 12);
+
+    connect(text_, &QLineEdit::textChanged, this, &CSelMeanDlg::OnTextChanged);
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(from_file_, &QRadioButton::clicked, this, [this] { method_ = kFromFile; });
+    connect(record_, &QRadioButton::clicked, this, [this] { method_ = kRecord; });
+
+    text_->setText(QString::fromStdString(message_text));
+    OnTextChanged();  // also for an empty text, which emits no change
+}
+
+void CSelMeanDlg::OnTextChanged() {
+    const bool has_text = !text_->text().isEmpty();
+    ok_->setEnabled(has_text);
+    from_file_->setEnabled(has_text);
+    record_->setEnabled(has_text);
+}
+
+}  // namespace kotar

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace kotar {
+
+// "作成方法選択": whether a phrase is taken from an existing WAV file or recorded anew.
+class CSelMeanDlg : public QDialog {
+public:
+    enum Method : int { kNone = 0, kFromFile = 1, kRecord = 2 };
+
+    CSelMeanDlg(QWidget* parent, const std::string& message_text);
+
+    int method() const { return method_; }
+
+private:
+    void OnTextChanged();
+
+    int method_ = kNone;
+    QLineEdit* text_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QRadioButton* from_file_ = nullptr;
+    QRadioButton* record_ = nullptr;
+};
+
+}  // namespace kotar

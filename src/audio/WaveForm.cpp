@@ -1,0 +1,453 @@
+#include "audio/WaveForm.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "audio/LengthLimit.h"
+#include "common/Messages.h"
+
+namespace kotar {
+
+namespace {
+
+constexpr int kTickMs = 50;
+const QColor kGreen(0, 255, 0);
+// The green of a marked range with its colours inverted.
+const QColor kInvertedGreen(255, 0, 255);
+
+// a × b ÷ c rounded half away from zero, as the platform's MulDiv.
+int MulDiv(int a, int b, int c) {
+    const long long product = static_cast<long long>(a) * b;
+    const long long half = c / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / c : (product - half) / c);
+}
+
+QLineEdit* MakeField(QWidget* parent, int id) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QString::number(id));
+    field->setReadOnly(true);
+    field->setFocusPolicy(Qt::NoFocus);
+    return field;
+}
+
+}  // namespace
+
+CWaveForm::CWaveForm(QWidget* parent, Prompter& prompter, std::uint16_t format_tag,
+                     std::uint16_t channels, std::uint32_t samples_per_sec,
+                     std::uint16_t bits_per_sample, std::uint32_t ms)
+    : QWidget(parent), prompter_(prompter) {
+    sound_.SetFormat(format_tag, channels, samples_per_sec, bits_per_sample);
+    sound_.Allocate(CWaveFile::BytesForDuration(channels, samples_per_sec, bits_per_sample, ms),
+                    prompter);
+    full_capacity_ = sound_.capacity();
+    state_ = kEmpty;
+    Init();
+}
+
+CWaveForm::CWaveForm(QWidget* parent, Prompter& prompter, const CWaveFile& buffer)
+    : QWidget(parent), prompter_(prompter), sound_(buffer) {
+    full_capacity_ = sound_.capacity();
+    state_ = kStopped;
+    Init();
+}
+
+CWaveForm::CWaveForm(QWidget* parent, Prompter& prompter, const std::string& path)
+    : QWidget(parent), prompter_(prompter), sound_(path, CWaveFile::kAudioMode, prompter) {
+    full_capacity_ = sound_.capacity();
+    read_only_ = true;
+    state_ = kStopped;
+    Init();
+}
+
+CWaveForm::~CWaveForm() {
+    StopListening();
+    delete length_field_;
+    delete position_field_;
+    delete range_field_;
+}
+
+void CWaveForm::Init() {
+    record_timer_.setInterval(kTickMs);
+    play_timer_.setInterval(kTickMs);
+    connect(&record_timer_, &QTimer::timeout, this, &CWaveForm::OnRecordTick);
+    connect(&play_timer_, &QTimer::timeout, this, &CWaveForm::OnPlayTick);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void CWaveForm::Create(const QRect& rect, bool compact) {
+    compact_ = compact;
+    setGeometry(rect);
+    client_ = QRect(0, 0, rect.width(), rect.height());
+    const int h = client_.height();
+    zero_line_ = QRect(client_.left(), h / 2 - 2, client_.width(), 4);
+    cursor_base_ = QRect(client_.left(), client_.top(), 4, h);
+    cursor_ = cursor_base_;
+    ComputeScale(sound_.capacity());
+
+    QWidget* dialog = parentWidget();
+    const int top = compact ? 70 : 190;
+    length_field_ = MakeField(dialog, 3000);
+    position_field_ = MakeField(dialog, 3001);
+    range_field_ = MakeField(dialog, 3002);
+    length_field_->setGeometry(10, top, 150, 25);
+    position_field_->setGeometry(170, top, 140, 25);
+    range_field_->setGeometry(320, top, 150, 25);
+    length_field_->show();
+    position_field_->show();
+    range_field_->hide();
+    ShowLength();
+    ShowPosition();
+
+    selection_state_ = kInitial;
+    columns_.assign(static_cast<std::size_t>(std::max(client_.width(), 0)), {h / 2, h / 2});
+    ComputeColumns();
+    surface_ = QImage(client_.size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    Draw();
+    // The compact form shows nothing: the dialog's buttons lie where the picture would be.
+    setVisible(!compact);
+}
+
+void CWaveForm::ComputeScale(std::uint32_t bytes) {
+    scale_ = DrawWidth() > 0 ? static_cast<double>(bytes) / DrawWidth() : 0;
+}
+
+std::uint32_t CWaveForm::CursorBytes() const {
+    return static_cast<std::uint32_t>(cursor_.left() * scale_);
+}
+
+void CWaveForm::MoveCursor(int left) {
+    cursor_ = cursor_base_.translated(left, 0);
+}
+
+void CWaveForm::ComputeColumns() {
+    const int width = client_.width();
+    const int height = client_.height();
+    if (width <= 0 || columns_.empty())
+        return;
+    const WaveFormat& format = sound_.format();
+    const std::uint8_t* bytes = sound_.data();
+    const std::uint32_t length = std::min(sound_.length(), sound_.capacity());
+    std::size_t read = 0;
+    if (format.bits_per_sample == 16) {
+        const std::size_t total = length / 2;
+        const auto count = static_cast<std::size_t>(std::ceil(scale_ / 2));
+        for (int i = 0; i <= width - 4 && i < width; ++i) {
+            int largest = 0;
+            int smallest = 0;
+            for (std::size_t k = 0; k < count && read < total; ++k, ++read) {
+                const auto v =
+                    static_cast<std::int16_t>(bytes[2 * read] | (bytes[2 * read + 1] << 8));
+                largest = std::max<int>(largest, v);
+                smallest = std::min<int>(smallest, v);
+            }
+            columns_[i] = {MulDiv(32768 - largest, height / 2, 32768) + client_.top(),
+                           MulDiv(32768 - smallest, height / 2, 32768) + client_.top()};
+        }
+    } else {
+        const auto count = static_cast<std::size_t>(std::ceil(scale_));
+        for (int i = 0; i <= width - 4 && i < width; ++i) {
+            int largest = 128;
+            int smallest = 128;
+            for (std::size_t k = 0; k < count && read < length; ++k, ++read) {
+                largest = std::max<int>(largest, bytes[read]);
+                smallest = std::min<int>(smallest, bytes[read]);
+            }
+            columns_[i] = {height * (255 - largest) / 255 + client_.top(),
+                           height * (255 - smallest) / 255 + client_.top()};
+        }
+    }
+}
+
+void CWaveForm::Draw() {
+    if (surface_.isNull())
+        return;
+    QPainter painter(&surface_);
+    painter.fillRect(client_, Qt::black);
+    if (selection_state_ == kRangeMarked)
+        painter.fillRect(selection_, kInvertedGreen);
+    painter.fillRect(zero_line_, kGreen);
+    painter.fillRect(cursor_, kGreen);
+    QPen pen(kGreen, 2, Qt::SolidLine, Qt::FlatCap);
+    painter.setPen(pen);
+    for (int i = 0; i <= client_.width() - 5 && i < static_cast<int>(columns_.size()); ++i) {
+        painter.drawLine(client_.left() + i, columns_[i].first, client_.left() + i,
+                         columns_[i].second);
+    }
+    painter.end();
+    update();
+}
+
+void CWaveForm::paintEvent(QPaintEvent*) {
+    if (compact_)
+        return;
+    QPainter painter(this);
+    painter.drawImage(0, 0, surface_);
+}
+
+std::string CWaveForm::DurationText(const char* prefix, std::uint32_t hundredths) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%s%02u.%02u%s", prefix, hundredths / 100, hundredths % 100,
+                  "秒");
+    return text;
+}
+
+void CWaveForm::ShowLength() {
+    if (length_field_ == nullptr)
+        return;
+    const WaveFormat& f = sound_.format();
+    const std::uint32_t per_hundredth =
+        (f.samples_per_sec / 100) * (f.bits_per_sample / 8) * f.channels;
+    const std::uint32_t hundredths = per_hundredth != 0 ? sound_.length() / per_hundredth : 0;
+    length_field_->setText(QString::fromStdString(DurationText("長さ： ", hundredths)));
+}
+
+void CWaveForm::ShowPosition() {
+    if (position_field_ == nullptr)
+        return;
+    const double per_hundredth = sound_.format().avg_bytes_per_sec / 100;
+    const auto hundredths =
+        per_hundredth > 0 ? static_cast<std::uint32_t>(cursor_.left() * scale_ / per_hundredth)
+                          : 0u;
+    position_field_->setText(QString::fromStdString(DurationText("位置： ", hundredths)));
+}
+
+void CWaveForm::ShowRange() {
+    if (range_field_ == nullptr)
+        return;
+    const double per_hundredth = sound_.format().avg_bytes_per_sec / 100;
+    const auto hundredths =
+        per_hundredth > 0 ? static_cast<std::uint32_t>(scale_ * selection_.width() / per_hundredth)
+                          : 0u;
+    range_field_->setText(QString::fromStdString(DurationText("範囲： ", hundredths)));
+}
+
+int CWaveForm::BeginRecording() {
+    sound_.set_length(full_capacity_);
+    ComputeScale(sound_.capacity());
+    ShowLength();
+    if (sound_.OpenRecord(*this) == 1) {
+        state_ = kRecording;
+    } else {
+        prompter_.ShowMessage(kMsgNoRecordingDevice, MessageIcon::Error);
+    }
+    return state_;
+}
+
+int CWaveForm::EndRecording() {
+    sound_.StopRecord();
+    state_ = kStopped;
+    return state_;
+}
+
+int CWaveForm::BeginPlayback() {
+    if (state_ == kPaused || cursor_moved_) {
+        cursor_moved_ = false;
+    } else {
+        MoveCursor(0);
+    }
+    if (sound_.OpenPlayback(*this) == 1) {
+        state_ = kPlaying;
+    } else {
+        prompter_.ShowMessage(kMsgNoPlaybackDevice, MessageIcon::Error);
+    }
+    return state_;
+}
+
+int CWaveForm::PausePlaying() {
+    sound_.PausePlayback();
+    state_ = kPaused;
+    // The cursor goes to the stopped position now, not only with the close: a play pressed
+    // before that arrives resumes from there.
+    MoveCursor(scale_ > 0 ? static_cast<int>(sound_.stopped_position() / scale_) : 0);
+    ShowPosition();
+    Draw();
+    return state_;
+}
+
+int CWaveForm::EndPlayback() {
+    sound_.PausePlayback();
+    state_ = kStopped;
+    return state_;
+}
+
+int CWaveForm::RewindCursor() {
+    MoveCursor(0);
+    ShowPosition();
+    state_ = kStopped;
+    Draw();
+    return state_;
+}
+
+void CWaveForm::OnRecordTick() {
+    if (scale_ > 0)
+        MoveCursor(static_cast<int>(sound_.RecordPosition() / scale_));
+    ComputeColumns();
+    ShowPosition();
+    Draw();
+}
+
+void CWaveForm::OnPlayTick() {
+    if (scale_ > 0)
+        MoveCursor(static_cast<int>(sound_.PlayPosition() / scale_));
+    ShowPosition();
+    Draw();
+}
+
+void CWaveForm::OnInputOpen() {
+    sound_.StartInput();
+    record_timer_.start();
+}
+
+void CWaveForm::OnInputData(WaveHeader&) {
+    sound_.CloseRecord();
+    record_timer_.stop();
+}
+
+void CWaveForm::OnInputClose() {
+    MoveCursor(0);
+    sound_.FinishRecording();
+    ComputeScale(sound_.length());
+    ShowPosition();
+    ShowLength();
+    state_ = kStopped;
+    ComputeColumns();
+    Draw();
+    Q_EMIT CtrlMessage();
+}
+
+void CWaveForm::OnOutputOpen() {
+    sound_.Play(CursorBytes());
+    play_timer_.start();
+}
+
+void CWaveForm::OnOutputDone(WaveHeader&) {
+    sound_.ClosePlayback();
+}
+
+void CWaveForm::OnOutputClose() {
+    play_timer_.stop();
+    if (state_ == kPaused) {
+        MoveCursor(scale_ > 0 ? static_cast<int>(sound_.stopped_position() / scale_) : 0);
+    } else {
+        MoveCursor(0);
+        state_ = kStopped;
+    }
+    ShowPosition();
+    Draw();
+    Q_EMIT CtrlMessage();
+}
+
+void CWaveForm::TrackButtonDown(QPoint screen) {
+    if (read_only_ || state_ != kStopped)
+        return;
+    const QPoint point = mapFromGlobal(screen);
+    if (range_field_ != nullptr)
+        range_field_->hide();
+    if (client_.contains(point)) {
+        // The cursor may not start past the last column of the sound.
+        MoveCursor(std::min(point.x(), std::max(DrawWidth(), 0)));
+        ShowPosition();
+        cursor_moved_ = true;
+        selection_state_ = kCursorPlaced;
+    } else {
+        selection_state_ = kCleared;
+    }
+    Draw();
+}
+
+void CWaveForm::TrackMouseMove(QPoint screen) {
+    if (read_only_ || state_ != kStopped)
+        return;
+    if (selection_state_ != kCursorPlaced && selection_state_ != kRangeMarked)
+        return;
+    const int x = mapFromGlobal(screen).x();
+    int left = cursor_.left();
+    int right = cursor_.left() + cursor_.width();
+    if (x > right) {
+        right = std::min(x, client_.left() + client_.width() - 4);
+        selection_state_ = kRangeMarked;
+        range_field_->show();
+    } else if (x < left) {
+        left = std::max(x, client_.left());
+        selection_state_ = kRangeMarked;
+        range_field_->show();
+    } else {
+        selection_state_ = kCursorPlaced;
+    }
+    selection_ = QRect(left, client_.top(), std::max(right - left, 0), client_.height());
+    ShowRange();
+    Draw();
+}
+
+void CWaveForm::TrackButtonUp(QPoint screen) {
+    if (read_only_ || state_ != kStopped)
+        return;
+    if (selection_state_ != kRangeMarked || IsNotLongerThan(1) == 1) {
+        range_field_->hide();
+        selection_state_ = kCleared;
+        Draw();
+        return;
+    }
+    raise();
+    activateWindow();
+    QMenu menu(this);
+    menu.setTitle("波形編集");
+    QAction* remove = menu.addAction("削除");
+    remove->setData(kDeleteCommand);
+    connect(remove, &QAction::triggered, this, &CWaveForm::DeleteSelection);
+    menu_ = &menu;
+    menu.exec(screen);
+    menu_ = nullptr;
+}
+
+void CWaveForm::DeleteSelection() {
+    const auto start = static_cast<std::uint32_t>(selection_.left() * scale_);
+    const auto end = static_cast<std::uint32_t>((selection_.left() + selection_.width()) * scale_);
+    sound_.DeleteRange(start, end);
+    ComputeScale(sound_.length());
+    ComputeColumns();
+    MoveCursor(0);
+    ShowPosition();
+    ShowLength();
+    range_field_->hide();
+    selection_state_ = kCleared;
+    Draw();
+}
+
+void CWaveForm::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        TrackButtonDown(event->globalPosition().toPoint());
+}
+
+void CWaveForm::mouseMoveEvent(QMouseEvent* event) {
+    if (event->buttons() & Qt::LeftButton)
+        TrackMouseMove(event->globalPosition().toPoint());
+}
+
+void CWaveForm::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        TrackButtonUp(event->globalPosition().toPoint());
+}
+
+int CWaveForm::CheckLength(double max_seconds) const {
+    return kotar::CheckLength(sound_, max_seconds);
+}
+
+std::uint32_t CWaveForm::TruncateToSeconds(double seconds) {
+    return kotar::TruncateToSeconds(sound_, seconds);
+}
+
+int CWaveForm::IsNotLongerThan(std::uint32_t seconds) const {
+    return kotar::IsNotLongerThan(sound_, seconds);
+}
+
+int CWaveForm::Save(const std::string& path, const std::string& text) const {
+    return sound_.Save(path, text);
+}
+
+}  // namespace kotar

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ScriptedPrompter.h"
+#include "SoundServer.h"
+#include "ToneAnalysis.h"
+#include "audio/QtWaveDevice.h"
+#include "audio/SoundCtrl.h"
+
+namespace kotar {
+namespace {
+
+using test::ScriptedPrompter;
+using Names = std::vector<std::string>;
+
+// Runs the event loop until the condition holds or the deadline passes.
+bool PollUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+// Drives the recording and playback cycles as the waveform view does and logs the order.
+class Owner : public WaveListener {
+public:
+    explicit Owner(CSoundCtrl& sound) : sound_(sound) {}
+    void OnInputOpen() override {
+        log.push_back("in-open");
+        sound_.StartInput();
+    }
+    void OnInputData(WaveHeader&) override {
+        log.push_back("in-data");
+        sound_.CloseRecord();
+    }
+    void OnInputClose() override {
+        log.push_back("in-close");
+        sound_.FinishRecording();
+    }
+    void OnOutputOpen() override {
+        log.push_back("out-open");
+        sound_.Play(play_from);
+    }
+    void OnOutputDone(WaveHeader&) override {
+        log.push_back("out-done");
+        sound_.ClosePlayback();
+    }
+    void OnOutputClose() override { log.push_back("out-close"); }
+
+    bool Saw(const std::string& name) const {
+        return std::find(log.begin(), log.end(), name) != log.end();
+    }
+
+    Names log;
+    std::uint32_t play_from = 0;
+
+private:
+    CSoundCtrl& sound_;
+};
+
+void FillTone(CSoundCtrl& sound, double frequency_hz, double amplitude) {
+    const auto tone = test::Sine(frequency_hz, 8000, amplitude, sound.capacity() / 2);
+    for (std::size_t i = 0; i < tone.size(); ++i) {
+        const auto v = static_cast<std::int16_t>(tone[i] * 32767);
+        sound.data()[2 * i] = static_cast<std::uint8_t>(v & 0xFF);
+        sound.data()[2 * i + 1] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
+    }
+    sound.set_length(sound.capacity());
+}
+
+class QtWaveDeviceTest : public ::testing::Test {
+protected:
+    ScriptedPrompter prompter;
+    QtWaveDevice device;
+};
+
+TEST_F(QtWaveDeviceTest, ATonePlayedIntoTheSinkIsRecordedFromTheDefaultSource) {
+    KOTAR_REQUIRE_SOUND_SERVER();
+    CSoundCtrl tone(1, 1, 8000, 16, 16'000, prompter);  // 1 s
+    FillTone(tone, 1000, 0.5);
+    tone.set_wave_device(&device);
+    CSoundCtrl take(1, 1, 8000, 16, 64'000, prompter);  // room for 4 s
+    take.set_wave_device(&device);
+    take.set_length(take.capacity());
+    Owner player(tone);
+    Owner recorder(take);
+
+    ASSERT_EQ(take.OpenRecord(recorder), 1);
+    EXPECT_TRUE(recorder.log.empty());  // never from inside the call
+    ASSERT_TRUE(PollUntil([&] { return recorder.Saw("in-open"); }, std::chrono::seconds(5)));
+    ASSERT_EQ(tone.OpenPlayback(player), 1);
+    ASSERT_TRUE(PollUntil([&] { return player.Saw("out-close"); }, std::chrono::seconds(10)));
+    EXPECT_EQ(player.log, (Names{"out-open", "out-done", "out-close"}));
+    EXPECT_EQ(tone.stopped_position(), 16'000u);  // the whole buffer was played
+
+    // Keep recording until the tone's tail has come round through the source.
+    const std::uint32_t after = take.RecordPosition() + 8'000;
+    ASSERT_TRUE(PollUntil([&] { return take.RecordPosition() >= after; }, std::chrono::seconds(5)));
+    take.StopRecord();
+    EXPECT_FALSE(recorder.Saw("in-data"));  // never from inside the call
+    const std::uint32_t stopped = take.length();
+    ASSERT_TRUE(PollUntil([&] { return recorder.Saw("in-close"); }, std::chrono::seconds(5)));
+    EXPECT_EQ(recorder.log, (Names{"in-open", "in-data", "in-close"}));
+    EXPECT_EQ(take.length() % 40, 0u);
+    EXPECT_GT(take.length(), stopped);
+
+    // The loudest 100 ms of the take holds the tone at its level.
+    const auto samples = test::Samples16(take.data(), take.length() / 2);
+    double best = 0;
+    std::size_t best_at = 0;
+    for (std::size_t at = 0; at + 800 <= samples.size(); at += 400) {
+        const double a = test::ToneAmplitude(samples, at, 800, 1000, 8000);
+        if (a > best) {
+            best = a;
+            best_at = at;
+        }
+    }
+    EXPECT_NEAR(best, 0.5, 0.05);
+    EXPECT_LT(test::ToneAmplitude(samples, best_at, 800, 1500, 8000), 0.02);
+}
+
+TEST_F(QtWaveDeviceTest, PausedPlaybackStopsAtThePlayedPositionAndResumesThere) {
+    KOTAR_REQUIRE_SOUND_SERVER();
+    CSoundCtrl sound(1, 1, 8000, 16, 48'000, prompter);  // 3 s
+    FillTone(sound, 500, 0.3);
+    sound.set_wave_device(&device);
+    Owner owner(sound);
+    ASSERT_EQ(sound.OpenPlayback(owner), 1);
+    ASSERT_TRUE(PollUntil([&] { return sound.PlayPosition() >= 4'000; }, std::chrono::seconds(5)));
+    sound.PausePlayback();
+    EXPECT_FALSE(owner.Saw("out-done"));  // never from inside the call
+    const std::uint32_t stopped = sound.stopped_position();
+    EXPECT_GE(stopped, 4'000u);
+    EXPECT_LT(stopped, 48'000u);
+    EXPECT_EQ(stopped % 2, 0u);
+    ASSERT_TRUE(PollUntil([&] { return owner.Saw("out-close"); }, std::chrono::seconds(5)));
+    EXPECT_EQ(owner.log, (Names{"out-open", "out-done", "out-close"}));
+    EXPECT_EQ(sound.stopped_position(), stopped);
+
+    owner.log.clear();
+    owner.play_from = stopped;
+    ASSERT_EQ(sound.OpenPlayback(owner), 1);
+    ASSERT_TRUE(PollUntil([&] { return owner.Saw("out-open"); }, std::chrono::seconds(5)));
+    EXPECT_GE(sound.PlayPosition(), stopped);
+    sound.PausePlayback();
+    ASSERT_TRUE(PollUntil([&] { return owner.Saw("out-close"); }, std::chrono::seconds(5)));
+}
+
+}  // namespace
+}  // namespace kotar
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

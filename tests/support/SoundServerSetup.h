@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdlib>
+#include <string>
+
+#include "audio/Endpoints.h"
+
+namespace kotar::test {
+
+// The loopback that scripts/run-tests.sh sets up: a null sink and, as the default input, a
+// source that records that sink, so what the tests play comes back as input.
+inline constexpr const char* kLoopbackSink = "kotar_null";
+inline constexpr const char* kLoopbackSource = "kotar_mic";
+
+// The sound server answers with the loopback as its default devices (a desktop's own server
+// with a real microphone and speakers does not do for these tests).
+inline bool LoopbackReady() {
+    return DefaultSinkName() == std::string(kLoopbackSink) &&
+           DefaultSourceName() == std::string(kLoopbackSource);
+}
+
+inline bool RunningInCi() {
+    const char* ci = std::getenv("CI");
+    return ci != nullptr && std::string(ci) == "true";
+}
+
+}  // namespace kotar::test
