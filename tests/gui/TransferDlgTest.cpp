@@ -9,8 +9,11 @@
 #include <QTimer>
 
 #include "DeviceFixture.h"
+#include "FakeWaveDevice.h"
 #include "GuiHarness.h"
 #include "app/KOTARDlg.h"
+#include "audio/Endpoints.h"
+#include "audio/WaveDevice.h"
 #include "common/Messages.h"
 #include "link/PortSetDlg.h"
 #include "ops/AudioFileTransferDlg.h"
@@ -83,6 +86,15 @@ struct TransferFixture : DeviceFixture {
 
     kotar::SlotList slots;
     std::unique_ptr<CAudioFileTransferDlg> dialog;
+};
+
+// A sound server with an output device.
+class SoundEndpoints : public kotar::AudioEndpoints {
+public:
+    bool OutputDeviceExists() override { return true; }
+    bool InputJackType(kotar::EndpointGuid&) override { return false; }
+    bool InputVolume(float&) override { return false; }
+    bool SetVolume(float) override { return false; }
 };
 
 class FakeSpace : public kotar::FreeSpaceSource {
@@ -459,14 +471,18 @@ private Q_SLOTS:
     void MainWindow_OpensTheDeviceDialogs() {
         kotar::test::TempDir temp;
         fs::create_directories(temp / "work" / "TR_現場");
+        kotar::test::WriteSlotWav(temp / "work" / "TR_現場" / "03.wav", "全体", 4000);
         kotar::ProfileFile ini(temp / "MEVAN.INI");
         ini.WriteString("CONFIG", "PATH", (temp / "work").string());
         ScriptedPrompter prompter;
         FakeSpace space;
+        kotar::test::FakeWaveDevice device;
+        kotar::SetDefaultWaveDevice(&device);
+        SoundEndpoints endpoints;
         kotar::CKOTARDlg window(ini, prompter, space);
         window.SetStartDirectory(temp.path());
         kotar::KotarDlgHooks hooks;
-        kotar::AddDeviceDialogHooks(hooks, ini, prompter);
+        kotar::AddDeviceDialogHooks(hooks, ini, prompter, endpoints);
         window.SetHooks(hooks);
         window.Initialize({"maintenance"});
         window.show();
@@ -480,14 +496,36 @@ private Q_SLOTS:
             seen.mode = TextOf(w, 1122);
             Click(w, 2);
         };
+        // Write/read, and its play button opening the compact play dialog on play.ulw.
+        Seen played;
+        QSize play_size;
+        bool play_answered = false;
         {
-            kotar::test::ModalAnswer answer(close_and_note);
+            kotar::test::ModalAnswer answer([&](QWidget* w) {
+                kotar::test::ModalAnswer play([&](QWidget* p) {
+                    played.title = p->windowTitle();
+                    played.mode = TextOf(p, 1026);
+                    played.header = TextOf(p, 3000);
+                    play_size = p->size();
+                    Click(p, 1);
+                });
+                Click(w, 1116);
+                play_answered = play.answered();
+                close_and_note(w);
+            });
             QVERIFY(Click(&window, 1080));
             QVERIFY(answer.answered());
         }
+        kotar::SetDefaultWaveDevice(nullptr);
         QCOMPARE(seen.title, QStringLiteral("書込／読込"));
         QCOMPARE(seen.header, QStringLiteral("物件名称：現場"));
-        QCOMPARE(seen.mode, QStringLiteral("音声データなし"));
+        QCOMPARE(seen.mode, QStringLiteral("音声データＡ＋Ｂ（連続）"));
+        QVERIFY(play_answered);
+        QCOMPARE(played.title, QStringLiteral("再生"));
+        QCOMPARE(played.mode, QStringLiteral("音声データＡ＋Ｂ（連続）"));
+        QCOMPARE(played.header, QStringLiteral("長さ： 16.38秒"));  // the whole phrase image
+        QCOMPARE(play_size, QSize(350, 180));                       // the compact form
+        QVERIFY(fs::exists(temp / "work" / "TR_現場" / "TEMP" / "play.ulw"));
         {
             kotar::test::ModalAnswer answer(close_and_note);
             window.findChild<QAction*>("32781")->trigger();
