@@ -189,15 +189,19 @@ void CAudioFileTransferDlg::OnBrowse() {
     }
 }
 
-void CAudioFileTransferDlg::WritePhrases(const std::string& path) {
-    DialogTransferSink sink(status_, progress_);
+LinkEnvironment CAudioFileTransferDlg::TransferEnvironment() const {
     LinkEnvironment environment = environment_;
     environment.ini = &ini_;
     environment.event_pump = WindowEventPump();
+    return environment;
+}
+
+void CAudioFileTransferDlg::WritePhrases(const std::string& path) {
+    DialogTransferSink sink(status_, progress_);
     {
         TransferScope scope(this);
         EnableControls(false);
-        WritePhraseFile(path, ReadPortNumber(ini_), environment, sink);
+        WritePhraseFile(path, ReadPortNumber(ini_), TransferEnvironment(), sink);
     }
     EnableControls(true);
 }
@@ -207,14 +211,11 @@ void CAudioFileTransferDlg::OnReadPhrases() {
     if (!chosen)
         return;
     DialogTransferSink sink(status_, progress_);
-    LinkEnvironment environment = environment_;
-    environment.ini = &ini_;
-    environment.event_pump = WindowEventPump();
     bool read = false;
     {
         TransferScope scope(this);
         EnableControls(false);
-        read = ReadPhrasesToFile(*chosen, ReadPortNumber(ini_), environment, sink);
+        read = ReadPhrasesToFile(*chosen, ReadPortNumber(ini_), TransferEnvironment(), sink);
     }
     if (read)
         read_back_path_ = *chosen;

@@ -56,6 +56,8 @@ private:
     void OnBrowse();
     void OnReadPhrases();
 
+    // The link environment of one transfer: this configuration and the window event pump.
+    LinkEnvironment TransferEnvironment() const;
     std::string WorkFolder() const;
     std::string PropertyFolder() const;
 
