@@ -396,6 +396,7 @@ private Q_SLOTS:
                 kotar::test::PostClick(Button(f.dialog.get(), 1119));
             }
         });
+        kotar::test::TextRecorder statuses(status);
         timer.start();
         QVERIFY(Click(f.dialog.get(), 1119));
         timer.stop();
@@ -410,7 +411,9 @@ private Q_SLOTS:
         QCOMPARE(f.Status(), QStringLiteral("不定フレーズ書込成功"));
         QCOMPARE(f.prompter.prompts().size(), prompts_before);
         QVERIFY(f.dialog->isVisible());
-        QVERIFY(f.DevicePhrases() == ReadBytes(f.temp / "p.snd"));  // written once, whole
+        // One write only: the click on its button posted at the end started no second one.
+        QCOMPARE(statuses.texts, (QStringList{"不定フレーズ 書込中", "不定フレーズ書込成功"}));
+        QVERIFY(f.DevicePhrases() == ReadBytes(f.temp / "p.snd"));
     }
 
     void PortSettings_PreselectsTheLastEntryOfThePortAndStoresTheChoice() {
