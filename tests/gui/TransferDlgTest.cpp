@@ -256,6 +256,7 @@ private Q_SLOTS:
             QCOMPARE(box.caption, std::string("再生確認"));
             QVERIFY(box.icon == MessageIcon::Information);
         }
+        QCOMPARE(f.line->opens, 0);
         QCOMPARE(f.model.requests_received(), 0);
         QCOMPARE(f.Log(), (std::vector<std::string>{"不定フレーズファイル読込エラー",
                                                     "不定フレーズファイル読込エラー"}));
