@@ -1,13 +1,11 @@
 #include "audio/AcmCtrl.h"
 
-#include <sndfile.h>
-#include <soxr.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
+#include "audio/CodecLibraries.h"
 #include "audio/MuLaw.h"
 #include "common/Messages.h"
 #include "common/UserAbort.h"
@@ -20,12 +18,14 @@ namespace {
 constexpr std::uint64_t kMaxTargetBytes = 256u * 1024 * 1024;
 
 struct SndFileCloser {
-    void operator()(SNDFILE* file) const { sf_close(file); }
+    decltype(&sf_close) close = nullptr;
+    void operator()(SNDFILE* file) const { close(file); }
 };
 using SndFileHandle = std::unique_ptr<SNDFILE, SndFileCloser>;
 
 struct SoxrDeleter {
-    void operator()(soxr* resampler) const { soxr_delete(resampler); }
+    decltype(&soxr_delete) destroy = nullptr;
+    void operator()(soxr* resampler) const { destroy(resampler); }
 };
 using SoxrHandle = std::unique_ptr<soxr, SoxrDeleter>;
 
@@ -100,6 +100,9 @@ struct CAcmCtrl::Stream {
     int out_channels = 0;
     std::uint32_t out_rate = 0;
     std::uint16_t out_tag = 0;
+    // Loaded only for the steps that need them; they outlive `file`.
+    std::unique_ptr<SndFileLibrary> sndfile;
+    std::unique_ptr<SoxrLibrary> soxr;
     MemoryFile memory;  // must outlive `file` when the source is a buffer
     SndFileHandle file;
     bool consumed = false;
@@ -157,19 +160,23 @@ bool CAcmCtrl::OpenStream(const std::string* path) {
     } else {
         // Every other encoding goes through libsndfile: from the file itself (its whole format
         // chunk, as ADPCM and GSM need), or from a WAV image of the buffer.
+        stream->sndfile = SndFileLibrary::Load();
+        if (!stream->sndfile)
+            return false;
+        const SndFileLibrary& sndfile = *stream->sndfile;
         SF_INFO info{};
         SNDFILE* file = nullptr;
         if (path != nullptr) {
-            file = sf_open(path->c_str(), SFM_READ, &info);
+            file = sndfile.open(path->c_str(), SFM_READ, &info);
         } else {
             stream->memory.bytes = WavImage(format_, data_, data_ ? capacity_ : 0);
             SF_VIRTUAL_IO io{&MemoryFile::Length, &MemoryFile::Seek, &MemoryFile::Read,
                              &MemoryFile::Write, &MemoryFile::Tell};
-            file = sf_open_virtual(&io, SFM_READ, &info, &stream->memory);
+            file = sndfile.open_virtual(&io, SFM_READ, &info, &stream->memory);
         }
         if (file == nullptr)
             return false;
-        stream->file.reset(file);
+        stream->file = SndFileHandle(file, SndFileCloser{sndfile.close});
         if (info.channels <= 0 || info.samplerate <= 0 || info.frames < 0)
             return false;
         stream->decoder = Stream::Decoder::kSndFile;
@@ -196,6 +203,11 @@ bool CAcmCtrl::OpenStream(const std::string* path) {
         return false;
     if (stream->out_rate == 0)
         return false;
+    if (stream->out_rate != stream->in_rate) {
+        stream->soxr = SoxrLibrary::Load();
+        if (!stream->soxr)
+            return false;
+    }
 
     const auto channels = static_cast<std::uint16_t>(stream->out_channels);
     target_.SetFormat(stream->out_tag, channels, stream->out_rate, out_bits);
@@ -286,11 +298,11 @@ int CAcmCtrl::Convert() {
             case Stream::Decoder::kSndFile: {
                 // A second Convert starts again from the top (a GSM stream cannot seek at all,
                 // so it is only rewound when it has been read).
-                if (s.consumed && sf_seek(s.file.get(), 0, SEEK_SET) != 0)
+                if (s.consumed && s.sndfile->seek(s.file.get(), 0, SEEK_SET) != 0)
                     return 0;
                 s.consumed = true;
-                sf_count_t got = sf_readf_float(s.file.get(), samples.data(),
-                                                static_cast<sf_count_t>(s.in_frames));
+                sf_count_t got = s.sndfile->readf_float(s.file.get(), samples.data(),
+                                                        static_cast<sf_count_t>(s.in_frames));
                 if (got < 0)
                     return 0;
                 frames = static_cast<std::size_t>(got);
@@ -315,24 +327,26 @@ int CAcmCtrl::Convert() {
     const std::size_t capacity_frames =
         target_.capacity() / (static_cast<std::size_t>(channels) * s.out_bytes_per_sample());
     if (s.out_rate != s.in_rate) {
+        const SoxrLibrary& lib = *s.soxr;
         soxr_error_t error = nullptr;
-        const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-        SoxrHandle resampler(soxr_create(s.in_rate, s.out_rate, static_cast<unsigned>(channels),
-                                         &error, &io, &quality, nullptr));
+        const soxr_io_spec_t io = lib.io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+        const soxr_quality_spec_t quality = lib.quality_spec(SOXR_HQ, 0);
+        SoxrHandle resampler(lib.create(s.in_rate, s.out_rate, static_cast<unsigned>(channels),
+                                        &error, &io, &quality, nullptr),
+                             SoxrDeleter{lib.destroy});
         if (error != nullptr || !resampler)
             return 0;
         std::vector<float> out(capacity_frames * channels);
         std::size_t done_in = 0, done_out = 0;
-        error = soxr_process(resampler.get(), samples.data(), frames, &done_in, out.data(),
-                             capacity_frames, &done_out);
+        error = lib.process(resampler.get(), samples.data(), frames, &done_in, out.data(),
+                            capacity_frames, &done_out);
         if (error != nullptr)
             return 0;
         std::size_t total = done_out;
         while (total < capacity_frames) {  // flush what the filter still holds
             std::size_t flushed = 0;
-            error = soxr_process(resampler.get(), nullptr, 0, nullptr,
-                                 out.data() + total * channels, capacity_frames - total, &flushed);
+            error = lib.process(resampler.get(), nullptr, 0, nullptr, out.data() + total * channels,
+                                capacity_frames - total, &flushed);
             if (error != nullptr)
                 return 0;
             if (flushed == 0)

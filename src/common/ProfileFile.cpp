@@ -18,11 +18,29 @@ struct Line {
     std::string end;   // "\r\n", "\n" or "" for a last line without a break
 };
 
-std::vector<Line> ReadLines(const std::filesystem::path& path) {
-    std::vector<Line> lines;
+// The bytes of the file, or nothing when it cannot be opened.
+std::optional<std::string> ReadContent(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return lines;
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in)
+        return std::nullopt;
+    // The whole file in one sized read (the configuration reads it many times at start-up);
+    // whatever the size did not cover (a file that grew meanwhile, or no regular file) is
+    // read on to its end.
+    std::string content;
+    std::error_code size_error;
+    const auto size = std::filesystem::file_size(path, size_error);
+    if (!size_error && size > 0) {
+        content.resize(static_cast<std::size_t>(size));
+        in.read(content.data(), static_cast<std::streamsize>(content.size()));
+        content.resize(static_cast<std::size_t>(in.gcount()));
+    }
+    if (in)
+        content.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return content;
+}
+
+std::vector<Line> SplitLines(const std::string& content) {
+    std::vector<Line> lines;
     std::size_t pos = 0;
     while (pos < content.size()) {
         std::size_t nl = content.find('\n', pos);
@@ -40,6 +58,11 @@ std::vector<Line> ReadLines(const std::filesystem::path& path) {
         pos = nl + 1;
     }
     return lines;
+}
+
+std::vector<Line> ReadLines(const std::filesystem::path& path) {
+    std::optional<std::string> content = ReadContent(path);
+    return content ? SplitLines(*content) : std::vector<Line>{};
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
@@ -165,7 +188,8 @@ std::uint32_t ProfileFile::GetInt(const std::string& section, const std::string&
 
 bool ProfileFile::WriteString(const std::string& section, const std::string& key,
                               const std::string& value) {
-    std::vector<Line> lines = ReadLines(path_);
+    const std::optional<std::string> before = ReadContent(path_);
+    std::vector<Line> lines = before ? SplitLines(*before) : std::vector<Line>{};
     std::string section_cp = Utf8ToCp932(section);
     std::string key_cp = Utf8ToCp932(key);
     std::string value_cp = Utf8ToCp932(value);
@@ -203,12 +227,8 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
     }
     // Writing back the same bytes changes nothing; skipping it spares a flush to disk on
     // every start, where the configuration writes back each key it read.
-    std::ifstream existing(path_, std::ios::binary);
-    if (existing) {
-        std::string before((std::istreambuf_iterator<char>(existing)),
-                           std::istreambuf_iterator<char>());
-        if (before == content) return true;
-    }
+    if (before && *before == content)
+        return true;
     return WriteFileAtomically(path_, content);
 }
 

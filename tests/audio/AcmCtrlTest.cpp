@@ -8,6 +8,7 @@
 #include "ToneAnalysis.h"
 #include "WavBuilder.h"
 #include "audio/AcmCtrl.h"
+#include "audio/CodecLibraries.h"
 #include "audio/ImportChain.h"
 #include "audio/MuLaw.h"
 #include "common/UserAbort.h"
@@ -201,6 +202,79 @@ TEST(AcmCtrlFailure, UndecodableFormatFailsWith111) {
     CWaveFile mono(1, 1, 8000, 16, 100, second);
     EXPECT_THROW(CAcmCtrl(1, 2, 8000, 16, kSuggestAll, mono, second), UserAbort);
     EXPECT_EQ(second.MessageIds(), std::vector<int>{111});
+}
+
+// Names codec libraries that do not exist for the life of the object.
+class MissingCodecLibraries {
+public:
+    MissingCodecLibraries(bool sndfile, bool soxr) : saved_(CodecLibraryNamesInUse()) {
+        if (sndfile)
+            CodecLibraryNamesInUse().sndfile = "libkotar-missing-sndfile.so.1";
+        if (soxr)
+            CodecLibraryNamesInUse().soxr = "libkotar-missing-soxr.so.0";
+    }
+    ~MissingCodecLibraries() { CodecLibraryNamesInUse() = saved_; }
+
+private:
+    CodecLibraryNames saved_;
+};
+
+TEST(AcmCtrlFailure, MissingCodecLibraryFailsLikeAnUnconvertibleSource) {
+    TempDir dir;
+    WriteWithSndfile(dir / "pcm24.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 1, 8000,
+                     test::Sine(500, 8000, 0.5, 800));
+    WriteBytes(dir / "stereo.wav",
+               WavBuilder::Pcm(1, 2, 44100, 16, std::vector<std::uint8_t>(4 * 4410, 0x10)));
+    {
+        MissingCodecLibraries missing(true, false);
+        ScriptedPrompter prompter;
+        EXPECT_THROW(RunImportChain((dir / "pcm24.wav").string(), prompter), UserAbort);
+        EXPECT_EQ(prompter.MessageIds(), std::vector<int>{111});
+        // The resampler is still there, so 16-bit PCM at another rate converts.
+        ScriptedPrompter resampled;
+        auto result = RunImportChain((dir / "stereo.wav").string(), resampled);
+        EXPECT_EQ(result->target().format().samples_per_sec, 8000u);
+        EXPECT_TRUE(resampled.prompts().empty());
+    }
+    {
+        MissingCodecLibraries missing(false, true);
+        ScriptedPrompter prompter;
+        EXPECT_THROW(RunImportChain((dir / "stereo.wav").string(), prompter), UserAbort);
+        EXPECT_EQ(prompter.MessageIds(), std::vector<int>{111});
+        // The decoder is still there, so a 24-bit file at the target rate converts.
+        ScriptedPrompter decoded;
+        auto result = RunImportChain((dir / "pcm24.wav").string(), decoded);
+        const double level = test::ToneAmplitude(TargetSamples(*result), 200, 600, 500, 8000);
+        EXPECT_NEAR(20 * std::log10(level / 0.5), 0.0, 0.01);
+    }
+    // Restored names load again.
+    ScriptedPrompter prompter;
+    EXPECT_NO_THROW(RunImportChain((dir / "stereo.wav").string(), prompter));
+    EXPECT_TRUE(prompter.prompts().empty());
+}
+
+TEST(AcmCtrlFailure, SixteenBitPcmAtTheTargetRateNeedsNoCodecLibrary) {
+    MissingCodecLibraries missing(true, true);
+    TempDir dir;
+    ScriptedPrompter prompter;
+    std::vector<std::int16_t> samples(4000);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<std::int16_t>(i * 13);
+    WriteBytes(dir / "01.wav", WavBuilder::Pcm(1, 1, 8000, 16, WavBuilder::Samples16(samples)));
+
+    auto imported = RunImportChain((dir / "01.wav").string(), prompter);
+    std::vector<std::int16_t> out = TargetSamples(*imported);
+    EXPECT_TRUE(std::equal(samples.begin(), samples.end(), out.begin()));
+
+    CAcmCtrl exported(7, 1, 8000, 8, kSuggestAll, (dir / "01.wav").string(), prompter);
+    ASSERT_EQ(exported.Convert(), 1);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        ASSERT_EQ(exported.target().data()[i], MuLawEncode(samples[i])) << i;
+    // Mixing stereo down to mono at the same rate needs neither library either.
+    CWaveFile stereo(1, 2, 8000, 16, 400, prompter);
+    CAcmCtrl mixed(1, 1, 8000, 16, kSuggestAll, stereo, prompter);
+    EXPECT_EQ(mixed.Convert(), 1);
+    EXPECT_TRUE(prompter.prompts().empty());
 }
 
 TEST(AcmCtrlBuffer, BufferConstructorRoundsTheTargetUpAndCopiesTheSource) {
