@@ -9,7 +9,7 @@ constexpr int kBias = 0x84;  // 132: the bias of the 16-bit form
 constexpr int kClip = 8159;  // largest 14-bit magnitude before the bias
 
 // The reference encoder on a 14-bit sample (the 16-bit sample shifted right by two).
-std::uint8_t EncodeFourteenBit(int sample14) {
+constexpr std::uint8_t EncodeFourteenBit(int sample14) {
     int mask = 0xFF;
     int magnitude = sample14;
     if (magnitude < 0) {
@@ -28,18 +28,20 @@ std::uint8_t EncodeFourteenBit(int sample14) {
     return static_cast<std::uint8_t>(code ^ mask);
 }
 
-std::int16_t DecodeCode(std::uint8_t code) {
+constexpr std::int16_t DecodeCode(std::uint8_t code) {
     const int inverted = ~code & 0xFF;
     int t = ((inverted & 0x0F) << 3) + kBias;
     t <<= (inverted & 0x70) >> 4;
     return static_cast<std::int16_t>((inverted & 0x80) ? (kBias - t) : (t - kBias));
 }
 
-// Encoding depends only on the top 14 bits, so 16384 entries cover every sample.
+// Encoding depends only on the top 14 bits, so 16384 entries cover every sample. Built by the
+// compiler: a process that encodes once should not first spend millions of instructions on
+// the table.
 struct Tables {
     std::array<std::uint8_t, 16384> encode{};
     std::array<std::int16_t, 256> decode{};
-    Tables() {
+    constexpr Tables() {
         for (int i = 0; i < 16384; ++i) {
             const int sample14 = i < 8192 ? i : i - 16384;
             encode[static_cast<std::size_t>(i)] = EncodeFourteenBit(sample14);
@@ -49,9 +51,10 @@ struct Tables {
     }
 };
 
-const Tables& GetTables() {
-    static const Tables tables;
-    return tables;
+constexpr Tables kTables;
+
+constexpr const Tables& GetTables() {
+    return kTables;
 }
 
 inline std::size_t EncodeIndex(std::int16_t sample) {
