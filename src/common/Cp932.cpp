@@ -81,11 +81,23 @@ std::size_t SkipUtf8Char(std::string_view rest) {
 
 std::size_t SkipOneByte(std::string_view) { return 1; }
 
+// Both encodings keep the 7-bit range as it is, so plain ASCII needs no converter.
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 }  // namespace
 
-std::string Utf8ToCp932(std::string_view utf8) { return ToCp932().Convert(utf8, "?", SkipUtf8Char); }
+std::string Utf8ToCp932(std::string_view utf8) {
+    if (IsAscii(utf8))
+        return std::string(utf8);
+    return ToCp932().Convert(utf8, "?", SkipUtf8Char);
+}
 
 std::string Cp932ToUtf8(std::string_view cp932) {
+    if (IsAscii(cp932))
+        return std::string(cp932);
     return FromCp932().Convert(cp932, "\xEF\xBF\xBD", SkipOneByte);
 }
 

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <optional>
 #include <sstream>
+#include <string_view>
 
 #include "common/AtomicFile.h"
 #include "common/Cp932.h"
@@ -67,7 +68,7 @@ std::vector<Line> ReadLines(const std::filesystem::path& path) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
-std::string Trim(const std::string& s) {
+std::string_view Trim(std::string_view s) {
     std::size_t b = 0, e = s.size();
     while (b < e && IsBlank(s[b])) ++b;
     while (e > b && IsBlank(s[e - 1])) --e;
@@ -76,7 +77,7 @@ std::string Trim(const std::string& s) {
 
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
@@ -84,23 +85,25 @@ bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
     return true;
 }
 
-// The section name of a "[name]" line, if it is one.
-std::optional<std::string> SectionName(const std::string& text) {
-    std::string t = Trim(text);
+// The section name of a "[name]" line, if it is one (a view into `text`).
+std::optional<std::string_view> SectionName(std::string_view text) {
+    std::string_view t = Trim(text);
     if (t.empty() || t[0] != '[') return std::nullopt;
     std::size_t close = t.find(']');
-    return Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+    return Trim(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
 }
 
+// Views into the line's text.
 struct KeyLine {
-    std::string key;
-    std::string value;
+    std::string_view key;
+    std::string_view value;
 };
 
-std::optional<KeyLine> ParseKeyLine(const std::string& text) {
+std::optional<KeyLine> ParseKeyLine(std::string_view text) {
     std::size_t eq = text.find('=');
-    if (eq == std::string::npos) return std::nullopt;
-    std::string value = Trim(text.substr(eq + 1));
+    if (eq == std::string_view::npos)
+        return std::nullopt;
+    std::string_view value = Trim(text.substr(eq + 1));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
@@ -123,16 +126,37 @@ std::optional<std::pair<std::size_t, std::size_t>> FindSection(const std::vector
     return std::nullopt;
 }
 
+// The value of the key in the first section of that name, as FindSection and ParseKeyLine see
+// the lines; scanned in place, without splitting the file into lines first.
 std::optional<std::string> FindValue(const std::filesystem::path& path, const std::string& section,
                                      const std::string& key) {
-    std::vector<Line> lines = ReadLines(path);
-    std::string section_cp = Utf8ToCp932(section);
-    std::string key_cp = Utf8ToCp932(key);
-    auto range = FindSection(lines, section_cp);
-    if (!range) return std::nullopt;
-    for (std::size_t i = range->first; i < range->second; ++i) {
-        auto kl = ParseKeyLine(lines[i].text);
-        if (kl && EqualsIgnoreCase(kl->key, key_cp)) return kl->value;
+    const std::optional<std::string> content = ReadContent(path);
+    if (!content)
+        return std::nullopt;
+    const std::string section_cp = Utf8ToCp932(section);
+    const std::string key_cp = Utf8ToCp932(key);
+    const std::string_view all(*content);
+    bool inside = false;
+    std::size_t pos = 0;
+    while (pos < all.size()) {
+        // One line's text as SplitLines cuts it: without "\n" or "\r\n".
+        std::size_t nl = all.find('\n', pos);
+        std::size_t text_end = nl == std::string_view::npos ? all.size() : nl;
+        if (nl != std::string_view::npos && text_end > pos && all[text_end - 1] == '\r')
+            --text_end;
+        const std::string_view text = all.substr(pos, text_end - pos);
+        pos = nl == std::string_view::npos ? all.size() : nl + 1;
+
+        const auto name = SectionName(text);
+        if (!inside) {
+            inside = name && EqualsIgnoreCase(*name, section_cp);
+            continue;
+        }
+        if (name)
+            return std::nullopt;  // the section ended without the key
+        const auto kl = ParseKeyLine(text);
+        if (kl && EqualsIgnoreCase(kl->key, key_cp))
+            return std::string(kl->value);
     }
     return std::nullopt;
 }
@@ -206,7 +230,7 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
             if (!Trim(lines[i].text).empty()) last_content = i + 1;
             auto kl = ParseKeyLine(lines[i].text);
             if (kl && EqualsIgnoreCase(kl->key, key_cp)) {
-                lines[i].text = kl->key + "=" + value_cp;
+                lines[i].text = std::string(kl->key) + "=" + value_cp;
                 replaced = true;
                 break;
             }
