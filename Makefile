@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-PACKAGES := build-essential cmake qt6-base-dev qt6-multimedia-dev libpulse-dev \
+PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-multimedia-dev libpulse-dev \
             libsndfile1-dev libsoxr-dev libgtest-dev libbenchmark-dev pulseaudio \
             pulseaudio-utils xvfb fonts-noto-cjk sox
 

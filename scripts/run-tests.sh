@@ -28,7 +28,7 @@ start_sound_server() {
         pactl set-default-sink kotar_null &&
         pactl set-default-source kotar_mic || return 1
     pacat --playback --raw --rate=8000 --channels=1 --format=s16le --latency-msec=20 \
-        </dev/zero &
+        </dev/zero 2>/dev/null &
     started+=($!)
 }
 

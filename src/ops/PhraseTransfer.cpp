@@ -4,27 +4,13 @@
 #include <vector>
 
 #include "common/AtomicFile.h"
+#include "common/FileRead.h"
 #include "ops/TransferSequence.h"
 
 namespace kotar {
 namespace {
 
 constexpr const char* kPhraseLabel = "不定フレーズ";
-
-// The whole file when it is exactly `size` bytes long.
-bool ReadExactly(const std::filesystem::path& path, std::vector<std::uint8_t>& out,
-                 std::size_t size) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        return false;
-    const std::streamoff length = in.tellg();
-    if (length < 0 || static_cast<std::uintmax_t>(length) != size)
-        return false;
-    in.seekg(0);
-    out.assign(size, 0xFF);
-    return static_cast<bool>(
-        in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(size)));
-}
 
 }  // namespace
 
@@ -34,8 +20,8 @@ bool WritePhraseFile(const std::filesystem::path& file, int port_number,
     const std::string label = kPhraseLabel;
     sink.SetStatus(label + " 書込中");
 
-    std::vector<std::uint8_t> image;
-    if (!ReadExactly(file, image, kPhraseFileBytes)) {
+    std::vector<std::uint8_t> image(kPhraseFileBytes, 0xFF);
+    if (!ReadFileOfExactSize(file, kPhraseFileBytes, image.data())) {
         const std::string text = "不定フレーズファイル読込エラー";
         sink.SetStatus(text);
         link.WriteLog(text);

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "common/Cp932.h"
+#include "common/FileRead.h"
 #include "link/Frame.h"
 #include "ops/TransferSequence.h"
 
@@ -24,19 +25,6 @@ std::string FieldText(std::span<const std::uint8_t> at, std::size_t max_bytes) {
     while (n < max_bytes && n < at.size() && at[n] != 0)
         ++n;
     return std::string(reinterpret_cast<const char*>(at.data()), n);
-}
-
-bool ReadExactFile(const std::filesystem::path& path, std::vector<std::uint8_t>& image,
-                   std::size_t size) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        return false;
-    const std::streamoff length = in.tellg();
-    if (length < 0 || static_cast<std::uintmax_t>(length) != size)
-        return false;
-    in.seekg(0);
-    return static_cast<bool>(
-        in.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(size)));
 }
 
 }  // namespace
@@ -78,7 +66,7 @@ bool HasProgramFileExtension(const std::filesystem::path& path) {
 
 ProgramFileCheck LoadApplicationFile(const std::filesystem::path& path, ProgramSelection* out) {
     std::vector<std::uint8_t> image(kApplicationImageBytes, 0xFF);
-    if (!ReadExactFile(path, image, kApplicationFileBytes))
+    if (!ReadFileOfExactSize(path, kApplicationFileBytes, image.data()))
         return ProgramFileCheck::Unreadable;
     const std::size_t crc_at = kApplicationFileBytes - 2;
     if (Crc16Mcrf4xx({image.data(), crc_at}) != GetLe16(image.data() + crc_at)) {
@@ -98,7 +86,7 @@ ProgramFileCheck LoadApplicationFile(const std::filesystem::path& path, ProgramS
 
 ProgramFileCheck LoadUpdateFile(const std::filesystem::path& path, ProgramSelection* out) {
     std::vector<std::uint8_t> image(kUpdateFileBytes, 0xFF);
-    if (!ReadExactFile(path, image, kUpdateFileBytes))
+    if (!ReadFileOfExactSize(path, kUpdateFileBytes, image.data()))
         return ProgramFileCheck::Unreadable;
     const std::size_t crc_at = kUpdateFileBytes - 2;
     PutLe16(image.data() + crc_at, Crc16Mcrf4xx({image.data(), crc_at}));

@@ -18,14 +18,19 @@ CliContext::CliContext(std::filesystem::path start_directory,
 const Configuration& CliContext::config() {
     if (!config_) {
         config_ = LoadConfiguration(ini_, prompter_, DefaultWorkFolder());
-        if (work_override_) config_->work_folder = *work_override_;
+        if (work_override_)
+            config_->work_folder = *work_override_;
     }
     return *config_;
 }
 
-int CliContext::port() { return port_override_ ? *port_override_ : ReadPortNumber(ini_); }
+int CliContext::port() {
+    return port_override_ ? *port_override_ : ReadPortNumber(ini_);
+}
 
-bool CliContext::progress_on_terminal() const { return ::isatty(STDERR_FILENO) == 1; }
+bool CliContext::progress_on_terminal() const {
+    return ::isatty(STDERR_FILENO) == 1;
+}
 
 std::vector<CommandInfo>& CommandRegistry() {
     static std::vector<CommandInfo> registry;
@@ -34,12 +39,15 @@ std::vector<CommandInfo>& CommandRegistry() {
 
 std::optional<std::string> ParsedArguments::Option(const std::string& name) const {
     for (const auto& [key, value] : options) {
-        if (key == name) return value;
+        if (key == name)
+            return value;
     }
     return std::nullopt;
 }
 
-bool ParsedArguments::Has(const std::string& name) const { return Option(name).has_value(); }
+bool ParsedArguments::Has(const std::string& name) const {
+    return Option(name).has_value();
+}
 
 ParsedArguments ParseArguments(const std::vector<std::string>& args,
                                const std::vector<std::string>& value_options,
@@ -53,7 +61,8 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args,
                 parsed.options.emplace_back(name, "");
             } else if (std::find(value_options.begin(), value_options.end(), name) !=
                        value_options.end()) {
-                if (i + 1 >= args.size()) throw UsageError{"option --" + name + " needs a value"};
+                if (i + 1 >= args.size())
+                    throw UsageError{"option --" + name + " needs a value"};
                 parsed.options.emplace_back(name, args[++i]);
             } else {
                 throw UsageError{"unknown option " + arg};

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "CliCommand.h"
+#include "CliProperties.h"
 #include "common/Messages.h"
 #include "export/PhraseFileBuild.h"
 #include "export/PhraseFileKind.h"
@@ -65,22 +66,13 @@ LinkEnvironment EnvironmentFor(CliContext& context) {
 
 // Builds the property's phrase file as the write/read dialog does and writes it.
 int WriteProperty(CliContext& context, const std::string& name, PhrasePanelMode mode) {
-    const std::filesystem::path work = context.config().work_folder;
-    if (!CanEnterFolder(work)) {
-        std::fprintf(stderr, "kotar-cli: work folder not found: %s\n", work.c_str());
+    CliProperties properties(context);
+    if (!properties.Select(name))
         return kExitFailure;
-    }
-    FilesystemSpaceSource space;
-    PropertyStore store(context.ini(), context.prompter(), space);
-    store.List(work);
-    const int index = store.Find(name);
-    if (index < 0) {
-        std::fprintf(stderr, "kotar-cli: no property named '%s' in %s\n", name.c_str(),
-                     work.c_str());
-        return kExitFailure;
-    }
-    if (!store.Select(index))
+    PropertyStore& store = properties.store();
+    if (!store.scan_complete())
         return kExitFailure;  // an unreadable slot file has been reported
+    const std::filesystem::path work = store.work_folder();
     const PhraseFileKind kind = ChoosePhraseFileKind(mode, store.slots());
     if (kind == kPhraseNone) {
         std::fprintf(stderr, "%s\n", PhraseFileKindText(kind).c_str());
@@ -116,11 +108,7 @@ int WriteCommand(CliContext& context, const std::vector<std::string>& args) {
     }
     if (parsed.positionals.size() != 1)
         throw UsageError{"needs one property NAME or --file F"};
-    const std::string mode = parsed.Option("mode").value_or("continuous");
-    if (mode != "ab" && mode != "continuous")
-        throw UsageError{"--mode is ab or continuous"};
-    return WriteProperty(context, parsed.positionals[0],
-                         mode == "ab" ? PhrasePanelMode::kAB : PhrasePanelMode::kContinuous);
+    return WriteProperty(context, parsed.positionals[0], ParseModeOption(parsed));
 }
 
 int ReadCommand(CliContext& context, const std::vector<std::string>& args) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "CliCommand.h"
+#include "CliProperties.h"
 #include "audio/ImportChain.h"
 #include "audio/LengthLimit.h"
 #include "audio/SoundCtrl.h"
@@ -12,40 +13,11 @@
 #include "common/Messages.h"
 #include "export/PhraseFileKind.h"
 #include "export/RomWriterExport.h"
-#include "store/DiskSpace.h"
 #include "store/PropertyStore.h"
 #include "store/SlotScan.h"
 
 namespace kotar::cli {
 namespace {
-
-namespace fs = std::filesystem;
-
-// Paths given relative to the start directory become absolute.
-std::string Absolute(CliContext& context, const std::string& path) {
-    return (context.start_directory() / path).lexically_normal().string();
-}
-
-// Selects the property of that name (letter case ignored) in a freshly listed store; false
-// after a message when the work folder or the property is missing.
-bool SelectProperty(CliContext& context, PropertyStore& store, const std::string& command,
-                    const std::string& name) {
-    const fs::path work = context.config().work_folder;
-    if (!CanEnterFolder(work)) {
-        std::fprintf(stderr, "kotar-cli %s: work folder not found: %s\n", command.c_str(),
-                     work.c_str());
-        return false;
-    }
-    store.List(work);
-    const int index = store.Find(name);
-    if (index < 0) {
-        std::fprintf(stderr, "kotar-cli %s: no property named '%s' in %s\n", command.c_str(),
-                     name.c_str(), work.c_str());
-        return false;
-    }
-    store.Select(index);  // an unreadable slot file has been reported; see scan_complete()
-    return true;
-}
 
 int RunImport(CliContext& context, const std::vector<std::string>& args) {
     ParsedArguments parsed = ParseArguments(args, {"text"});
@@ -63,12 +35,13 @@ int RunImport(CliContext& context, const std::vector<std::string>& args) {
     if (text.empty()) {
         throw UsageError{"the phrase text is empty (a slot without text holds no phrase)"};
     }
-    FilesystemSpaceSource space;
-    PropertyStore store(context.ini(), context.prompter(), space);
-    if (!SelectProperty(context, store, "import", name))
+    CliProperties properties(context);
+    if (!properties.Select(name))
         return kExitFailure;
+    PropertyStore& store = properties.store();
 
-    auto converted = RunImportChain(Absolute(context, parsed.positionals[2]), context.prompter());
+    auto converted =
+        RunImportChain(AbsolutePath(context, parsed.positionals[2]), context.prompter());
     CSoundCtrl sound(converted->target());
     converted.reset();
     const double max_seconds = config.slot_max_seconds[slot - 1];
@@ -91,20 +64,12 @@ int RunExport(CliContext& context, const std::vector<std::string>& args) {
     ParsedArguments parsed = ParseArguments(args, {"mode"});
     if (parsed.positionals.size() != 2)
         throw UsageError{"expected NAME OUT"};
-    const std::string mode_text = parsed.Option("mode").value_or("continuous");
-    PhrasePanelMode mode;
-    if (mode_text == "ab") {
-        mode = PhrasePanelMode::kAB;
-    } else if (mode_text == "continuous") {
-        mode = PhrasePanelMode::kContinuous;
-    } else {
-        throw UsageError{"--mode must be ab or continuous"};
-    }
+    const PhrasePanelMode mode = ParseModeOption(parsed);
     const std::string& name = parsed.positionals[0];
-    FilesystemSpaceSource space;
-    PropertyStore store(context.ini(), context.prompter(), space);
-    if (!SelectProperty(context, store, "export", name))
+    CliProperties properties(context);
+    if (!properties.Select(name))
         return kExitFailure;
+    PropertyStore& store = properties.store();
     // A slot file that could not be read (message 110 shown) leaves nothing to export, as the
     // main window keeps its ROM-writer button disabled then.
     if (!store.scan_complete())
@@ -116,7 +81,7 @@ int RunExport(CliContext& context, const std::vector<std::string>& args) {
     }
     const RomExportResult result =
         BuildRomWriterFile(ChoosePhraseFileKind(mode, slots), slots, context.config().work_folder,
-                           Absolute(context, parsed.positionals[1]), context.prompter());
+                           AbsolutePath(context, parsed.positionals[1]), context.prompter());
     return result == RomExportResult::kWritten ? kExitSuccess : kExitFailure;
 }
 

@@ -4,44 +4,19 @@
 #include <vector>
 
 #include "CliCommand.h"
-#include "store/DiskSpace.h"
-#include "store/PropertyStore.h"
+#include "CliProperties.h"
 
 namespace kotar::cli {
 namespace {
-
-// The work folder of this run, or nothing after a message when it cannot be entered.
-std::optional<std::filesystem::path> WorkFolder(CliContext& context) {
-    std::filesystem::path folder = context.config().work_folder;
-    if (!CanEnterFolder(folder)) {
-        std::fprintf(stderr, "kotar-cli: work folder not found: %s\n", folder.c_str());
-        return std::nullopt;
-    }
-    return folder;
-}
-
-// Selects the property of that name; false after a message when it is not listed.
-bool SelectByName(PropertyStore& store, const std::string& name) {
-    int index = store.Find(name);
-    if (index < 0) {
-        std::fprintf(stderr, "kotar-cli: no property named '%s' in %s\n", name.c_str(),
-                     store.work_folder().c_str());
-        return false;
-    }
-    store.Select(index);  // an unreadable slot file has been reported; the selection stands
-    return true;
-}
 
 int RunProperties(CliContext& context, const std::vector<std::string>& args) {
     ParsedArguments parsed = ParseArguments(args, {});
     if (!parsed.positionals.empty())
         throw UsageError{"takes no arguments"};
-    auto work = WorkFolder(context);
-    if (!work)
+    CliProperties properties(context);
+    if (!properties.List())
         return kExitFailure;
-    FilesystemSpaceSource space;
-    PropertyStore store(context.ini(), context.prompter(), space);
-    store.List(*work);
+    PropertyStore& store = properties.store();
     bool all_read = true;
     for (int i = 0; i < static_cast<int>(store.names().size()); ++i) {
         all_read = store.Select(i) && all_read;
@@ -60,13 +35,11 @@ int RunNew(CliContext& context, const std::vector<std::string>& args) {
     ParsedArguments parsed = ParseArguments(args, {"copy-from"});
     if (parsed.positionals.size() != 1)
         throw UsageError{"needs exactly one NAME"};
-    auto work = WorkFolder(context);
-    if (!work)
+    CliProperties properties(context);
+    if (!properties.List())
         return kExitFailure;
-    FilesystemSpaceSource space;
-    PropertyStore store(context.ini(), context.prompter(), space);
-    store.List(*work);
-    CreateResult result = store.Create(parsed.positionals[0], parsed.Option("copy-from"));
+    CreateResult result =
+        properties.store().Create(parsed.positionals[0], parsed.Option("copy-from"));
     return result.outcome == CreateOutcome::Created ? kExitSuccess : kExitFailure;
 }
 
@@ -74,14 +47,10 @@ int RunDelete(CliContext& context, const std::vector<std::string>& args) {
     ParsedArguments parsed = ParseArguments(args, {});
     if (parsed.positionals.size() != 1)
         throw UsageError{"needs exactly one NAME"};
-    auto work = WorkFolder(context);
-    if (!work)
+    CliProperties properties(context);
+    if (!properties.Select(parsed.positionals[0]))
         return kExitFailure;
-    FilesystemSpaceSource space;
-    PropertyStore store(context.ini(), context.prompter(), space);
-    store.List(*work);
-    if (!SelectByName(store, parsed.positionals[0]))
-        return kExitFailure;
+    PropertyStore& store = properties.store();
     return store.DeleteCurrent() == DeleteOutcome::Deleted ? kExitSuccess : kExitFailure;
 }
 
@@ -93,14 +62,10 @@ int RunDeletePhrase(CliContext& context, const std::vector<std::string>& args) {
     if (slot_text.size() != 1 || slot_text[0] < '1' || slot_text[0] > '3') {
         throw UsageError{"SLOT is 1, 2 or 3"};
     }
-    auto work = WorkFolder(context);
-    if (!work)
+    CliProperties properties(context);
+    if (!properties.Select(parsed.positionals[0]))
         return kExitFailure;
-    FilesystemSpaceSource space;
-    PropertyStore store(context.ini(), context.prompter(), space);
-    store.List(*work);
-    if (!SelectByName(store, parsed.positionals[0]))
-        return kExitFailure;
+    PropertyStore& store = properties.store();
     return store.DeleteSlotPhrase(slot_text[0] - '1') == SlotDeleteOutcome::Deleted ? kExitSuccess
                                                                                     : kExitFailure;
 }

@@ -57,12 +57,14 @@ int Run(int argc, char** argv) {
             const std::string& value = args[++i];
             if (a == "--work") {
                 work = std::filesystem::absolute(value).lexically_normal().string();
-                if (work->size() > 1 && work->back() == '/') work->pop_back();
+                if (work->size() > 1 && work->back() == '/')
+                    work->pop_back();
             } else {
                 try {
                     std::size_t used = 0;
                     port = std::stoi(value, &used);
-                    if (used != value.size()) throw std::invalid_argument(value);
+                    if (used != value.size())
+                        throw std::invalid_argument(value);
                 } catch (const std::exception&) {
                     std::fprintf(stderr, "kotar-cli: --port needs a number\n");
                     return kExitUsage;
@@ -112,4 +114,6 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace kotar::cli
 
-int main(int argc, char** argv) { return kotar::cli::Run(argc, argv); }
+int main(int argc, char** argv) {
+    return kotar::cli::Run(argc, argv);
+}

@@ -1,0 +1,49 @@
+#include "CliProperties.h"
+
+#include <cstdio>
+
+namespace kotar::cli {
+
+CliProperties::CliProperties(CliContext& context)
+    : context_(context), store_(context.ini(), context.prompter(), space_) {}
+
+bool CliProperties::List() {
+    const std::filesystem::path work = context_.config().work_folder;
+    if (!CanEnterFolder(work)) {
+        std::fprintf(stderr, "kotar-cli: work folder not found: %s\n", work.c_str());
+        return false;
+    }
+    store_.List(work);
+    return true;
+}
+
+bool CliProperties::Select(const std::string& name) {
+    if (!List()) {
+        return false;
+    }
+    const int index = store_.Find(name);
+    if (index < 0) {
+        std::fprintf(stderr, "kotar-cli: no property named '%s' in %s\n", name.c_str(),
+                     store_.work_folder().c_str());
+        return false;
+    }
+    store_.Select(index);
+    return true;
+}
+
+PhrasePanelMode ParseModeOption(const ParsedArguments& parsed) {
+    const std::string mode = parsed.Option("mode").value_or("continuous");
+    if (mode == "ab") {
+        return PhrasePanelMode::kAB;
+    }
+    if (mode == "continuous") {
+        return PhrasePanelMode::kContinuous;
+    }
+    throw UsageError{"--mode must be ab or continuous"};
+}
+
+std::string AbsolutePath(CliContext& context, const std::string& path) {
+    return (context.start_directory() / path).lexically_normal().string();
+}
+
+}  // namespace kotar::cli

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+#include "CliCommand.h"
+#include "export/PhraseFileKind.h"
+#include "store/DiskSpace.h"
+#include "store/PropertyStore.h"
+
+namespace kotar::cli {
+
+// The property store of one command run, listed from the work folder of the run.
+class CliProperties {
+public:
+    explicit CliProperties(CliContext& context);
+
+    // Lists the work folder; false after a message when it cannot be entered.
+    bool List();
+    // Lists and selects the property `name` (letter case ignored); false after a message when
+    // the work folder or the property is missing. An unreadable slot file has been reported
+    // through the prompter then, and store().scan_complete() is false.
+    bool Select(const std::string& name);
+
+    PropertyStore& store() { return store_; }
+
+private:
+    CliContext& context_;
+    FilesystemSpaceSource space_;
+    PropertyStore store_;
+};
+
+// "--mode ab|continuous" (default continuous); anything else is a usage error.
+PhrasePanelMode ParseModeOption(const ParsedArguments& parsed);
+
+// A path given relative to the start directory, made absolute.
+std::string AbsolutePath(CliContext& context, const std::string& path);
+
+}  // namespace kotar::cli
