@@ -268,7 +268,7 @@ TEST(WaveFileBuffer, ConstructorsSetFormatAndOwnTheirBlocks) {
     EXPECT_EQ(copy.data()[0], 42);
     EXPECT_EQ(copy.capacity(), 10u);
     EXPECT_EQ(copy.length(), 10u);
-    EXPECT_EQ(std::memcmp(&copy.format(), &wave.format(), sizeof(WaveFormat)), 0);
+    EXPECT_EQ(CWaveFile::EncodeFormat(copy.format()), CWaveFile::EncodeFormat(wave.format()));
     EXPECT_EQ(copy.CopyTo(sink, 4), 1);
     EXPECT_EQ(sink[0], 42);
 
