@@ -39,41 +39,6 @@ public:
     bool SetVolume(float) override { return true; }
 };
 
-// Texts that do not fit their control, as "id: text".
-QStringList ClippedTexts(const QWidget* window) {
-    QStringList clipped;
-    for (const QWidget* child : window->findChildren<QWidget*>()) {
-        if (!child->isVisibleTo(window))
-            continue;
-        const QFontMetrics metrics(child->font());
-        int needed = 0;
-        if (const auto* label = qobject_cast<const QLabel*>(child); label && !label->wordWrap()) {
-            for (const QString& line : label->text().split('\n'))
-                needed = std::max(needed, metrics.horizontalAdvance(line));
-        } else if (const auto* label2 = qobject_cast<const QLabel*>(child); label2) {
-            const QRect bound = metrics.boundingRect(QRect(0, 0, label2->width(), 10'000),
-                                                     Qt::TextWordWrap, label2->text());
-            if (bound.height() > label2->height())
-                clipped << QString("%1: %2").arg(child->objectName(), label2->text());
-            continue;
-        } else if (const auto* edit = qobject_cast<const QLineEdit*>(child)) {
-            needed = metrics.horizontalAdvance(edit->text()) + 8;
-        } else if (const auto* button = qobject_cast<const QAbstractButton*>(child)) {
-            needed = metrics.horizontalAdvance(button->text()) + (button->icon().isNull() ? 8 : 0);
-            if (qobject_cast<const QPushButton*>(child) == nullptr)
-                needed += 20;  // the radio's indicator
-        } else {
-            continue;
-        }
-        if (needed > child->width())
-            clipped << QString("%1: needs %2 px, has %3")
-                           .arg(child->objectName())
-                           .arg(needed)
-                           .arg(child->width());
-    }
-    return clipped;
-}
-
 }  // namespace
 
 class AudioScreenshots : public QObject {

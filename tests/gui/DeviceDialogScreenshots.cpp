@@ -19,42 +19,11 @@
 #include "ops/MaintenanceOperationsDlg.h"
 
 namespace fs = std::filesystem;
+using kotar::test::ClippedTexts;
 using kotar::test::SaveScreenshot;
 using kotar::test::ScriptedPrompter;
 
 namespace {
-
-// Texts that do not fit their control, as "id: text" lines. Edits count their frame and
-// margins; group boxes their title indent.
-QStringList ClippedTexts(const QWidget* window) {
-    QStringList clipped;
-    for (const QWidget* child : window->findChildren<QWidget*>()) {
-        if (!child->isVisibleTo(window))
-            continue;
-        QString text;
-        int room = child->width();
-        if (auto* button = qobject_cast<const QAbstractButton*>(child)) {
-            text = button->text();
-            room -= 2 * child->style()->pixelMetric(QStyle::PM_ButtonMargin);
-        } else if (auto* label = qobject_cast<const QLabel*>(child)) {
-            text = label->text();
-        } else if (auto* edit = qobject_cast<const QLineEdit*>(child)) {
-            text = edit->text();
-            room -= 2 * child->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 4;
-        } else if (auto* box = qobject_cast<const QGroupBox*>(child)) {
-            text = box->title();
-            room -= 20;
-        }
-        if (text.isEmpty())
-            continue;
-        QFontMetrics metrics(child->font());
-        if (metrics.horizontalAdvance(text) > room)
-            clipped << child->objectName() + QStringLiteral(": ") + text;
-        if (metrics.height() > child->height() + 2)
-            clipped << child->objectName() + QStringLiteral(" (height): ") + text;
-    }
-    return clipped;
-}
 
 void SetEdit(QWidget* dialog, int id, const char* text) {
     kotar::test::Edit(dialog, id)->setText(QString::fromUtf8(text));

@@ -1,8 +1,15 @@
 #include "GuiHarness.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QFontMetrics>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
 #include <QTest>
 #include <cstdint>
 #include <cstdlib>
@@ -145,6 +152,54 @@ std::filesystem::path SaveScreenshot(QWidget* window, const std::string& name) {
     std::filesystem::path file = folder / (name + ".png");
     window->grab().save(QString::fromStdString(file.string()), "PNG");
     return file;
+}
+
+QStringList ClippedTexts(const QWidget* window) {
+    QStringList clipped;
+    for (const QWidget* child : window->findChildren<QWidget*>()) {
+        if (!child->isVisibleTo(window))
+            continue;
+        const QStyle* style = child->style();
+        const QFontMetrics metrics(child->font());
+        QString text;
+        int room = child->width();
+        if (const auto* button = qobject_cast<const QAbstractButton*>(child)) {
+            text = button->text();
+            if (qobject_cast<const QPushButton*>(child) == nullptr) {
+                room -= style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
+                        style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing);
+            } else {
+                room -= 2 * style->pixelMetric(QStyle::PM_ButtonMargin) +
+                        (button->icon().isNull() ? 0 : button->iconSize().width() + 4);
+            }
+        } else if (const auto* label = qobject_cast<const QLabel*>(child)) {
+            if (label->wordWrap()) {
+                const QRect bound = metrics.boundingRect(QRect(0, 0, label->width(), 10'000),
+                                                         Qt::TextWordWrap, label->text());
+                if (bound.height() > label->height())
+                    clipped << child->objectName() + QStringLiteral(": ") + label->text();
+                continue;
+            }
+            text = label->text();
+        } else if (const auto* edit = qobject_cast<const QLineEdit*>(child)) {
+            text = edit->text();
+            room -= 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth) + 4;
+        } else if (const auto* box = qobject_cast<const QGroupBox*>(child)) {
+            text = box->title();
+            room -= 20;
+        }
+        if (text.isEmpty())
+            continue;
+        for (const QString& line : text.split(QLatin1Char('\n'))) {
+            QString shown = line.section(QLatin1Char('\t'), 0, 0);
+            shown.remove(QLatin1Char('&'));
+            if (metrics.horizontalAdvance(shown) > room)
+                clipped << child->objectName() + QStringLiteral(": ") + shown;
+        }
+        if (metrics.height() * (text.count(QLatin1Char('\n')) + 1) > child->height() + 2)
+            clipped << child->objectName() + QStringLiteral(" (height): ") + text;
+    }
+    return clipped;
 }
 
 }  // namespace kotar::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QString>
@@ -64,5 +66,10 @@ void WriteSlotWav(const std::filesystem::path& path, const std::string& text_utf
 
 // Writes PNG of a window into the build folder's screenshots folder; the file path.
 std::filesystem::path SaveScreenshot(QWidget* window, const std::string& name);
+
+// Texts of a window's visible controls that do not fit them, as "id: text" lines: button,
+// radio and label lines (word-wrapped labels by their height), edit contents and group-box
+// titles.
+QStringList ClippedTexts(const QWidget* window);
 
 }  // namespace kotar::test

@@ -25,52 +25,11 @@
 #include "store/SetWorkDlg.h"
 
 namespace fs = std::filesystem;
+using kotar::test::ClippedTexts;
 using kotar::test::SaveScreenshot;
 using kotar::test::ScriptedPrompter;
 
 namespace {
-
-// Texts that do not fit their control, as "id: text" lines.
-QStringList ClippedTexts(const QWidget* window) {
-    QStringList clipped;
-    for (const QWidget* child : window->findChildren<QWidget*>()) {
-        if (!child->isVisibleTo(window))
-            continue;
-        QString text;
-        int room = child->width();
-        const QStyle* style = child->style();
-        if (auto* button = qobject_cast<const QAbstractButton*>(child)) {
-            text = button->text();
-            if (qobject_cast<const QRadioButton*>(child) != nullptr) {
-                room -= style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
-                        style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing);
-            } else {
-                room -= 2 * style->pixelMetric(QStyle::PM_ButtonMargin) +
-                        (button->icon().isNull() ? 0 : button->iconSize().width() + 4);
-            }
-        } else if (auto* label = qobject_cast<const QLabel*>(child)) {
-            text = label->text();
-        } else if (auto* box = qobject_cast<const QGroupBox*>(child)) {
-            text = box->title();
-            room -= 20;
-        }
-        if (text.isEmpty())
-            continue;
-        QFontMetrics metrics(child->font());
-        for (const QString& line : text.split(QLatin1Char('\n'))) {
-            QString shown = line.section(QLatin1Char('\t'), 0, 0);
-            shown.remove(QLatin1Char('&'));
-            if (metrics.horizontalAdvance(shown) > room) {
-                clipped << child->objectName() + QStringLiteral(": ") + shown;
-            }
-        }
-        if (metrics.height() * text.count(QLatin1Char('\n')) + metrics.height() >
-            child->height() + 2) {
-            clipped << child->objectName() + QStringLiteral(" (height): ") + text;
-        }
-    }
-    return clipped;
-}
 
 class FakeSpace : public kotar::FreeSpaceSource {
 public:
