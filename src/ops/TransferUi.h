@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "app/UserInputDiscarder.h"
 #include "ops/TransferSink.h"
 
 class QDialog;
@@ -13,14 +14,6 @@ class QProgressBar;
 class QWidget;
 
 namespace kotar {
-
-// Drops every mouse, keyboard, wheel and touch event of the application while it is installed,
-// so that input made during a transfer reaches no control.
-class UserInputDiscarder : public QObject {
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    static bool IsUserInput(int event_type);
-};
 
 // The state of a dialog while one transfer runs: user input is discarded application-wide, the
 // dialog shows the busy cursor. On leaving, events queued meanwhile are processed (their input
@@ -33,8 +26,9 @@ public:
     TransferScope& operator=(const TransferScope&) = delete;
 
 private:
+    // Declared first: destroyed last, after the cursor is back.
+    InputDiscardScope discard_input_;
     QPointer<QWidget> dialog_;
-    UserInputDiscarder discarder_;
 };
 
 // The link's event pump for the desktop program: keeps the windows painted between the steps

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
@@ -17,6 +16,7 @@
 #include "CommLogLines.h"
 #include "DeviceModel.h"
 #include "FakeSerialPort.h"
+#include "GuiHarness.h"
 #include "PtyDevice.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
@@ -75,19 +75,6 @@ struct DeviceFixture {
     LinkEnvironment environment;
     bool opened = false;
 };
-
-// Posts a left click on a widget to the event queue, as the window system delivers a click
-// that the user made.
-inline void PostClick(QWidget* widget) {
-    const QPointF local(widget->width() / 2.0, widget->height() / 2.0);
-    const QPointF global = widget->mapToGlobal(local);
-    QCoreApplication::postEvent(
-        widget, new QMouseEvent(QEvent::MouseButtonPress, local, global, Qt::LeftButton,
-                                Qt::LeftButton, Qt::NoModifier));
-    QCoreApplication::postEvent(
-        widget, new QMouseEvent(QEvent::MouseButtonRelease, local, global, Qt::LeftButton,
-                                Qt::NoButton, Qt::NoModifier));
-}
 
 // Every text an edit shows, in order.
 struct TextRecorder {

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -45,6 +46,22 @@ bool Click(const QWidget* root, int id) {
         return false;
     button->click();
     return true;
+}
+
+void PostClick(QWidget* widget) {
+    const QPointF local(widget->width() / 2.0, widget->height() / 2.0);
+    const QPointF global = widget->mapToGlobal(local);
+    QCoreApplication::postEvent(
+        widget, new QMouseEvent(QEvent::MouseButtonPress, local, global, Qt::LeftButton,
+                                Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(
+        widget, new QMouseEvent(QEvent::MouseButtonRelease, local, global, Qt::LeftButton,
+                                Qt::NoButton, Qt::NoModifier));
+}
+
+void PostKey(QWidget* widget, Qt::Key key) {
+    QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+    QCoreApplication::postEvent(widget, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier));
 }
 
 bool Type(const QWidget* root, int id, const QString& text) {

@@ -35,6 +35,10 @@ bool Type(const QWidget* root, int id, const QString& text);
 // The text of an edit, a button or a label.
 QString TextOf(const QWidget* root, int id);
 bool IsEnabled(const QWidget* root, int id);
+// Queues a left click on the middle of a widget, or a key press and release, the way the window
+// system delivers input that was made while the program was busy.
+void PostClick(QWidget* widget);
+void PostKey(QWidget* widget, Qt::Key key);
 
 // Answers the next modal window that opens (other than the one active when armed): polls
 // QApplication::activeModalWidget every 10 ms and calls answer once with it. Arm it before the

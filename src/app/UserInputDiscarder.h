@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+
+namespace kotar {
+
+// Drops every mouse, keyboard, wheel and touch event of the application while it is installed,
+// so that input made while the user-interface thread is busy reaches no control.
+class UserInputDiscarder : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    static bool IsUserInput(int event_type);
+};
+
+// Discards user input application-wide for its lifetime. On leaving, the events queued meanwhile
+// are processed with the discarder still installed, so that input made during a blocking step
+// is dropped instead of acting once the step is over; other events (paints, timers) go through.
+class InputDiscardScope {
+public:
+    InputDiscardScope();
+    ~InputDiscardScope();
+    InputDiscardScope(const InputDiscardScope&) = delete;
+    InputDiscardScope& operator=(const InputDiscardScope&) = delete;
+
+private:
+    UserInputDiscarder discarder_;
+};
+
+}  // namespace kotar
