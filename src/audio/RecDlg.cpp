@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include "app/DialogLayout.h"
+#include "app/UserInputDiscarder.h"
 #include "audio/WaveForm.h"
 #include "common/Messages.h"
 
@@ -91,14 +92,19 @@ void CRecDlg::OnRecord() {
     Enable({{1, false}, {2, false}, {1029, false}, {1027, false}, {1030, false}, {1028, false}});
     countdown_shown_.clear();
     const int delay = RecordDelaySeconds();
-    countdown_->show();
-    for (int n = delay; n >= 1; --n) {
-        countdown_->setPixmap(bitmaps_[n - 1]);
-        countdown_shown_.push_back(n);
-        repaint();
-        wait_(1000);
+    if (delay > 0) {
+        // No input is handled during the countdown: clicks and keys made meanwhile are dropped
+        // when the scope ends, before the recording starts.
+        InputDiscardScope discard_input;
+        countdown_->show();
+        for (int n = delay; n >= 1; --n) {
+            countdown_->setPixmap(bitmaps_[n - 1]);
+            countdown_shown_.push_back(n);
+            repaint();
+            wait_(1000);
+        }
+        countdown_->hide();
     }
-    countdown_->hide();
     state_ = view_->BeginRecording();
     SetButtons();
 }

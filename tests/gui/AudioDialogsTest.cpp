@@ -200,6 +200,45 @@ private Q_SLOTS:
                 QVERIFY(dlg->countdown_bitmap(a).toImage() != dlg->countdown_bitmap(b).toImage());
     }
 
+    void clicksAndKeysMadeDuringTheCountdownAreDroppedAndTheRecordingStarts() {
+        auto dlg = NewRecDlg(2);
+        QVERIFY(QTest::qWaitForWindowExposed(dlg.get()));
+        CRecDlg* raw = dlg.get();
+        std::vector<int> states_while_counting;
+        int other_events = 0;
+        dlg->set_countdown_wait([&](int) {
+            states_while_counting.push_back(raw->state());
+            // Input queued while the dialog is busy: every button, then Escape.
+            for (int id : {1028, 2, 1, 1027, 1029, 1030})
+                PostClick(Button(raw, id));
+            PostKey(raw, Qt::Key_Escape);
+            QTimer::singleShot(0, raw, [&] { ++other_events; });
+        });
+        QVERIFY(Click(dlg.get(), 1027));
+        // Events other than input went through before the countdown returned.
+        QCOMPARE(other_events, 2);
+        QCoreApplication::processEvents();
+
+        QCOMPARE(dlg->countdown_shown(), (std::vector<int>{2, 1}));
+        QCOMPARE(states_while_counting, (std::vector<int>{0, 0}));
+        QVERIFY(dlg->isVisible());
+        QCOMPARE(dlg->state(), 1);
+        QCOMPARE(device_->inputs_opened(), 1);
+        QVERIFY(!device_->input()->closed);
+        QCOMPARE(EnabledOf(dlg.get(), {1, 2, 1029, 1027, 1030, 1028}), QString("000001"));
+        QVERIFY(prompter_.prompts().empty());
+
+        // Once the recording runs, a queued click acts again: it stops the recording.
+        device_->Deliver();
+        QVERIFY(device_->input()->started);
+        device_->CaptureSilence(8'000);
+        PostClick(Button(dlg.get(), 1028));
+        QCoreApplication::processEvents();
+        device_->Deliver();
+        QCOMPARE(dlg->state(), 4);
+        QVERIFY(dlg->isVisible());
+    }
+
     void noCaptureDeviceShows132AndNoRenderDevice130() {
         auto dlg = NewRecDlg(0);
         endpoints_.jack = false;
