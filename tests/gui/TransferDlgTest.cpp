@@ -395,6 +395,7 @@ private Q_SLOTS:
             if (text == QStringLiteral("不定フレーズ書込成功")) {
                 kotar::test::PostClick(Button(f.dialog.get(), 1025));
                 kotar::test::PostClick(Button(f.dialog.get(), 1119));
+                kotar::test::PostKey(f.dialog.get(), Qt::Key_Escape);
             }
         });
         kotar::test::TextRecorder statuses(status);
