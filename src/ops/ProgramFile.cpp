@@ -64,18 +64,17 @@ bool HasProgramFileExtension(const std::filesystem::path& path) {
     return path.extension().string() == ".bin";
 }
 
-ProgramFileCheck LoadApplicationFile(const std::filesystem::path& path, ProgramSelection* out) {
-    std::vector<std::uint8_t> image(kApplicationImageBytes, 0xFF);
-    if (!ReadFileOfExactSize(path, kApplicationFileBytes, image.data()))
-        return ProgramFileCheck::Unreadable;
-    const std::size_t crc_at = kApplicationFileBytes - 2;
-    if (Crc16Mcrf4xx({image.data(), crc_at}) != GetLe16(image.data() + crc_at)) {
-        return ProgramFileCheck::BadContent;
-    }
-    std::string tag;
+namespace {
+
+// The part both program files share once their CRC is settled: the trailer's tag must be
+// `tag`; then the selection takes the image, its additive checksum and the trailer fields.
+ProgramFileCheck AcceptProgramImage(std::vector<std::uint8_t> image, std::size_t file_bytes,
+                                    const char* tag, const std::filesystem::path& path,
+                                    ProgramSelection* out) {
+    std::string found_tag;
     const ProgramFileFields fields = ReadTrailerFields(
-        {image.data() + kApplicationFileBytes - kProgramTrailerBytes, kProgramTrailerBytes}, &tag);
-    if (tag != "APLI")
+        {image.data() + file_bytes - kProgramTrailerBytes, kProgramTrailerBytes}, &found_tag);
+    if (found_tag != tag)
         return ProgramFileCheck::BadContent;
     out->image = std::move(image);
     out->checksum = AdditiveChecksum(out->image);
@@ -84,22 +83,27 @@ ProgramFileCheck LoadApplicationFile(const std::filesystem::path& path, ProgramS
     return ProgramFileCheck::Ok;
 }
 
+}  // namespace
+
+ProgramFileCheck LoadApplicationFile(const std::filesystem::path& path, ProgramSelection* out) {
+    std::vector<std::uint8_t> image(kApplicationImageBytes, 0xFF);
+    if (!ReadFileOfExactSize(path, kApplicationFileBytes, image.data()))
+        return ProgramFileCheck::Unreadable;
+    const std::size_t crc_at = kApplicationFileBytes - 2;
+    if (Crc16Mcrf4xx({image.data(), crc_at}) != GetLe16(image.data() + crc_at)) {
+        return ProgramFileCheck::BadContent;
+    }
+    return AcceptProgramImage(std::move(image), kApplicationFileBytes, "APLI", path, out);
+}
+
 ProgramFileCheck LoadUpdateFile(const std::filesystem::path& path, ProgramSelection* out) {
     std::vector<std::uint8_t> image(kUpdateFileBytes, 0xFF);
     if (!ReadFileOfExactSize(path, kUpdateFileBytes, image.data()))
         return ProgramFileCheck::Unreadable;
+    // The update file carries no CRC of its own: the device expects it in the last two bytes.
     const std::size_t crc_at = kUpdateFileBytes - 2;
     PutLe16(image.data() + crc_at, Crc16Mcrf4xx({image.data(), crc_at}));
-    std::string tag;
-    const ProgramFileFields fields = ReadTrailerFields(
-        {image.data() + kUpdateFileBytes - kProgramTrailerBytes, kProgramTrailerBytes}, &tag);
-    if (tag != "UDPG")
-        return ProgramFileCheck::BadContent;
-    out->image = std::move(image);
-    out->checksum = AdditiveChecksum(out->image);
-    out->fields = fields;
-    out->path = path.string();
-    return ProgramFileCheck::Ok;
+    return AcceptProgramImage(std::move(image), kUpdateFileBytes, "UDPG", path, out);
 }
 
 void ShowProgramFileProblem(ProgramFileCheck check, Prompter& prompter) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "FakeEndpoints.h"
 #include "FakeWaveDevice.h"
 #include "GuiHarness.h"
 #include "ScriptedPrompter.h"
@@ -26,20 +27,6 @@ public:
     std::optional<DiskSpace> Query(const fs::path&) override {
         return DiskSpace{100'000ull << 20, 50'000ull << 20, 50'000ull << 20};
     }
-};
-
-class Plugged : public AudioEndpoints {
-public:
-    bool InputJackType(EndpointGuid& guid) override {
-        guid = kMicrophoneGuid;
-        return true;
-    }
-    bool OutputDeviceExists() override { return true; }
-    bool InputVolume(float& v) override {
-        v = 0.5f;
-        return true;
-    }
-    bool SetVolume(float) override { return true; }
 };
 
 struct Fixture {
@@ -67,7 +54,7 @@ struct Fixture {
     ProfileFile ini{temp / "start" / "MEVAN.INI"};
     ScriptedPrompter prompter;
     Space space;
-    Plugged endpoints;
+    kotar::test::FakeEndpoints endpoints;
     FakeWaveDevice device;
     CKOTARDlg window{ini, prompter, space};
 };

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "FakeEndpoints.h"
 #include "FakeWaveDevice.h"
 #include "GuiHarness.h"
 #include "ScriptedPrompter.h"
@@ -24,31 +25,6 @@
 
 namespace kotar::test {
 namespace {
-
-class FakeEndpoints : public AudioEndpoints {
-public:
-    bool InputJackType(EndpointGuid& guid) override {
-        if (!jack)
-            return false;
-        guid = line ? kLineConnectorGuid : kMicrophoneGuid;
-        return true;
-    }
-    bool OutputDeviceExists() override { return output; }
-    bool InputVolume(float& v) override {
-        v = volume;
-        return jack;
-    }
-    bool SetVolume(float v) override {
-        set_volumes.push_back(v);
-        return true;
-    }
-
-    bool jack = true;
-    bool line = false;
-    bool output = true;
-    float volume = 0.5f;
-    std::vector<float> set_volumes;
-};
 
 // Enabled flags of the given controls, in order, as "1"/"0" text for readable failures.
 QString EnabledOf(const QWidget* root, std::initializer_list<int> ids) {

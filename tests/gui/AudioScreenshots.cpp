@@ -9,6 +9,7 @@
 #include <QTest>
 #include <cmath>
 
+#include "FakeEndpoints.h"
 #include "FakeWaveDevice.h"
 #include "GuiHarness.h"
 #include "ScriptedPrompter.h"
@@ -23,23 +24,7 @@
 #include "common/ProfileFile.h"
 
 namespace kotar::test {
-namespace {
-
-class PluggedEndpoints : public AudioEndpoints {
-public:
-    bool InputJackType(EndpointGuid& guid) override {
-        guid = kMicrophoneGuid;
-        return true;
-    }
-    bool OutputDeviceExists() override { return true; }
-    bool InputVolume(float& v) override {
-        v = 0.75f;
-        return true;
-    }
-    bool SetVolume(float) override { return true; }
-};
-
-}  // namespace
+namespace {}  // namespace
 
 class AudioScreenshots : public QObject {
     Q_OBJECT
@@ -48,7 +33,11 @@ private:
     FakeWaveDevice device_;
     TempDir dir_;
     ScriptedPrompter prompter_;
-    PluggedEndpoints endpoints_;
+    FakeEndpoints endpoints_ = [] {
+        FakeEndpoints e;
+        e.volume = 0.75f;  // the slider shown in the recording-settings picture
+        return e;
+    }();
 
     void Shoot(QWidget* window, const std::string& name) {
         window->show();
