@@ -298,7 +298,7 @@ void PrintQuality() {
     const fs::path tone1k = M().root / "1k.wav";
     WriteTone(tone1k, 2, 44100, 88200, {1000}, amplitude);
     auto r1 = kotar::RunImportChain(tone1k.string(), prompter);
-    const double level = Amplitude(r1->target(), 1000, 4000, 8000);
+    const double level = Amplitude(*r1, 1000, 4000, 8000);
     const double input = std::lrint(amplitude * 32767) / 32768.0;
     std::printf("quality 1 kHz level error (44.1 kHz stereo in): %+.4f dB\n",
                 20 * std::log10(level / input));
@@ -306,10 +306,10 @@ void PrintQuality() {
     const fs::path tone6k = M().root / "6k.wav";
     WriteTone(tone6k, 2, 44100, 88200, {6000}, 0.9);
     auto r6 = kotar::RunImportChain(tone6k.string(), prompter);
-    const double alias = Amplitude(r6->target(), 2000, 4000, 8000);  // 6 kHz folds to 2 kHz
+    const double alias = Amplitude(*r6, 2000, 4000, 8000);  // 6 kHz folds to 2 kHz
     double rms = 0;
     for (std::size_t k = 4000; k < 12000; ++k) {
-        const auto* d = r6->target().data();
+        const auto* d = r6->data();
         const double x = static_cast<std::int16_t>(d[2 * k] | (d[2 * k + 1] << 8)) / 32768.0;
         rms += x * x;
     }

@@ -22,7 +22,7 @@ void InstallPhraseCommands(KotarDlgHooks& hooks, Prompter& prompter, ProfileFile
         try {
             const auto converted = RunImportChain(request.source_file, prompter);
             CEditDlg dlg(parent, prompter, endpoints, request.wav_path, request.message_text,
-                         converted->target(), request.max_seconds, request.slot_index);
+                         *converted, request.max_seconds, request.slot_index);
             if (dlg.exec() == QDialog::Accepted)
                 return PhraseResult{request.wav_path, request.message_text};
         } catch (const UserAbort&) {

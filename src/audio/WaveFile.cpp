@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -20,15 +20,17 @@ namespace {
 constexpr std::uint32_t kFormatRecordBytes = 18;
 constexpr std::uint32_t kPcmFormatRecordBytes = 16;
 
+// Blocks come from calloc: a large block is then fresh zero pages from the system, which
+// nobody has to clear again (a converter writes into them right away).
 std::uint8_t* AllocateZeroed(std::size_t bytes) {
     // One byte at least, so that an empty block is still a block.
-    return new (std::nothrow) std::uint8_t[std::max<std::size_t>(bytes, 1)]();
+    return static_cast<std::uint8_t*>(std::calloc(std::max<std::size_t>(bytes, 1), 1));
 }
 
 // A block that is filled in full right away (a copy, a whole data chunk): zeroing it first
 // would only cost time.
 std::uint8_t* AllocateForOverwrite(std::size_t bytes) {
-    auto* block = new (std::nothrow) std::uint8_t[std::max<std::size_t>(bytes, 1)];
+    auto* block = static_cast<std::uint8_t*>(std::malloc(std::max<std::size_t>(bytes, 1)));
     if (block != nullptr && bytes == 0)
         block[0] = 0;
     return block;
@@ -136,6 +138,42 @@ private:
     std::uint64_t file_size_;
 };
 
+std::uint64_t FileSize(std::FILE* file) {
+    if (std::fseek(file, 0, SEEK_END) != 0)
+        return 0;
+    const long end = std::ftell(file);
+    return end > 0 ? static_cast<std::uint64_t>(end) : 0;
+}
+
+struct LocatedData {
+    WaveFormat format;
+    Chunk data;
+};
+
+// The format record and the data chunk after it.
+std::optional<LocatedData> LocateData(RiffReader& reader) {
+    // The RIFF size itself is never used to read: streamed writers often leave it wrong, and
+    // every chunk inside is checked against the file size anyway.
+    std::uint8_t riff[12];
+    if (!reader.ReadAt(0, riff, sizeof riff) || std::memcmp(riff, "RIFF", 4) != 0 ||
+        std::memcmp(riff + 8, "WAVE", 4) != 0) {
+        return std::nullopt;
+    }
+    const std::uint64_t end = reader.file_size();
+    auto fmt = reader.Find(12, end, "fmt ");
+    if (!fmt || fmt->size < kPcmFormatRecordBytes)
+        return std::nullopt;
+    std::uint8_t record[kFormatRecordBytes] = {};
+    // A longer record (an extensible header) gives its first 18 bytes.
+    std::uint32_t record_bytes = std::min(fmt->size, kFormatRecordBytes);
+    if (!reader.ReadAt(fmt->data_offset, record, record_bytes))
+        return std::nullopt;
+    auto data = reader.Find(fmt->end(), end, "data");
+    if (!data)
+        return std::nullopt;
+    return LocatedData{CWaveFile::DecodeFormat(record), *data};
+}
+
 // Written beside the path and renamed over it, without waiting for the disk.
 bool WriteScratchFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     const std::string temporary = path + ".part";
@@ -151,6 +189,14 @@ bool WriteScratchFile(const std::string& path, const std::vector<std::uint8_t>& 
 }
 
 }  // namespace
+
+std::optional<WavDataChunk> LocateWavData(std::FILE* file) {
+    RiffReader reader(file, FileSize(file));
+    auto located = LocateData(reader);
+    if (!located)
+        return std::nullopt;
+    return WavDataChunk{located->format, located->data.data_offset, located->data.size};
+}
 
 CWaveFile::CWaveFile() = default;
 
@@ -188,44 +234,22 @@ CWaveFile::CWaveFile(const std::string& path, int mode, Prompter& prompter) {
     FileHandle file(std::fopen(path.c_str(), "rb"));
     if (!file)
         FailWith(prompter, kMsgCannotOpenSound);
-    std::uint64_t file_size = 0;
-    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-        long end = std::ftell(file.get());
-        if (end > 0)
-            file_size = static_cast<std::uint64_t>(end);
-    }
-    RiffReader reader(file.get(), file_size);
+    RiffReader reader(file.get(), FileSize(file.get()));
+    const std::uint64_t end = reader.file_size();
 
     auto fail = [&]() {
-        delete[] data_;
+        std::free(data_);
         data_ = nullptr;
         capacity_ = length_ = 0;
         file.reset();
         FailWith(prompter, kMsgCannotOpenSound);
     };
 
-    // The RIFF size itself is never used to read: streamed writers often leave it wrong, and
-    // every chunk inside is checked against the file size anyway.
-    std::uint8_t riff[12];
-    if (!reader.ReadAt(0, riff, sizeof riff) || std::memcmp(riff, "RIFF", 4) != 0 ||
-        std::memcmp(riff + 8, "WAVE", 4) != 0) {
+    auto located = LocateData(reader);
+    if (!located)
         fail();
-    }
-    const std::uint64_t end = reader.file_size();
-
-    auto fmt = reader.Find(12, end, "fmt ");
-    if (!fmt || fmt->size < kPcmFormatRecordBytes)
-        fail();
-    std::uint8_t record[kFormatRecordBytes] = {};
-    // A longer record (an extensible header) gives its first 18 bytes.
-    std::uint32_t record_bytes = std::min(fmt->size, kFormatRecordBytes);
-    if (!reader.ReadAt(fmt->data_offset, record, record_bytes))
-        fail();
-    format_ = DecodeFormat(record);
-
-    auto data = reader.Find(fmt->end(), end, "data");
-    if (!data)
-        fail();
+    format_ = located->format;
+    const Chunk* data = &located->data;
 
     if (mode != kAttributeMode) {
         if (data->size > kMaxAudioDataBytes)
@@ -256,7 +280,7 @@ CWaveFile::CWaveFile(const std::string& path, int mode, Prompter& prompter) {
 }
 
 CWaveFile::~CWaveFile() {
-    delete[] data_;
+    std::free(data_);
 }
 
 void CWaveFile::SetFormat(std::uint16_t format_tag, std::uint16_t channels,

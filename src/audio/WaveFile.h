@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <optional>
 #include <string>
 
 #include "common/Prompter.h"
@@ -23,6 +25,18 @@ inline constexpr std::uint16_t kFormatPcm = 1;
 inline constexpr std::uint16_t kFormatMuLaw = 7;
 // Largest data chunk read in audio mode.
 inline constexpr std::uint32_t kMaxAudioDataBytes = 1'024'000;
+
+// Where the sound of a WAV file lies: the format record (the first 18 bytes of the fmt chunk)
+// and the data chunk that follows it.
+struct WavDataChunk {
+    WaveFormat format;
+    std::uint64_t offset = 0;  // of the first sample byte
+    std::uint32_t bytes = 0;
+};
+// Walks the chunks of an open file with every size checked against the file's size. Nullopt
+// when it is no RIFF WAVE file with a fmt chunk and a data chunk after it, or a chunk runs past
+// the end of the file (the cases in which reading it fails with message 110).
+std::optional<WavDataChunk> LocateWavData(std::FILE* file);
 
 // The sound buffer of the whole program: one format record, one owned zero-filled block, its
 // capacity and the length of the sound in it; reads and writes RIFF WAV files.
