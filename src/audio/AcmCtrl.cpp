@@ -263,11 +263,7 @@ int CAcmCtrl::Convert() {
         if (s.out_tag == kFormatPcm) {
             std::memcpy(target_.data(), data_, count * 2);
         } else {
-            std::uint8_t* out = target_.data();
-            for (std::size_t i = 0; i < count; ++i) {
-                out[i] =
-                    MuLawEncode(static_cast<std::int16_t>(data_[2 * i] | (data_[2 * i + 1] << 8)));
-            }
+            MuLawEncodeBytes(data_, count, target_.data());
         }
         return 1;
     }
