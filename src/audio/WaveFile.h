@@ -23,7 +23,8 @@ struct WaveFormat {
 
 inline constexpr std::uint16_t kFormatPcm = 1;
 inline constexpr std::uint16_t kFormatMuLaw = 7;
-// Largest data chunk read in audio mode.
+// Largest data chunk read in audio mode (slot files, converted phrase files). Imports read
+// their sources block by block instead (ImportChain.h).
 inline constexpr std::uint32_t kMaxAudioDataBytes = 1'024'000;
 
 // Where the sound of a WAV file lies: the format record (the first 18 bytes of the fmt chunk)
