@@ -37,7 +37,8 @@ WavSource::Status WavSource::Open(const std::string& path, std::uint64_t max_dat
     file_.reset(std::fopen(path.c_str(), "rb"));
     if (!file_)
         return Status::kUnreadable;
-    const auto data = LocateWavData(file_.get());
+    // Sample data is what the file holds, as libsndfile counts it.
+    const auto data = LocateWavData(file_.get(), DataChunkEnd::kFileEnd);
     if (!data)
         return Status::kUnreadable;
     if (data->bytes > max_data_bytes)

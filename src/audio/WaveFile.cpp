@@ -97,29 +97,23 @@ public:
         return std::fread(destination, 1, count, file_) == count;
     }
 
-    // The chunk header at offset; its data must lie wholly inside the file.
-    std::optional<std::pair<std::array<char, 4>, Chunk>> HeaderAt(std::uint64_t offset) {
-        std::uint8_t header[8];
-        if (!ReadAt(offset, header, sizeof header))
-            return std::nullopt;
-        std::array<char, 4> id;
-        std::memcpy(id.data(), header, 4);
-        Chunk chunk{offset + 8, GetU32(header + 4)};
-        if (chunk.size > file_size_ - chunk.data_offset)
-            return std::nullopt;
-        return std::make_pair(id, chunk);
-    }
-
     // Searches forward from offset (up to limit) for the chunk id, walking over other chunks;
-    // with list_type, only a LIST/RIFF chunk of that type counts.
+    // with list_type, only a LIST/RIFF chunk of that type counts. Every chunk must lie wholly
+    // inside the file, except that with clip_found the chunk found ends with the file.
     std::optional<Chunk> Find(std::uint64_t offset, std::uint64_t limit, const char* id,
-                              const char* list_type = nullptr) {
+                              const char* list_type = nullptr, bool clip_found = false) {
         while (offset + 8 <= limit) {
-            auto header = HeaderAt(offset);
-            if (!header)
+            std::uint8_t header[8];
+            if (!ReadAt(offset, header, sizeof header))
                 return std::nullopt;
-            const Chunk& chunk = header->second;
-            if (std::memcmp(header->first.data(), id, 4) == 0) {
+            Chunk chunk{offset + 8, GetU32(header + 4)};
+            const bool found = std::memcmp(header, id, 4) == 0;
+            if (chunk.size > file_size_ - chunk.data_offset) {
+                if (!found || !clip_found)
+                    return std::nullopt;
+                chunk.size = static_cast<std::uint32_t>(file_size_ - chunk.data_offset);
+            }
+            if (found) {
                 if (list_type == nullptr)
                     return chunk;
                 char type[4];
@@ -153,7 +147,7 @@ struct LocatedData {
 };
 
 // The format record and the data chunk after it.
-std::optional<LocatedData> LocateData(RiffReader& reader) {
+std::optional<LocatedData> LocateData(RiffReader& reader, DataChunkEnd data_end) {
     // The RIFF size itself is never used to read: streamed writers often leave it wrong, and
     // every chunk inside is checked against the file size anyway.
     std::uint8_t riff[12];
@@ -170,7 +164,7 @@ std::optional<LocatedData> LocateData(RiffReader& reader) {
     std::uint32_t record_bytes = std::min(fmt->size, kFormatRecordBytes);
     if (!reader.ReadAt(fmt->data_offset, record, record_bytes))
         return std::nullopt;
-    auto data = reader.Find(fmt->end(), end, "data");
+    auto data = reader.Find(fmt->end(), end, "data", nullptr, data_end == DataChunkEnd::kFileEnd);
     if (!data)
         return std::nullopt;
     return LocatedData{CWaveFile::DecodeFormat(record), *data};
@@ -198,9 +192,9 @@ bool WriteScratchFile(const std::string& path,
 
 }  // namespace
 
-std::optional<WavDataChunk> LocateWavData(std::FILE* file) {
+std::optional<WavDataChunk> LocateWavData(std::FILE* file, DataChunkEnd data_end) {
     RiffReader reader(file, FileSize(file));
-    auto located = LocateData(reader);
+    auto located = LocateData(reader, data_end);
     if (!located)
         return std::nullopt;
     return WavDataChunk{located->format, located->data.data_offset, located->data.size};
@@ -253,7 +247,7 @@ CWaveFile::CWaveFile(const std::string& path, int mode, Prompter& prompter) {
         FailWith(prompter, kMsgCannotOpenSound);
     };
 
-    auto located = LocateData(reader);
+    auto located = LocateData(reader, DataChunkEnd::kDeclared);
     if (!located)
         fail();
     format_ = located->format;

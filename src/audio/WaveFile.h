@@ -34,10 +34,17 @@ struct WavDataChunk {
     std::uint64_t offset = 0;  // of the first sample byte
     std::uint32_t bytes = 0;
 };
+// Where a data chunk that claims more bytes than the file holds ends.
+enum class DataChunkEnd {
+    kDeclared,  // nowhere: the file is broken (message 110)
+    kFileEnd,   // with the file, as libsndfile reads a truncated recording or a header whose
+                // writer never filled in the size
+};
 // Walks the chunks of an open file with every size checked against the file's size. Nullopt
-// when it is no RIFF WAVE file with a fmt chunk and a data chunk after it, or a chunk runs past
-// the end of the file (the cases in which reading it fails with message 110).
-std::optional<WavDataChunk> LocateWavData(std::FILE* file);
+// when it is no RIFF WAVE file with a fmt chunk and a data chunk after it, or when a chunk runs
+// past the end of the file (with kDeclared, the data chunk too: then reading the file as a
+// wave buffer fails with message 110).
+std::optional<WavDataChunk> LocateWavData(std::FILE* file, DataChunkEnd data_end);
 
 // The sound buffer of the whole program: one format record, one owned zero-filled block, its
 // capacity and the length of the sound in it; reads and writes RIFF WAV files.

@@ -8,6 +8,7 @@
 #include "CodecFixtures.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
+#include "ToneAnalysis.h"
 #include "WavBuilder.h"
 #include "audio/AcmCtrl.h"
 #include "audio/ImportChain.h"
@@ -108,6 +109,29 @@ TEST(ImportChainLimits, SampleDataOfUpTo64MiBIsImportedAndMoreIsRefused) {
     ASSERT_EQ(prompter.MessageIds(), std::vector<int>{0});
     EXPECT_EQ(prompter.prompts()[0].message.text, "ファイルが大きすぎます（最大 64 MiB）。");
     EXPECT_EQ(prompter.prompts()[0].message.icon, MessageIcon::Exclamation);
+}
+
+TEST(ImportChainLimits, SampleDataIsWhatTheFileHolds) {
+    // A recording cut short, and a header whose writer never filled in the sizes, both
+    // declaring more than the limit: libsndfile reads the samples that are there, so does the
+    // import.
+    std::vector<std::int16_t> samples(800);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<std::int16_t>(i * 40 - 16000);
+    TempDir dir;
+    for (std::uint32_t declared : {80u * 1024 * 1024, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(declared);
+        WavBuilder file;
+        file.Tag("RIFF").U32(declared).Tag("WAVE").Tag("fmt ").U32(16).Format(1, 1, 8000, 16);
+        file.Tag("data").U32(declared).Bytes(WavBuilder::Samples16(samples));
+        test::WriteBytes(dir / "cut.wav", file.bytes());
+        ScriptedPrompter prompter;
+        const std::unique_ptr<CWaveFile> result =
+            RunImportChain((dir / "cut.wav").string(), prompter);
+        ASSERT_EQ(result->length(), 1640u);  // 1600 bytes, rounded up past the next block
+        EXPECT_EQ(test::Samples16(result->data(), 800), samples);
+        EXPECT_TRUE(prompter.prompts().empty());
+    }
 }
 
 TEST(ImportChainLibraries, PlainPcmFloatAndMuLawNeedNoDecoderLibrary) {
