@@ -86,8 +86,8 @@ int RunExport(CliContext& context, const std::vector<std::string>& args) {
 const CommandRegistration import_command({
     "import",
     "NAME SLOT FILE [--text TEXT]",
-    "import a WAV file into slot 1-3 of property NAME (cut to the slot's maximum length; TEXT "
-    "defaults to the slot's comment)",
+    "import a WAV file (up to 64 MiB of sample data) into slot 1-3 of property NAME (cut to the "
+    "slot's maximum length; TEXT defaults to the slot's comment)",
     RunImport,
 });
 
