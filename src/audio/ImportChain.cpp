@@ -13,7 +13,7 @@
 namespace kotar {
 namespace {
 
-constexpr std::uint32_t kRecordingRate = 8000;
+constexpr std::uint32_t kRecordingRateHz = 8000;
 // Largest result: a header announcing absurd lengths, or a very low rate, must not ask for
 // gigabytes.
 constexpr std::uint64_t kMaxResultBytes = 256u * 1024 * 1024;
@@ -91,26 +91,26 @@ std::unique_ptr<CWaveFile> ConvertToRecordingFormat(const std::string& path, Pro
     WavSource source;
     OpenSource(source, path, prompter);
 
-    const bool resample = source.rate() != kRecordingRate;
+    const bool resample = source.rate() != kRecordingRateHz;
     std::unique_ptr<SoxrLibrary> soxr;
     std::optional<Resampler> resampler;
     if (resample) {
         soxr = SoxrLibrary::Load();
         if (soxr)
-            resampler.emplace(*soxr, source.rate(), kRecordingRate, 1);
+            resampler.emplace(*soxr, source.rate(), kRecordingRateHz, 1);
         if (!resampler || !resampler->ok())
             Fail(prompter, kMsgCannotOpenStream);
     }
     // Rounded up: never fewer frames than the resampler makes.
     const std::uint64_t frames =
-        resample ? (source.frames() * kRecordingRate + source.rate() - 1) / source.rate()
+        resample ? (source.frames() * kRecordingRateHz + source.rate() - 1) / source.rate()
                  : source.frames();
     if (frames == 0 || frames * 2 > kMaxResultBytes)
         Fail(prompter, kMsgCannotOpenStream);
     const std::uint32_t bytes =
-        CWaveFile::RoundUpToBlock(1, kRecordingRate, 16, static_cast<std::uint32_t>(frames * 2));
+        CWaveFile::RoundUpToBlock(1, kRecordingRateHz, 16, static_cast<std::uint32_t>(frames * 2));
     // Zero-filled, so the part no conversion reaches is silence.
-    auto result = std::make_unique<CWaveFile>(kFormatPcm, 1, kRecordingRate, 16, bytes, prompter);
+    auto result = std::make_unique<CWaveFile>(kFormatPcm, 1, kRecordingRateHz, 16, bytes, prompter);
     result->set_length(bytes);
 
     if (!resample && source.channels() == 1) {
