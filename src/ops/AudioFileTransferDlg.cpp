@@ -10,9 +10,11 @@
 #include "app/Configuration.h"
 #include "app/DialogLayout.h"
 #include "common/Messages.h"
+#include "common/ScratchFolder.h"
 #include "common/UserAbort.h"
 #include "export/PhraseFileBuild.h"
 #include "export/PhraseFileKind.h"
+#include "export/WriteThread.h"
 #include "ops/FileChoice.h"
 #include "ops/PhrasePlayback.h"
 #include "ops/PhraseTransfer.h"
@@ -168,9 +170,15 @@ void CAudioFileTransferDlg::OnWriteCreated() {
 
 void CAudioFileTransferDlg::PlayPhraseFile(const std::string& path, const std::string& caption) {
     try {
-        const std::filesystem::path play_file = PlayFilePath(PropertyFolder());
-        if (path.empty() || PreparePhrasePlayFile(path, play_file, caption, prompter_) !=
-                                PlayFilePrepared::kReady) {
+        // play.ulw lives in a scratch folder of this play, which goes when the play dialog has
+        // closed: another copy playing at the same time never replaces the file being played.
+        std::optional<ScratchFolder> scratch;
+        if (!path.empty())
+            scratch = ScratchFolder::Create(WorkTempFolder(WorkFolder()));
+        const std::filesystem::path play_file =
+            scratch ? PlayFilePath(scratch->path()) : std::filesystem::path();
+        if (!scratch || PreparePhrasePlayFile(path, play_file, caption, prompter_) !=
+                            PlayFilePrepared::kReady) {
             prompter_.ShowText(kPlayDataFailedText, kPlayCheckCaption, MessageIcon::Information);
             return;
         }

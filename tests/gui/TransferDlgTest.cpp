@@ -326,15 +326,19 @@ private Q_SLOTS:
     void Play_MakesPlayUlwAPlayableWavWithTheCaption() {
         TransferFixture f(1);
         std::vector<std::pair<std::string, std::string>> played;
-        f.dialog->SetPlayer([&](QWidget*, const std::string& wav, const std::string& text) {
-            played.emplace_back(wav, text);
+        Bytes wav;
+        f.dialog->SetPlayer([&](QWidget*, const std::string& file, const std::string& text) {
+            played.emplace_back(file, text);
+            wav = ReadBytes(file);  // the file lives while the play dialog is open
         });
         QVERIFY(Click(f.dialog.get(), 1116));
-        const fs::path play = f.property() / "TEMP" / "play.ulw";
         QCOMPARE(played.size(), std::size_t{1});
-        QCOMPARE(played[0].first, play.string());
+        // play.ulw in a scratch folder of this play under the work folder's TEMP, gone after it.
+        const fs::path play = played[0].first;
+        QCOMPARE(play.filename().string(), std::string("play.ulw"));
+        QCOMPARE(play.parent_path().parent_path(), f.work() / "TEMP");
+        QVERIFY(!fs::exists(play.parent_path()));
         QCOMPARE(played[0].second, std::string("音声データＡ"));
-        const Bytes wav = ReadBytes(play);
         QVERIFY(wav.size() > 44);
         QCOMPARE(std::string(wav.begin(), wav.begin() + 4), std::string("RIFF"));
         QCOMPARE(int(wav[20] | (wav[21] << 8)), 1);  // PCM
@@ -356,7 +360,8 @@ private Q_SLOTS:
         QCOMPARE(played.size(), std::size_t{3});
         QCOMPARE(played[1].second, std::string("選択したファイル"));
         QCOMPARE(played[2].second, std::string("読み込んだ不定フレーズ"));
-        QCOMPARE(played[2].first, play.string());
+        QVERIFY(played[2].first != play.string());  // every play has a folder of its own
+        QVERIFY(fs::is_empty(f.work() / "TEMP"));
     }
 
     void ClicksDuringATransfer_HaveNoEffectAfterwards_AndTheWindowRepaints() {
@@ -530,7 +535,7 @@ private Q_SLOTS:
         QCOMPARE(played.mode, QStringLiteral("音声データＡ＋Ｂ（連続）"));
         QCOMPARE(played.header, QStringLiteral("長さ： 16.38秒"));  // the whole phrase image
         QCOMPARE(play_size, QSize(350, 180));                       // the compact form
-        QVERIFY(fs::exists(temp / "work" / "TR_現場" / "TEMP" / "play.ulw"));
+        QVERIFY(fs::is_empty(temp / "work" / "TEMP"));  // the play's scratch folder went with it
         {
             kotar::test::ModalAnswer answer(close_and_note);
             window.findChild<QAction*>("32781")->trigger();

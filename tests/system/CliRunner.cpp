@@ -13,13 +13,20 @@ namespace kotar::test {
 
 CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
               const std::filesystem::path& home) {
+    return WaitCli(StartCli(args, cwd, home));
+}
+
+StartedCli StartCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                    const std::filesystem::path& home) {
     const char* bin_dir = std::getenv("KOTAR_TEST_BIN_DIR");
     if (bin_dir == nullptr)
         throw std::runtime_error("KOTAR_TEST_BIN_DIR is not set");
     const std::string program = (std::filesystem::path(bin_dir) / "kotar-cli").string();
-    TempDir capture;
-    const std::string out_path = (capture / "out").string();
-    const std::string err_path = (capture / "err").string();
+    std::string capture = (std::filesystem::temp_directory_path() / "kotar-cli-XXXXXX").string();
+    if (::mkdtemp(capture.data()) == nullptr)
+        throw std::runtime_error("cannot create a capture folder");
+    const std::string out_path = capture + "/out";
+    const std::string err_path = capture + "/err";
 
     std::vector<std::string> argv_text{program};
     argv_text.insert(argv_text.end(), args.begin(), args.end());
@@ -41,13 +48,19 @@ CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path&
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
+    return StartedCli{pid, capture};
+}
+
+CliRun WaitCli(const StartedCli& started) {
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
+    while (::waitpid(started.pid, &status, 0) < 0) {
     }
     CliRun run;
     run.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadText(out_path);
-    run.err = ReadText(err_path);
+    run.out = ReadText(started.capture / "out");
+    run.err = ReadText(started.capture / "err");
+    std::error_code ec;
+    std::filesystem::remove_all(started.capture, ec);
     return run;
 }
 

@@ -18,4 +18,15 @@ struct CliRun {
 CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
               const std::filesystem::path& home);
 
+// A kotar-cli run that was started and not yet waited for; its output goes to files of its own.
+struct StartedCli {
+    int pid = -1;
+    std::filesystem::path capture;  // folder of its "out" and "err" files (removed by WaitCli)
+};
+
+// RunCli in two steps, so that several runs go at once: start them all, then wait for each.
+StartedCli StartCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                    const std::filesystem::path& home);
+CliRun WaitCli(const StartedCli& started);
+
 }  // namespace kotar::test
