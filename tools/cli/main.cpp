@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CliCommand.h"
+#include "common/ProfileFile.h"
 #include "common/UserAbort.h"
 
 namespace kotar::cli {
@@ -56,6 +57,12 @@ int Run(int argc, char** argv) {
             }
             const std::string& value = args[++i];
             if (a == "--work") {
+                if (ProfileFile::HasLineBreak(value)) {
+                    std::fprintf(stderr,
+                                 "kotar-cli: --work: a path with a line break (CR or LF) cannot be "
+                                 "used\n");
+                    return kExitUsage;
+                }
                 work = std::filesystem::absolute(value).lexically_normal().string();
                 if (work->size() > 1 && work->back() == '/')
                     work->pop_back();
