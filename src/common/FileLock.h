@@ -28,6 +28,7 @@ public:
 
 private:
     explicit FileLock(std::intptr_t handle) : handle_(handle) {}
+    // The platform's part (one source per platform): open or make the path, lock it.
     static std::optional<FileLock> Lock(const std::filesystem::path& path, bool wait);
     void Release();
 

@@ -35,31 +35,6 @@ std::optional<FileLock> FileLock::Lock(const std::filesystem::path& path, bool w
     return FileLock(fd);
 }
 
-std::optional<FileLock> FileLock::Acquire(const std::filesystem::path& path) {
-    return Lock(path, true);
-}
-
-std::optional<FileLock> FileLock::TryAcquire(const std::filesystem::path& path) {
-    return Lock(path, false);
-}
-
-FileLock::FileLock(FileLock&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = -1;
-}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = other.handle_;
-        other.handle_ = -1;
-    }
-    return *this;
-}
-
-FileLock::~FileLock() {
-    Release();
-}
-
 void FileLock::Release() {
     if (handle_ >= 0)
         ::close(static_cast<int>(handle_));  // closing the only handle drops the lock
