@@ -90,6 +90,19 @@ void SerialCom::WriteLog(std::string_view text) {
     AppendLogLine(log_folder_, text);
 }
 
+bool SerialCom::StopRequested() const {
+    return environment_.stop_requested && environment_.stop_requested();
+}
+
+bool SerialCom::StopEndsExchange() const {
+    // A request about to be sent (again) is not sent; a wait for an answer that has not begun
+    // ends, so a silent device does not hold the user for its six attempts. An answer that is
+    // arriving is received whole.
+    const bool cuttable =
+        state_ == ReceiveState::Send || (state_ == ReceiveState::WaitStx && !stop_awaits_answer_);
+    return cuttable && StopRequested();
+}
+
 void SerialCom::PrepareRequest(int command, std::span<const std::uint8_t> data) {
     request_.fill(0);
     if (data.size() > kMaxFrameDataBytes)
@@ -108,6 +121,11 @@ int SerialCom::Transact() {
     while (state_ != ReceiveState::Finish) {
         if (environment_.event_pump)
             environment_.event_pump();
+        if (StopEndsExchange()) {
+            result_ = TRANSACT_STOPPED;
+            state_ = ReceiveState::Finish;
+            break;
+        }
         // Steps that wait for the line pause first; the checks and the next request follow at
         // once, so the program adds no delay between a response and the next request.
         if (WaitsForLine(state_))
@@ -316,6 +334,16 @@ void SerialCom::Step() {
 
 // --- block operations -------------------------------------------------------------------
 
+int SerialCom::Exchange(std::string_view failure_text) {
+    const int result = Transact();
+    if (result == TRANSACT_OK)
+        return TRANSFER_OK;
+    if (result == TRANSACT_STOPPED)
+        return TRANSFER_STOPPED;
+    WriteLog(label_ + std::string(failure_text));
+    return TRANSFER_NO_RESPONSE;
+}
+
 int SerialCom::WriteStart(int kind, std::int32_t area, std::int32_t byte_count,
                           std::int32_t checksum) {
     label_ = WriteLabel(kind);
@@ -324,10 +352,8 @@ int SerialCom::WriteStart(int kind, std::int32_t area, std::int32_t byte_count,
     PutLe32(data + 4, static_cast<std::uint32_t>(byte_count));
     PutLe32(data + 8, static_cast<std::uint32_t>(checksum));
     PrepareRequest(kCmdWriteStart, data);
-    if (Transact() != TRANSACT_OK) {
-        WriteLog(label_ + "書込開始 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    if (const int exchanged = Exchange("書込開始 通信エラー"); exchanged != TRANSFER_OK)
+        return exchanged;
     if (ResponseDataLength() < 1 || ResponseData()[0] != 0) {
         WriteLog(label_ + "書込開始 応答結果エラー");
         return TRANSFER_BAD_RESPONSE;
@@ -345,10 +371,8 @@ int SerialCom::WriteBlock(int kind, std::uint16_t block_number, int length,
     if (count > 0)
         std::memcpy(data.data() + 2, bytes, count);
     PrepareRequest(kCmdWriteBlock, {data.data(), 2 + count});
-    if (Transact() != TRANSACT_OK) {
-        WriteLog(label_ + "書込 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    if (const int exchanged = Exchange("書込 通信エラー"); exchanged != TRANSFER_OK)
+        return exchanged;
     const auto reply = ResponseData();
     if (reply.size() < 2 || GetLe16(reply.data()) != block_number) {
         char number[16];
@@ -366,10 +390,11 @@ int SerialCom::WriteBlock(int kind, std::uint16_t block_number, int length,
 int SerialCom::WriteEnd(int kind) {
     label_ = WriteLabel(kind);
     PrepareRequest(kCmdWriteEnd, {});
-    if (Transact() != TRANSACT_OK) {
-        WriteLog(label_ + "書込終了 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    stop_awaits_answer_ = true;
+    const int exchanged = Exchange("書込終了 通信エラー");
+    stop_awaits_answer_ = false;
+    if (exchanged != TRANSFER_OK)
+        return exchanged;
     if (ResponseDataLength() < 1 || ResponseData()[0] != 0) {
         WriteLog(label_ + "書込終了 チェックサムエラー");
         return TRANSFER_BAD_RESPONSE;
@@ -383,10 +408,8 @@ int SerialCom::ReadStart(int kind, std::int32_t area, std::int32_t byte_count) {
     PutLe32(data, static_cast<std::uint32_t>(area));
     PutLe32(data + 4, static_cast<std::uint32_t>(byte_count));
     PrepareRequest(kCmdReadStart, data);
-    if (Transact() != TRANSACT_OK) {
-        WriteLog(label_ + "読込開始 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    if (const int exchanged = Exchange("読込開始 通信エラー"); exchanged != TRANSFER_OK)
+        return exchanged;
     if (ResponseDataLength() < 1 || ResponseData()[0] != 0) {
         WriteLog(label_ + "読込開始 応答結果エラー");
         return TRANSFER_BAD_RESPONSE;
@@ -400,10 +423,8 @@ int SerialCom::ReadBlock(int kind, std::uint16_t block_number,
     std::uint8_t data[2];
     PutLe16(data, block_number);
     PrepareRequest(kCmdReadBlock, data);
-    if (Transact() != TRANSACT_OK) {
-        WriteLog(label_ + "読込 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    if (const int exchanged = Exchange("読込 通信エラー"); exchanged != TRANSFER_OK)
+        return exchanged;
     const auto reply = ResponseData();
     if (reply.size() < 2 || GetLe16(reply.data()) != block_number) {
         char number[16];
@@ -423,10 +444,8 @@ int SerialCom::ReadBlock(int kind, std::uint16_t block_number,
 int SerialCom::ReadEnd(int kind) {
     label_ = ReadLabel(kind);
     PrepareRequest(kCmdReadEnd, {});
-    if (Transact() != TRANSACT_OK) {
-        WriteLog(label_ + "読込終了 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    if (const int exchanged = Exchange("読込終了 通信エラー"); exchanged != TRANSFER_OK)
+        return exchanged;
     return TRANSFER_OK;
 }
 

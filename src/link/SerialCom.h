@@ -19,10 +19,13 @@ namespace kotar {
 // Results of Transact.
 inline constexpr int TRANSACT_OK = 0;
 inline constexpr int TRANSACT_FAILED = -1;
+// The user stopped the transfer: the exchange ended without sending anything more.
+inline constexpr int TRANSACT_STOPPED = -3;
 // Results of the block operations.
 inline constexpr int TRANSFER_OK = 0;
 inline constexpr int TRANSFER_NO_RESPONSE = -2;
 inline constexpr int TRANSFER_BAD_RESPONSE = -5;
+inline constexpr int TRANSFER_STOPPED = -7;
 // Transfer kinds; they only choose the label of the log texts and are not sent.
 inline constexpr int KIND_PHRASE_WRITE = 11;
 inline constexpr int KIND_PROGRAM_WRITE = 12;
@@ -47,6 +50,10 @@ struct LinkEnvironment {
     // The pause between two polls of the port; null: 1 ms of sleep. Tests against an
     // in-process port, which never makes the link wait, pass a mere yield.
     std::function<void()> poll_pause;
+    // Asked before every request is sent and while the answer has not begun: true ends the
+    // exchange with TRANSACT_STOPPED, so nothing more is sent. Null: a transfer is never
+    // stopped.
+    std::function<bool()> stop_requested;
 };
 
 // The device link for one transfer: opens the port, runs framed request/response exchanges
@@ -81,6 +88,8 @@ public:
     int Transact();
     // Appends one line to the communication log.
     void WriteLog(std::string_view text);
+    // True once the user asked to stop the transfer.
+    bool StopRequested() const;
 
     int WriteStart(int kind, std::int32_t area, std::int32_t byte_count, std::int32_t checksum);
     int WriteBlock(int kind, std::uint16_t block_number, int length, const std::uint8_t* bytes);
@@ -103,6 +112,11 @@ public:
 
 private:
     void Step();
+    // Whether a stop ends the exchange in its current state.
+    bool StopEndsExchange() const;
+    // Transact for a block operation: TRANSFER_OK, TRANSFER_STOPPED, or TRANSFER_NO_RESPONSE
+    // after logging the label followed by failure_text.
+    int Exchange(std::string_view failure_text);
     void Store(std::uint8_t byte);
     bool StoreBytes(std::size_t count);
     std::optional<std::uint8_t> WaitSingleByte(std::string_view timeout_text);
@@ -125,6 +139,9 @@ private:
     std::filesystem::path log_folder_;
     ReceiveState state_ = ReceiveState::Send;
     std::string label_;
+    // The write end is acted on as soon as the device has it: only its answer tells whether
+    // the image was taken, so a stop waits for it (one attempt, no more).
+    bool stop_awaits_answer_ = false;
 
     LinkEnvironment environment_;
 };

@@ -128,10 +128,10 @@ TEST_F(PhraseCliTest, ExportsOfTwoPropertiesRunAtOnceEachHoldTheirOwnPhrases) {
     for (int round = 0; round < 10; ++round) {
         const std::string p = "p" + std::to_string(round) + ".snd";
         const std::string q = "q" + std::to_string(round) + ".snd";
-        const test::StartedCli p_run = test::StartCli({"export", "P", p}, dir_.path(), dir_.path());
-        const test::StartedCli q_run = test::StartCli({"export", "Q", q}, dir_.path(), dir_.path());
-        const test::CliRun p_done = test::WaitCli(p_run);
-        const test::CliRun q_done = test::WaitCli(q_run);
+        test::CliProcess p_run({"export", "P", p}, dir_.path(), dir_.path());
+        test::CliProcess q_run({"export", "Q", q}, dir_.path(), dir_.path());
+        const test::CliRun p_done = p_run.Wait();
+        const test::CliRun q_done = q_run.Wait();
         EXPECT_EQ(p_done.exit_status, 0) << p_done.err;
         EXPECT_EQ(q_done.exit_status, 0) << q_done.err;
         EXPECT_TRUE(ReadBytes(dir_ / p) == expected_p) << "round " << round;
