@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
 #include "common/Cp932.h"
@@ -207,39 +204,6 @@ TEST_F(ConfigurationTest, AStartKeepsAPathAnotherCopyStoredMeanwhile) {
     EXPECT_EQ(config.work_folder, default_folder_.string());
     EXPECT_EQ(ini_.GetString("CONFIG", "PATH", ""), work_.string());
     EXPECT_EQ(ReadText(IniPath()), ExpectedIni(work_.string(), "3", "1", "5"));
-}
-
-TEST_F(ConfigurationTest, StartsNeverPutBackAnOlderPort) {
-    WriteConfig("RECDELAY=3\r\nPORT=0\r\nDISK=5\r\n");
-    Load();  // the file is complete: later starts have nothing to write
-    std::atomic<bool> storing{true};
-    auto until_stored = [&](auto step) {
-        return std::thread([&, step] {
-            while (storing)
-                step();
-        });
-    };
-    // Copies starting all the time, and one watching PORT, which the port dialog only raises.
-    std::thread starts = until_stored([&] {
-        ProfileFile ini(IniPath());
-        ScriptedPrompter prompter;
-        LoadConfiguration(ini, prompter, default_folder_);
-    });
-    std::atomic<int> went_back{0};
-    int seen = 0;
-    std::thread watch = until_stored([&] {
-        const int port = ReadPortNumber(ProfileFile(IniPath()));
-        went_back += port < seen ? 1 : 0;
-        seen = port;
-    });
-    ProfileFile port_dialog(IniPath());
-    for (int port = 1; port <= 400; ++port)
-        port_dialog.WriteInt("CONFIG", "PORT", port);
-    storing = false;
-    starts.join();
-    watch.join();
-    EXPECT_EQ(went_back, 0);
-    EXPECT_EQ(ReadText(IniPath()), ExpectedIni(work_.string(), "3", "400", "5"));
 }
 
 TEST(MaintenanceMode, OnlyTheLastArgumentCountsAndItsCaseMatters) {
