@@ -1,11 +1,13 @@
 // Timing of the device link, measured against the line and the tick:
-//   1. a full phrase write over the paced simulator, against the line time of its frames;
+//   1. a full phrase write over the paced simulator, against the line time of its frames, and
+//      the program's turnaround: from the last byte of an answer to the first of the next request;
 //   2. a silent device: the number of no-response timeouts and their length in ticks;
 //   3. a device that stops inside a long field after trickling it: the silence, in ticks,
 //      between its last byte and the timeout.
-// Usage: link_timing [--skip-write] ; KOTAR_LINK_TICK_MS applies to parts 2 and 3 only.
+// Usage: link_timing [--skip-write | --write-only] ; KOTAR_LINK_TICK_MS applies to parts 2 and 3.
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -44,6 +46,21 @@ public:
     void SetProgress(int) override {}
     std::string last;
 };
+
+double Ms(std::chrono::nanoseconds d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+void PrintTurnarounds(std::vector<std::chrono::nanoseconds> times) {
+    if (times.empty())
+        return;
+    std::sort(times.begin(), times.end());
+    const auto at = [&times](double q) {
+        return Ms(times[static_cast<std::size_t>(q * static_cast<double>(times.size() - 1))]);
+    };
+    std::printf("turnaround over %zu exchanges: median %.3f ms (10%% %.3f, 90%% %.3f, max %.3f)\n",
+                times.size(), at(0.5), at(0.1), at(0.9), Ms(times.back()));
+}
 
 void PacedPhraseWrite(const std::filesystem::path& folder) {
     devsim::DeviceModel model;
@@ -85,6 +102,7 @@ void PacedPhraseWrite(const std::filesystem::path& folder) {
     std::printf("paced phrase write: %s, %.2f s; line time of its frames %.2f s; ratio %.4f\n",
                 ok ? sink.last.c_str() : ("FAILED " + sink.last).c_str(), took, line_s,
                 took / line_s);
+    PrintTurnarounds(device.turnarounds());
 }
 
 // A port whose answer bytes become readable at chosen moments after each write.
@@ -214,11 +232,16 @@ void StopInField(const std::filesystem::path& folder, std::size_t data_bytes,
 
 int main(int argc, char** argv) {
     const bool skip_write = argc > 1 && std::strcmp(argv[1], "--skip-write") == 0;
+    const bool write_only = argc > 1 && std::strcmp(argv[1], "--write-only") == 0;
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("link_timing_" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     if (!skip_write)
         PacedPhraseWrite(folder);
+    if (write_only) {
+        std::filesystem::remove_all(folder);
+        return 0;
+    }
     LinkTimer::Instance().SetTickMs(
         std::getenv("KOTAR_LINK_TICK_MS") ? std::atoi(std::getenv("KOTAR_LINK_TICK_MS")) : 500);
     SilentDevice(folder);

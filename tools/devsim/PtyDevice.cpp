@@ -92,6 +92,9 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
     Clock::time_point out_free{};
     std::vector<std::uint8_t> chunk;
     std::uint8_t buffer[4096];
+    // When the last answer was fully handed over, while no request byte has come since.
+    constexpr Clock::time_point kNoAnswer = Clock::time_point::min();
+    Clock::time_point answered = kNoAnswer;
 
     while (!stop.load()) {
         auto now = Clock::now();
@@ -114,6 +117,8 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
             const ssize_t n = ::write(master_fd_, chunk.data(), chunk.size());
             if (n > 0)
                 outbox.erase(outbox.begin(), outbox.begin() + n);
+            if (outbox.empty() && inbox.empty())
+                answered = Clock::now();
         }
 
         auto wake = now + std::chrono::milliseconds(50);
@@ -134,6 +139,10 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
         if (ready > 0 && (p.revents & POLLIN) != 0) {
             const ssize_t n = ::read(master_fd_, buffer, sizeof buffer);
             const auto read_at = Clock::now();
+            if (n > 0 && answered != kNoAnswer) {
+                turnarounds_.push_back(read_at - answered);
+                answered = kNoAnswer;
+            }
             for (ssize_t i = 0; i < n; ++i) {
                 in_free = std::max(in_free, read_at) + byte_time;
                 inbox.emplace_back(in_free, buffer[i]);

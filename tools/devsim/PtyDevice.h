@@ -1,8 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "DeviceModel.h"
 
@@ -31,6 +33,11 @@ public:
     void Run(const std::atomic<bool>& stop);
 
     const std::string& slave_path() const { return slave_path_; }
+    // For each request that followed a complete answer: the time from handing the answer's last
+    // byte to the pseudo-terminal to reading the request's first byte from it, which is the
+    // program's share of the exchange plus the terminal's own latency both ways. Read it after
+    // Run has returned.
+    const std::vector<std::chrono::nanoseconds>& turnarounds() const { return turnarounds_; }
 
 private:
     DeviceModel& model_;
@@ -39,6 +46,7 @@ private:
     int slave_fd_ = -1;
     std::string slave_path_;
     bool linked_ = false;
+    std::vector<std::chrono::nanoseconds> turnarounds_;
 };
 
 }  // namespace kotar::devsim
