@@ -58,8 +58,13 @@ void PrintTurnarounds(std::vector<std::chrono::nanoseconds> times) {
     const auto at = [&times](double q) {
         return Ms(times[static_cast<std::size_t>(q * static_cast<double>(times.size() - 1))]);
     };
-    std::printf("turnaround over %zu exchanges: median %.3f ms (10%% %.3f, 90%% %.3f, max %.3f)\n",
-                times.size(), at(0.5), at(0.1), at(0.9), Ms(times.back()));
+    std::chrono::nanoseconds sum{};
+    for (const auto t : times)
+        sum += t;
+    std::printf(
+        "turnaround over %zu exchanges: median %.3f ms (10%% %.3f, 90%% %.3f, max %.3f), "
+        "sum %.3f s\n",
+        times.size(), at(0.5), at(0.1), at(0.9), Ms(times.back()), Ms(sum) / 1000);
 }
 
 void PacedPhraseWrite(const std::filesystem::path& folder) {
@@ -122,12 +127,14 @@ public:
     bool IsOpen() const override { return open_; }
     bool Purge() override {
         pending_.clear();
+        reported_ = 0;
         return true;
     }
     bool Write(std::span<const std::uint8_t>) override {
         const auto now = Clock::now();
         write_times.push_back(now);
         pending_.clear();
+        reported_ = 0;
         if (answer) {
             for (const Byte& b : answer(static_cast<int>(write_times.size())))
                 pending_.push_back({b.value, now + b.after_write});
@@ -136,14 +143,15 @@ public:
     }
     int QueuedCount() override {
         const auto now = Clock::now();
-        int n = 0;
+        std::size_t n = 0;
         for (const auto& p : pending_) {
             if (p.second > now)
                 break;
             ++n;
             last_byte_time = std::max(last_byte_time, p.second);
         }
-        return n;
+        reported_ = n;
+        return static_cast<int>(n);
     }
     std::size_t Read(std::span<std::uint8_t> buffer) override {
         const std::size_t n =
@@ -152,11 +160,23 @@ public:
             buffer[i] = pending_.front().first;
             pending_.pop_front();
         }
+        reported_ -= std::min<std::size_t>(n, reported_);
         return n;
+    }
+    // Sleeps until the next byte not yet counted is due, or the timeout.
+    WaitResult WaitReadable(int timeout_ms) override {
+        const auto until = Clock::now() + std::chrono::milliseconds(timeout_ms);
+        if (reported_ < pending_.size() && pending_[reported_].second <= until) {
+            std::this_thread::sleep_until(pending_[reported_].second);
+            return WaitResult::Readable;
+        }
+        std::this_thread::sleep_until(until);
+        return WaitResult::Timeout;
     }
 
 private:
     bool open_ = false;
+    std::size_t reported_ = 0;
     std::deque<std::pair<std::uint8_t, Clock::time_point>> pending_;
 };
 

@@ -2,7 +2,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -147,6 +149,24 @@ TEST_F(PtyLinkTest, DeviceFailures_EndTheSequenceWithTheirCodes) {
     EXPECT_EQ(std::count(commands.begin(), commands.end(), kCmdWriteEnd), 0);
 }
 
+TEST_F(PtyLinkTest, DeviceVanishingMidWrite_FailsAtOnceWithTheReasonLogged) {
+    model_.AddFault({DeviceFault::Vanishes, 1, kCmdWriteBlock, 3, 0});
+    StartDevice();
+    const auto image = Pattern(8 * 1024);
+    int blocks = 0;
+    EXPECT_EQ(RunWriteSequence(*link_, KIND_PHRASE_WRITE, 0x80000, image, AdditiveChecksum(image),
+                               [&] { ++blocks; }),
+              TRANSFER_NO_RESPONSE);
+    EXPECT_EQ(blocks, 2);
+    EXPECT_EQ(link_->attempts(), 1);
+    EXPECT_EQ(model_.commands(),
+              (std::vector<int>{kCmdWriteStart, kCmdWriteBlock, kCmdWriteBlock, kCmdWriteBlock}));
+    EXPECT_EQ(Log(), Texts{"不定フレーズ書込 通信エラー 回線切断"});
+    // The pulled device's port is gone.
+    link_->ClosePort();
+    EXPECT_FALSE(link_->OpenPort(12));
+}
+
 TEST_F(PtyLinkTest, PortStaysUsableAcrossCloseAndReopen) {
     StartDevice();
     link_->ClosePort();
@@ -167,6 +187,90 @@ bool Eventually(Condition condition) {
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     return true;
+}
+
+// A pseudo-terminal whose slave the tests open as a port.
+struct Pty {
+    Pty() {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0)
+            slave = ::ptsname(master);
+    }
+    ~Pty() { HangUp(); }
+    void HangUp() {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+    int master = -1;
+    std::string slave;
+};
+
+TEST(SerialPortPosix, WaitReadable_EndsOnNewBytesOnlyAndReportsTheHangUp) {
+    Pty pty;
+    ASSERT_FALSE(pty.slave.empty());
+    auto port = CreateSerialPort();
+    EXPECT_EQ(port->WaitReadable(0), SerialPort::WaitResult::Gone);  // not open
+    ASSERT_TRUE(port->Open(pty.slave));
+    EXPECT_EQ(port->WaitReadable(0), SerialPort::WaitResult::Timeout);
+
+    ASSERT_EQ(::write(pty.master, "abc", 3), 3);
+    ASSERT_EQ(port->WaitReadable(5000), SerialPort::WaitResult::Readable);
+    // What the wait saw is counted at once, not when the terminal gets round to it.
+    EXPECT_EQ(port->QueuedCount(), 3);
+    EXPECT_EQ(port->WaitReadable(0), SerialPort::WaitResult::Timeout);
+    std::uint8_t byte = 0;
+    EXPECT_EQ(port->Read({&byte, 1}), 1u);
+    EXPECT_EQ(byte, 'a');
+
+    pty.HangUp();
+    EXPECT_EQ(port->WaitReadable(5000), SerialPort::WaitResult::Gone);
+    EXPECT_FALSE(port->Write(std::vector<std::uint8_t>{0x02}));
+    EXPECT_EQ(port->WaitReadable(0), SerialPort::WaitResult::Gone);
+    port->Close();
+}
+
+TEST(SerialPortPosix, SecondOpenOfAnOpenPort_IsRefusedUntilTheHolderLetsGo) {
+    Pty pty;
+    ASSERT_FALSE(pty.slave.empty());
+    auto first = CreateSerialPort();
+    auto second = CreateSerialPort();
+    ASSERT_TRUE(first->Open(pty.slave));
+    EXPECT_FALSE(second->Open(pty.slave));
+    EXPECT_FALSE(second->IsOpen());
+    first->Close();
+    ASSERT_TRUE(second->Open(pty.slave));
+    second->Close();
+
+    // Another process holds the port and dies without closing it.
+    int ready[2];
+    int hold[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(hold), 0);
+    const pid_t holder = ::fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        // Without these ends a parent that stops early leaves the child at end of file.
+        ::close(hold[1]);
+        ::close(ready[0]);
+        auto port = CreateSerialPort();
+        const char opened = port->Open(pty.slave) ? 'y' : 'n';
+        if (::write(ready[1], &opened, 1) == 1) {
+            char ignored = 0;
+            [[maybe_unused]] const ssize_t n = ::read(hold[0], &ignored, 1);
+        }
+        ::_exit(0);
+    }
+    char opened = 0;
+    ASSERT_EQ(::read(ready[0], &opened, 1), 1);
+    ASSERT_EQ(opened, 'y');
+    EXPECT_FALSE(first->Open(pty.slave));
+    ::kill(holder, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(holder, &status, 0), holder);
+    EXPECT_TRUE(first->Open(pty.slave));
+    for (int fd : {ready[0], ready[1], hold[0], hold[1]})
+        ::close(fd);
 }
 
 TEST(SerialPortPosix, OnAPseudoTerminal_QueuesReadsWritesPurgesAndReopens) {

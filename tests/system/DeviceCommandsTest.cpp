@@ -1,7 +1,10 @@
 // kotar-cli's device commands run as whole programs against kotar-devsim on a pseudo-terminal,
 // with the link tick shortened.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,6 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,6 +57,41 @@ Bytes ProgramFileBytes(std::size_t size, const std::string& tag, unsigned seed) 
     return file;
 }
 
+// Starts a program (args[0]) without waiting for it; prepare runs in the new process first.
+pid_t Spawn(std::vector<std::string> args, const std::function<void()>& prepare = {}) {
+    const pid_t pid = ::fork();
+    if (pid != 0)
+        return pid;
+    if (prepare)
+        prepare();
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(args[0].c_str(), argv.data());
+    ::_exit(127);
+}
+
+// True once process pid holds a lock on the device at path, as /proc/locks shows it.
+bool HoldsLockOn(pid_t pid, const fs::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return false;
+    char file[64];
+    std::snprintf(file, sizeof file, "%02x:%02x:%llu", ::major(info.st_dev), ::minor(info.st_dev),
+                  static_cast<unsigned long long>(info.st_ino));
+    std::ifstream locks("/proc/locks");
+    std::string line;
+    while (std::getline(locks, line)) {
+        std::istringstream fields(line);
+        std::string id, kind, mode, access, owner, where;
+        fields >> id >> kind >> mode >> access >> owner >> where;
+        if (kind == "FLOCK" && owner == std::to_string(pid) && where == file)
+            return true;
+    }
+    return false;
+}
+
 class DeviceCommands : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -76,20 +117,11 @@ protected:
     }
 
     void StartSim(const std::vector<std::string>& options = {}) {
-        const std::string program = (original_bin_ / "kotar-devsim").string();
-        std::vector<std::string> args{program, "--link", port_.string(), "--memory-dump",
-                                      dump_.string()};
+        std::vector<std::string> args{(original_bin_ / "kotar-devsim").string(), "--link",
+                                      port_.string(), "--memory-dump", dump_.string()};
         args.insert(args.end(), options.begin(), options.end());
-        sim_ = ::fork();
+        sim_ = Spawn(args);
         ASSERT_GE(sim_, 0);
-        if (sim_ == 0) {
-            std::vector<char*> argv;
-            for (std::string& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(program.c_str(), argv.data());
-            ::_exit(127);
-        }
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (!fs::exists(port_) && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -198,6 +230,40 @@ TEST_F(DeviceCommands, PortThatCannotBeOpened_IsReportedAndLogged) {
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(run.err, "不定フレーズ 書込中\nCOMポートオープンエラー\n");
     EXPECT_EQ(Log(), Texts{"COMポートオープンエラー " + (dir_ / "absent").string()});
+}
+
+TEST_F(DeviceCommands, PortInUse_IsRefusedAtOnceUntilTheHolderDies) {
+    StartSim({"--fault", "silent", "--command", "9000"});
+    WriteBytes(dir_ / "in.snd", Pattern(131072, 9));
+    // The holder waits for an answer to its write start that never comes; with this tick for
+    // longer than the test runs.
+    const pid_t holder = Spawn(
+        {(bin_ / "kotar-cli").string(), "write", "--file", (dir_ / "in.snd").string()}, [this] {
+            const int null = ::open("/dev/null", O_WRONLY);
+            if (null < 0 || ::dup2(null, 1) < 0 || ::dup2(null, 2) < 0 ||
+                ::chdir(start_.c_str()) != 0 || ::setenv("HOME", dir_.path().c_str(), 1) != 0 ||
+                ::setenv("KOTAR_LINK_TICK_MS", "60000", 1) != 0) {
+                ::_exit(127);
+            }
+        });
+    ASSERT_GT(holder, 0);
+    const fs::path device = fs::canonical(port_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!HoldsLockOn(holder, device) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const bool held = HoldsLockOn(holder, device);
+    CliRun second = Run({"write", "--file", (dir_ / "in.snd").string()});
+    ::kill(holder, SIGKILL);
+    int status = 0;
+    ::waitpid(holder, &status, 0);
+    ASSERT_TRUE(held) << "the first kotar-cli never held the port";
+    EXPECT_EQ(second.exit_status, 1);
+    EXPECT_EQ(second.err, "不定フレーズ 書込中\nCOMポートオープンエラー\n");
+    EXPECT_EQ(Log(), Texts{"COMポートオープンエラー " + port_.string()});
+    // The holder's death freed the port.
+    CliRun after = Run({"data-read", (dir_ / "data.log").string()});
+    EXPECT_EQ(after.exit_status, 0) << after.err;
+    EXPECT_EQ(ReadBytes(dir_ / "data.log"), devsim::DeviceModel::DataAreaContent());
 }
 
 TEST_F(DeviceCommands, Ports_ListsTheSimulatorUnderItsNumber) {
@@ -381,6 +447,18 @@ INSTANTIATE_TEST_SUITE_P(
                                 1,
                                 "データ 読込失敗（応答無し）",
                                 {"要求拒否 通信エラー", "データ読込 通信エラー"}},
+                      FaultCase{"VanishesMidWrite",
+                                {"--fault", "vanish", "--command", "9001", "--block", "5"},
+                                "write",
+                                1,
+                                "不定フレーズ 書込失敗（応答無し）",
+                                {"不定フレーズ書込 通信エラー 回線切断"}},
+                      FaultCase{"VanishesMidRead",
+                                {"--fault", "vanish", "--command", "9011", "--block", "3"},
+                                "data-read",
+                                1,
+                                "データ 読込失敗（応答無し）",
+                                {"データ読込 通信エラー 回線切断"}},
                       FaultCase{"ProgramBlockError",
                                 {"--fault", "block-error", "--block", "2"},
                                 "program",

@@ -36,14 +36,20 @@ PtyDevice::PtyDevice(DeviceModel& model, Options options)
     : model_(model), options_(std::move(options)) {}
 
 PtyDevice::~PtyDevice() {
+    Vanish();
+}
+
+void PtyDevice::Vanish() {
     if (linked_) {
         std::error_code ec;
         std::filesystem::remove(options_.link, ec);
+        linked_ = false;
     }
     if (slave_fd_ >= 0)
         ::close(slave_fd_);
     if (master_fd_ >= 0)
         ::close(master_fd_);
+    slave_fd_ = master_fd_ = -1;
 }
 
 bool PtyDevice::Open(std::string* error) {
@@ -106,6 +112,13 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
                 out_free = std::max(out_free, arrived) + byte_time;
                 outbox.emplace_back(out_free, b);
             }
+        }
+        if (model_.vanished() && master_fd_ >= 0)
+            Vanish();
+        if (master_fd_ < 0) {
+            // Nothing is left to serve; wait to be stopped.
+            ::usleep(10000);
+            continue;
         }
         chunk.clear();
         for (const auto& [due, b] : outbox) {

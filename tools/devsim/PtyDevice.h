@@ -29,7 +29,8 @@ public:
 
     // Creates the pseudo-terminal and the symlink; false with a reason in *error.
     bool Open(std::string* error);
-    // Answers requests until stop becomes true.
+    // Answers requests until stop becomes true. When the model vanishes, the pseudo-terminal and
+    // its symlink go away as a pulled adapter's device does: the program's side hangs up.
     void Run(const std::atomic<bool>& stop);
 
     const std::string& slave_path() const { return slave_path_; }
@@ -40,6 +41,8 @@ public:
     const std::vector<std::chrono::nanoseconds>& turnarounds() const { return turnarounds_; }
 
 private:
+    void Vanish();
+
     DeviceModel& model_;
     Options options_;
     int master_fd_ = -1;

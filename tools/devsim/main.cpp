@@ -41,6 +41,8 @@ void PrintHelp(std::FILE* out) {
                  "      noise            sends bytes that are no frame before its answer\n"
                  "      other-command    answers with another command code\n"
                  "      stop-mid-frame   sends part of its answer, then nothing\n"
+                 "      vanish           is unplugged on receiving the request: the\n"
+                 "                       pseudo-terminal hangs up and PATH goes away\n"
                  "  --times N        the fault hits the first N matching requests (default: all)\n"
                  "  --command CODE   only requests with this command code (9000-9012)\n"
                  "  --block B        only the block requests for block B\n"
