@@ -3,8 +3,9 @@
 //      the program's turnaround: from the last byte of an answer to the first of the next request;
 //   2. a silent device: the number of no-response timeouts and their length in ticks;
 //   3. a device that stops inside a long field after trickling it: the silence, in ticks,
-//      between its last byte and the timeout.
-// Usage: link_timing [--skip-write | --write-only] ; KOTAR_LINK_TICK_MS applies to parts 2 and 3.
+//      between its last byte and the timeout;
+//   4. a device pulled in the middle of a phrase write: the time to the failure text.
+// Usage: link_timing [--skip-write | --write-only] ; KOTAR_LINK_TICK_MS applies to parts 2 to 4.
 #include <unistd.h>
 
 #include <algorithm>
@@ -41,30 +42,31 @@ double Seconds(Clock::duration d) {
 
 class NullSink : public TransferSink {
 public:
-    void SetStatus(const std::string& text) override { last = text; }
+    void SetStatus(const std::string& text) override {
+        last = text;
+        last_at = Clock::now();
+    }
     void SetProgressRange(int) override {}
     void SetProgress(int) override {}
     std::string last;
+    Clock::time_point last_at;
 };
+
+// A phrase file and a MEVAN.INI naming the simulator's port as COM7, in folder.
+void PreparePhraseWrite(const std::filesystem::path& folder) {
+    std::vector<std::uint8_t> phrase(kPhraseFileBytes);
+    for (std::size_t i = 0; i < phrase.size(); ++i)
+        phrase[i] = static_cast<std::uint8_t>(i * 7);
+    std::FILE* f = std::fopen((folder / "ph.snd").c_str(), "wb");
+    std::fwrite(phrase.data(), 1, phrase.size(), f);
+    std::fclose(f);
+    f = std::fopen((folder / "MEVAN.INI").c_str(), "wb");
+    std::fprintf(f, "[PORTS]\r\nCOM7=%s\r\n", (folder / "port").c_str());
+    std::fclose(f);
+}
 
 double Ms(std::chrono::nanoseconds d) {
     return std::chrono::duration<double, std::milli>(d).count();
-}
-
-void PrintTurnarounds(std::vector<std::chrono::nanoseconds> times) {
-    if (times.empty())
-        return;
-    std::sort(times.begin(), times.end());
-    const auto at = [&times](double q) {
-        return Ms(times[static_cast<std::size_t>(q * static_cast<double>(times.size() - 1))]);
-    };
-    std::chrono::nanoseconds sum{};
-    for (const auto t : times)
-        sum += t;
-    std::printf(
-        "turnaround over %zu exchanges: median %.3f ms (10%% %.3f, 90%% %.3f, max %.3f), "
-        "sum %.3f s\n",
-        times.size(), at(0.5), at(0.1), at(0.9), Ms(times.back()), Ms(sum) / 1000);
 }
 
 void PacedPhraseWrite(const std::filesystem::path& folder) {
@@ -77,19 +79,7 @@ void PacedPhraseWrite(const std::filesystem::path& folder) {
     }
     std::atomic<bool> stop{false};
     std::thread sim([&] { device.Run(stop); });
-    std::vector<std::uint8_t> phrase(kPhraseFileBytes);
-    for (std::size_t i = 0; i < phrase.size(); ++i)
-        phrase[i] = static_cast<std::uint8_t>(i * 7);
-    {
-        std::FILE* f = std::fopen((folder / "ph.snd").c_str(), "wb");
-        std::fwrite(phrase.data(), 1, phrase.size(), f);
-        std::fclose(f);
-    }
-    {
-        std::FILE* f = std::fopen((folder / "MEVAN.INI").c_str(), "wb");
-        std::fprintf(f, "[PORTS]\r\nCOM7=%s\r\n", (folder / "port").c_str());
-        std::fclose(f);
-    }
+    PreparePhraseWrite(folder);
     ProfileFile ini(folder / "MEVAN.INI");
     LinkEnvironment environment;
     environment.log_folder = folder;
@@ -107,7 +97,36 @@ void PacedPhraseWrite(const std::filesystem::path& folder) {
     std::printf("paced phrase write: %s, %.2f s; line time of its frames %.2f s; ratio %.4f\n",
                 ok ? sink.last.c_str() : ("FAILED " + sink.last).c_str(), took, line_s,
                 took / line_s);
-    PrintTurnarounds(device.turnarounds());
+    std::printf("%s\n", device.TurnaroundSummary().c_str());
+}
+
+void VanishingDevice(const std::filesystem::path& folder) {
+    devsim::DeviceModel model;
+    model.AddFault({devsim::DeviceFault::Vanishes, 1, kCmdWriteBlock, 64, 0});
+    devsim::PtyDevice device(model, {folder / "port"});
+    std::string error;
+    if (!device.Open(&error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return;
+    }
+    std::atomic<bool> stop{false};
+    std::thread sim([&] { device.Run(stop); });
+    PreparePhraseWrite(folder);
+    ProfileFile ini(folder / "MEVAN.INI");
+    LinkEnvironment environment;
+    environment.log_folder = folder;
+    environment.ini = &ini;
+    NullSink sink;
+    const auto start = Clock::now();
+    WritePhraseFile(folder / "ph.snd", 7, environment, sink);
+    const auto end = Clock::now();
+    stop = true;
+    sim.join();
+    std::printf(
+        "device pulled at block 64 of a phrase write (tick %d ms): \"%s\" %.3f ms after the "
+        "pull (%.2f s for the whole write)\n",
+        LinkTimer::Instance().tick_ms(), sink.last.c_str(), Ms(sink.last_at - device.vanished_at()),
+        Seconds(end - start));
 }
 
 // A port whose answer bytes become readable at chosen moments after each write.
@@ -264,6 +283,7 @@ int main(int argc, char** argv) {
     }
     LinkTimer::Instance().SetTickMs(
         std::getenv("KOTAR_LINK_TICK_MS") ? std::atoi(std::getenv("KOTAR_LINK_TICK_MS")) : 500);
+    VanishingDevice(folder);
     SilentDevice(folder);
     StopInField(folder, 2000, 12 + 1500);  // a long field, trickled for longer than 4 ticks
     StopInField(folder, 20, 12 + 5);       // a short one

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <system_error>
@@ -50,6 +51,28 @@ void PtyDevice::Vanish() {
     if (master_fd_ >= 0)
         ::close(master_fd_);
     slave_fd_ = master_fd_ = -1;
+}
+
+std::string PtyDevice::TurnaroundSummary() const {
+    if (turnarounds_.empty())
+        return "turnaround: no exchanges";
+    std::vector<std::chrono::nanoseconds> times = turnarounds_;
+    std::sort(times.begin(), times.end());
+    const auto ms = [](std::chrono::nanoseconds d) {
+        return std::chrono::duration<double, std::milli>(d).count();
+    };
+    const auto at = [&](double q) {
+        return ms(times[static_cast<std::size_t>(q * static_cast<double>(times.size() - 1))]);
+    };
+    std::chrono::nanoseconds sum{};
+    for (const auto t : times)
+        sum += t;
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "turnaround over %zu exchanges: median %.3f ms (10%% %.3f, 90%% %.3f, max "
+                  "%.3f), sum %.3f s",
+                  times.size(), at(0.5), at(0.1), at(0.9), ms(times.back()), ms(sum) / 1000);
+    return line;
 }
 
 bool PtyDevice::Open(std::string* error) {
@@ -113,8 +136,10 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
                 outbox.emplace_back(out_free, b);
             }
         }
-        if (model_.vanished() && master_fd_ >= 0)
+        if (model_.vanished() && master_fd_ >= 0) {
+            vanished_at_ = Clock::now();
             Vanish();
+        }
         if (master_fd_ < 0) {
             // Nothing is left to serve; wait to be stopped.
             ::usleep(10000);

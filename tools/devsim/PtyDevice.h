@@ -39,6 +39,10 @@ public:
     // program's share of the exchange plus the terminal's own latency both ways. Read it after
     // Run has returned.
     const std::vector<std::chrono::nanoseconds>& turnarounds() const { return turnarounds_; }
+    // One line on the turnarounds: count, median, 10 % and 90 % points, maximum and sum.
+    std::string TurnaroundSummary() const;
+    // When the device vanished (a Vanishes fault); read it after Run has returned.
+    std::chrono::steady_clock::time_point vanished_at() const { return vanished_at_; }
 
 private:
     void Vanish();
@@ -50,6 +54,7 @@ private:
     std::string slave_path_;
     bool linked_ = false;
     std::vector<std::chrono::nanoseconds> turnarounds_;
+    std::chrono::steady_clock::time_point vanished_at_{};
 };
 
 }  // namespace kotar::devsim
