@@ -53,9 +53,7 @@ protected:
             return std::make_unique<test::FakeSerialPort>(line);
         };
         line_->respond = [this](std::span<const std::uint8_t> request) {
-            Bytes answer = model_.Receive(request);
-            line_->gone = model_.vanished();
-            return answer;
+            return model_.Receive(request);
         };
     }
 
@@ -117,17 +115,6 @@ TEST_F(TransferTest, PhraseWrite_FailuresNameTheirKind) {
     EXPECT_EQ(sink_.statuses,
               (Texts{"不定フレーズ 書込中", "不定フレーズ 書込失敗（応答無し）",
                      "不定フレーズ 書込中", "不定フレーズ 書込失敗（応答結果異常）"}));
-    EXPECT_FALSE(line_->is_open);
-}
-
-TEST_F(TransferTest, PhraseWrite_DeviceVanishingMidWrite_FailsAtOnceAsUnanswered) {
-    WriteBytes(dir_ / "01.snd", Pattern(kPhraseFileBytes, 3));
-    model_.AddFault({DeviceFault::Vanishes, 1, kCmdWriteBlock, 5, 0});
-    EXPECT_FALSE(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_));
-    EXPECT_EQ(sink_.statuses, (Texts{"不定フレーズ 書込中", "不定フレーズ 書込失敗（応答無し）"}));
-    EXPECT_EQ(sink_.positions, Range(1, 5));
-    EXPECT_EQ(line_->writes.size(), 6u);  // the start and blocks 1 to 5, each once
-    EXPECT_EQ(Log(), Texts{"不定フレーズ書込 通信エラー 回線切断"});
     EXPECT_FALSE(line_->is_open);
 }
 
