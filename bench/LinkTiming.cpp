@@ -1,11 +1,13 @@
 // Timing of the device link, measured against the line and the tick:
 //   1. a full phrase write over the paced simulator, against the line time of its frames, and
 //      the program's turnaround: from the last byte of an answer to the first of the next request;
+//      then the same write verified (read back), against twice the line time of the write;
 //   2. a silent device: the number of no-response timeouts and their length in ticks;
 //   3. a device that stops inside a long field after trickling it: the silence, in ticks,
 //      between its last byte and the timeout;
-//   4. a device pulled in the middle of a phrase write: the time to the failure text.
-// Usage: link_timing [--skip-write | --write-only] ; KOTAR_LINK_TICK_MS applies to parts 2 to 4.
+//   4. a stop pressed while a silent device is awaited: how long until the exchange ends;
+//   5. a device pulled in the middle of a phrase write: the time to the failure text.
+// Usage: link_timing [--skip-write | --write-only] ; KOTAR_LINK_TICK_MS applies to parts 2 to 5.
 #include <unistd.h>
 
 #include <algorithm>
@@ -69,7 +71,7 @@ double Ms(std::chrono::nanoseconds d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-void PacedPhraseWrite(const std::filesystem::path& folder) {
+void PacedPhraseWrite(const std::filesystem::path& folder, bool verify) {
     devsim::DeviceModel model;
     devsim::PtyDevice device(model, {folder / "port", true, 38400, 11});
     std::string error;
@@ -87,17 +89,27 @@ void PacedPhraseWrite(const std::filesystem::path& folder) {
     NullSink sink;
     LinkTimer::Instance().SetTickMs(500);
     const auto start = Clock::now();
-    const bool ok = WritePhraseFile(folder / "ph.snd", 7, environment, sink);
+    const bool ok = WritePhraseFile(folder / "ph.snd", 7, environment, sink, verify);
     const double took = Seconds(Clock::now() - start);
     stop = true;
     sim.join();
     // Requests: start (26), 128 blocks (1040), end (14); answers: 15, 128 x 17, 15.
     const double bytes = 26 + 128 * 1040 + 14 + 15 + 128 * 17 + 15;
     const double line_s = bytes * 11 / 38400;
-    std::printf("paced phrase write: %s, %.2f s; line time of its frames %.2f s; ratio %.4f\n",
-                ok ? sink.last.c_str() : ("FAILED " + sink.last).c_str(), took, line_s,
-                took / line_s);
-    std::printf("%s\n", device.TurnaroundSummary().c_str());
+    const std::string outcome = ok ? sink.last : "FAILED " + sink.last;
+    if (!verify) {
+        std::printf("paced phrase write: %s, %.2f s; line time of its frames %.2f s; ratio %.4f\n",
+                    outcome.c_str(), took, line_s, took / line_s);
+        std::printf("%s\n", device.TurnaroundSummary().c_str());
+        return;
+    }
+    // The read-back: start (22), 128 blocks (16), end (14); answers: 15, 128 x 1040, 15.
+    const double read_bytes = 22 + 128 * 16 + 14 + 15 + 128 * 1040 + 15;
+    const double both_s = (bytes + read_bytes) * 11 / 38400;
+    std::printf(
+        "paced verified phrase write: %s, %.2f s; twice the write's line time %.2f s, ratio "
+        "%.4f; line time of both passes' frames %.2f s, ratio %.4f\n",
+        outcome.c_str(), took, 2 * line_s, took / (2 * line_s), both_s, took / both_s);
 }
 
 void VanishingDevice(const std::filesystem::path& folder) {
@@ -224,6 +236,30 @@ void SilentDevice(const std::filesystem::path& folder) {
     std::printf(" ticks\n");
 }
 
+void StopWhileSilent(const std::filesystem::path& folder) {
+    auto port = std::make_unique<TimedPort>();
+    TimedPort* raw = port.get();
+    LinkEnvironment environment;
+    environment.log_folder = folder;
+    environment.make_port = [&port] { return std::move(port); };
+    // The stop comes 1.5 s into the first attempt's wait.
+    Clock::time_point stop_at{};
+    environment.stop_requested = [&stop_at] {
+        return stop_at != Clock::time_point{} && Clock::now() >= stop_at;
+    };
+    SerialCom link(environment);
+    link.OpenPort(1);
+    link.PrepareRequest(kCmdWriteBlock, {});
+    stop_at = Clock::now() + std::chrono::milliseconds(1500);
+    const int result = link.Transact();
+    const auto end = Clock::now();
+    std::printf(
+        "stop while a silent device is awaited: result %d after %zu request(s), ended "
+        "%.3f ms after the stop\n",
+        result, raw->write_times.size(),
+        std::chrono::duration<double, std::milli>(end - stop_at).count());
+}
+
 void StopInField(const std::filesystem::path& folder, std::size_t data_bytes,
                  std::size_t stop_after, int first_byte_after_ms = 0) {
     const int tick = LinkTimer::Instance().tick_ms();
@@ -276,15 +312,18 @@ int main(int argc, char** argv) {
         std::filesystem::temp_directory_path() / ("link_timing_" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     if (!skip_write)
-        PacedPhraseWrite(folder);
+        PacedPhraseWrite(folder, false);
     if (write_only) {
         std::filesystem::remove_all(folder);
         return 0;
     }
+    if (!skip_write)
+        PacedPhraseWrite(folder, true);
     LinkTimer::Instance().SetTickMs(
         std::getenv("KOTAR_LINK_TICK_MS") ? std::atoi(std::getenv("KOTAR_LINK_TICK_MS")) : 500);
     VanishingDevice(folder);
     SilentDevice(folder);
+    StopWhileSilent(folder);
     StopInField(folder, 2000, 12 + 1500);  // a long field, trickled for longer than 4 ticks
     StopInField(folder, 20, 12 + 5);       // a short one
     StopInField(folder, 0, 7);             // inside the command field

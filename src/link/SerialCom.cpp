@@ -95,15 +95,21 @@ bool SerialCom::AwaitLine() {
     return false;
 }
 
-void SerialCom::LogFailedExchange(std::string_view text) {
-    std::string line = label_ + std::string(text);
-    if (line_gone_)
-        line += kLineGoneReason;
-    WriteLog(line);
-}
-
 void SerialCom::WriteLog(std::string_view text) {
     AppendLogLine(log_folder_, text);
+}
+
+bool SerialCom::StopRequested() const {
+    return environment_.stop_requested && environment_.stop_requested();
+}
+
+bool SerialCom::StopEndsExchange() const {
+    // A request about to be sent (again) is not sent; a wait for an answer that has not begun
+    // ends, so a silent device does not hold the user for its six attempts. An answer that is
+    // arriving is received whole.
+    const bool cuttable =
+        state_ == ReceiveState::Send || (state_ == ReceiveState::WaitStx && !stop_awaits_answer_);
+    return cuttable && StopRequested();
 }
 
 void SerialCom::PrepareRequest(int command, std::span<const std::uint8_t> data) {
@@ -126,6 +132,11 @@ int SerialCom::Transact() {
     // so the program adds no delay between a response and the next request.
     while (state_ != ReceiveState::Finish) {
         Pump();
+        if (StopEndsExchange()) {
+            result_ = TRANSACT_STOPPED;
+            state_ = ReceiveState::Finish;
+            break;
+        }
         Step();
     }
     timer.Stop();
@@ -335,6 +346,19 @@ void SerialCom::Step() {
 
 // --- block operations -------------------------------------------------------------------
 
+int SerialCom::Exchange(std::string_view failure_text) {
+    const int result = Transact();
+    if (result == TRANSACT_OK)
+        return TRANSFER_OK;
+    if (result == TRANSACT_STOPPED)
+        return TRANSFER_STOPPED;
+    std::string line = label_ + std::string(failure_text);
+    if (line_gone_)
+        line += kLineGoneReason;
+    WriteLog(line);
+    return TRANSFER_NO_RESPONSE;
+}
+
 int SerialCom::WriteStart(int kind, std::int32_t area, std::int32_t byte_count,
                           std::int32_t checksum) {
     label_ = WriteLabel(kind);
@@ -343,10 +367,8 @@ int SerialCom::WriteStart(int kind, std::int32_t area, std::int32_t byte_count,
     PutLe32(data + 4, static_cast<std::uint32_t>(byte_count));
     PutLe32(data + 8, static_cast<std::uint32_t>(checksum));
     PrepareRequest(kCmdWriteStart, data);
-    if (Transact() != TRANSACT_OK) {
-        LogFailedExchange("書込開始 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    if (const int exchanged = Exchange("書込開始 通信エラー"); exchanged != TRANSFER_OK)
+        return exchanged;
     if (ResponseDataLength() < 1 || ResponseData()[0] != 0) {
         WriteLog(label_ + "書込開始 応答結果エラー");
         return TRANSFER_BAD_RESPONSE;
@@ -364,10 +386,8 @@ int SerialCom::WriteBlock(int kind, std::uint16_t block_number, int length,
     if (count > 0)
         std::memcpy(data.data() + 2, bytes, count);
     PrepareRequest(kCmdWriteBlock, {data.data(), 2 + count});
-    if (Transact() != TRANSACT_OK) {
-        LogFailedExchange("書込 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    if (const int exchanged = Exchange("書込 通信エラー"); exchanged != TRANSFER_OK)
+        return exchanged;
     const auto reply = ResponseData();
     if (reply.size() < 2 || GetLe16(reply.data()) != block_number) {
         char number[16];
@@ -385,10 +405,11 @@ int SerialCom::WriteBlock(int kind, std::uint16_t block_number, int length,
 int SerialCom::WriteEnd(int kind) {
     label_ = WriteLabel(kind);
     PrepareRequest(kCmdWriteEnd, {});
-    if (Transact() != TRANSACT_OK) {
-        LogFailedExchange("書込終了 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    stop_awaits_answer_ = true;
+    const int exchanged = Exchange("書込終了 通信エラー");
+    stop_awaits_answer_ = false;
+    if (exchanged != TRANSFER_OK)
+        return exchanged;
     if (ResponseDataLength() < 1 || ResponseData()[0] != 0) {
         WriteLog(label_ + "書込終了 チェックサムエラー");
         return TRANSFER_BAD_RESPONSE;
@@ -402,10 +423,8 @@ int SerialCom::ReadStart(int kind, std::int32_t area, std::int32_t byte_count) {
     PutLe32(data, static_cast<std::uint32_t>(area));
     PutLe32(data + 4, static_cast<std::uint32_t>(byte_count));
     PrepareRequest(kCmdReadStart, data);
-    if (Transact() != TRANSACT_OK) {
-        LogFailedExchange("読込開始 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    if (const int exchanged = Exchange("読込開始 通信エラー"); exchanged != TRANSFER_OK)
+        return exchanged;
     if (ResponseDataLength() < 1 || ResponseData()[0] != 0) {
         WriteLog(label_ + "読込開始 応答結果エラー");
         return TRANSFER_BAD_RESPONSE;
@@ -419,10 +438,8 @@ int SerialCom::ReadBlock(int kind, std::uint16_t block_number,
     std::uint8_t data[2];
     PutLe16(data, block_number);
     PrepareRequest(kCmdReadBlock, data);
-    if (Transact() != TRANSACT_OK) {
-        LogFailedExchange("読込 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    if (const int exchanged = Exchange("読込 通信エラー"); exchanged != TRANSFER_OK)
+        return exchanged;
     const auto reply = ResponseData();
     if (reply.size() < 2 || GetLe16(reply.data()) != block_number) {
         char number[16];
@@ -442,10 +459,8 @@ int SerialCom::ReadBlock(int kind, std::uint16_t block_number,
 int SerialCom::ReadEnd(int kind) {
     label_ = ReadLabel(kind);
     PrepareRequest(kCmdReadEnd, {});
-    if (Transact() != TRANSACT_OK) {
-        LogFailedExchange("読込終了 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    if (const int exchanged = Exchange("読込終了 通信エラー"); exchanged != TRANSFER_OK)
+        return exchanged;
     return TRANSFER_OK;
 }
 

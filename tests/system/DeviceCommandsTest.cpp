@@ -1,20 +1,17 @@
 // kotar-cli's device commands run as whole programs against kotar-devsim on a pseudo-terminal,
 // with the link tick shortened.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <sstream>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,6 +19,7 @@
 #include "CliRunner.h"
 #include "CommLogLines.h"
 #include "DeviceModel.h"
+#include "PtyDevice.h"
 #include "TempDir.h"
 #include "link/Frame.h"
 #include "ops/ProgramFile.h"
@@ -57,41 +55,6 @@ Bytes ProgramFileBytes(std::size_t size, const std::string& tag, unsigned seed) 
     return file;
 }
 
-// Starts a program (args[0]) without waiting for it; prepare runs in the new process first.
-pid_t Spawn(std::vector<std::string> args, const std::function<void()>& prepare = {}) {
-    const pid_t pid = ::fork();
-    if (pid != 0)
-        return pid;
-    if (prepare)
-        prepare();
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(args[0].c_str(), argv.data());
-    ::_exit(127);
-}
-
-// True once process pid holds a lock on the device at path, as /proc/locks shows it.
-bool HoldsLockOn(pid_t pid, const fs::path& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return false;
-    char file[64];
-    std::snprintf(file, sizeof file, "%02x:%02x:%llu", ::major(info.st_dev), ::minor(info.st_dev),
-                  static_cast<unsigned long long>(info.st_ino));
-    std::ifstream locks("/proc/locks");
-    std::string line;
-    while (std::getline(locks, line)) {
-        std::istringstream fields(line);
-        std::string id, kind, mode, access, owner, where;
-        fields >> id >> kind >> mode >> access >> owner >> where;
-        if (kind == "FLOCK" && owner == std::to_string(pid) && where == file)
-            return true;
-    }
-    return false;
-}
-
 class DeviceCommands : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -117,11 +80,20 @@ protected:
     }
 
     void StartSim(const std::vector<std::string>& options = {}) {
-        std::vector<std::string> args{(original_bin_ / "kotar-devsim").string(), "--link",
-                                      port_.string(), "--memory-dump", dump_.string()};
+        const std::string program = (original_bin_ / "kotar-devsim").string();
+        std::vector<std::string> args{program, "--link", port_.string(), "--memory-dump",
+                                      dump_.string()};
         args.insert(args.end(), options.begin(), options.end());
-        sim_ = Spawn(args);
+        sim_ = ::fork();
         ASSERT_GE(sim_, 0);
+        if (sim_ == 0) {
+            std::vector<char*> argv;
+            for (std::string& a : args)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(program.c_str(), argv.data());
+            ::_exit(127);
+        }
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (!fs::exists(port_) && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -233,35 +205,37 @@ TEST_F(DeviceCommands, PortThatCannotBeOpened_IsReportedAndLogged) {
 }
 
 TEST_F(DeviceCommands, PortInUse_IsRefusedAtOnceUntilTheHolderDies) {
-    StartSim({"--fault", "silent", "--command", "9000"});
+    // The holder waits for an answer to its write start that never comes.
+    devsim::DeviceModel model;
+    model.AddFault({devsim::DeviceFault::StaysSilent, 0, kCmdWriteStart, 0, 0});
+    std::promise<void> asked;
+    std::atomic<bool> told{false};
+    model.SetRequestObserver([&](int command, int) {
+        if (command == kCmdWriteStart && !told.exchange(true))
+            asked.set_value();
+    });
+    devsim::PtyDevice device(model, {port_});
+    std::string error;
+    ASSERT_TRUE(device.Open(&error)) << error;
+    std::atomic<bool> stop{false};
+    std::thread sim([&] { device.Run(stop); });
     WriteBytes(dir_ / "in.snd", Pattern(131072, 9));
-    // The holder waits for an answer to its write start that never comes; with this tick for
-    // longer than the test runs.
-    const pid_t holder = Spawn(
-        {(bin_ / "kotar-cli").string(), "write", "--file", (dir_ / "in.snd").string()}, [this] {
-            const int null = ::open("/dev/null", O_WRONLY);
-            if (null < 0 || ::dup2(null, 1) < 0 || ::dup2(null, 2) < 0 ||
-                ::chdir(start_.c_str()) != 0 || ::setenv("HOME", dir_.path().c_str(), 1) != 0 ||
-                ::setenv("KOTAR_LINK_TICK_MS", "60000", 1) != 0) {
-                ::_exit(127);
-            }
-        });
-    ASSERT_GT(holder, 0);
-    const fs::path device = fs::canonical(port_);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!HoldsLockOn(holder, device) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    const bool held = HoldsLockOn(holder, device);
-    CliRun second = Run({"write", "--file", (dir_ / "in.snd").string()});
-    ::kill(holder, SIGKILL);
-    int status = 0;
-    ::waitpid(holder, &status, 0);
-    ASSERT_TRUE(held) << "the first kotar-cli never held the port";
+    ::setenv("KOTAR_LINK_TICK_MS", "60000", 1);  // the holder outlasts the test
+    test::CliProcess holder({"write", "--file", (dir_ / "in.snd").string()}, start_, dir_.path());
+    ::setenv("KOTAR_LINK_TICK_MS", "20", 1);
+    const bool held =
+        asked.get_future().wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    const CliRun second = Run({"write", "--file", (dir_ / "in.snd").string()});
+    ::kill(holder.pid(), SIGKILL);
+    holder.Wait();
+    // The holder's death freed the port.
+    const CliRun after = Run({"data-read", (dir_ / "data.log").string()});
+    stop = true;
+    sim.join();
+    ASSERT_TRUE(held) << "the first kotar-cli never asked the device";
     EXPECT_EQ(second.exit_status, 1);
     EXPECT_EQ(second.err, "不定フレーズ 書込中\nCOMポートオープンエラー\n");
     EXPECT_EQ(Log(), Texts{"COMポートオープンエラー " + port_.string()});
-    // The holder's death freed the port.
-    CliRun after = Run({"data-read", (dir_ / "data.log").string()});
     EXPECT_EQ(after.exit_status, 0) << after.err;
     EXPECT_EQ(ReadBytes(dir_ / "data.log"), devsim::DeviceModel::DataAreaContent());
 }
@@ -321,6 +295,10 @@ TEST_F(DeviceCommands, WriteProperty_BuildsThePhraseFileAndWritesIt) {
     CliRun write = Run({"write", "site"});
     EXPECT_EQ(write.exit_status, 0) << write.err;
     EXPECT_EQ(write.err, "不定フレーズ 書込中\n不定フレーズ書込成功\n");
+    CliRun verified = Run({"write", "site", "--verify"});
+    EXPECT_EQ(verified.exit_status, 0) << verified.err;
+    EXPECT_EQ(verified.err,
+              "不定フレーズ 書込中\n不定フレーズ 照合中\n不定フレーズ 書込完了（照合一致）\n");
     const Bytes built = ReadBytes(work_ / "TR_site" / "03.snd");
     ASSERT_EQ(built.size(), 131072u);
     EXPECT_NE(built, Bytes(131072, 0xFF));
@@ -331,6 +309,42 @@ TEST_F(DeviceCommands, WriteProperty_BuildsThePhraseFileAndWritesIt) {
     EXPECT_FALSE(fs::exists(work_ / "TR_site" / "04.snd"));
     EXPECT_EQ(DeviceMemory(0x80000, 131072), built);
 }
+
+// The device falls silent at block 20 of a write, and the user signals the program while it
+// waits for the answer: the write stops there, without an end request.
+class StopSignals : public DeviceCommands, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StopSignals, MidWrite_StopsWithTheStopTextAndExitStatus1) {
+    devsim::DeviceModel model;
+    model.AddFault({devsim::DeviceFault::StaysSilent, 0, kCmdWriteBlock, 20, 0});
+    std::atomic<pid_t> cli{0};
+    model.SetRequestObserver([&cli](int command, int block) {
+        if (command == kCmdWriteBlock && block == 20 && cli.load() > 0)
+            ::kill(cli.load(), GetParam());
+    });
+    devsim::PtyDevice device(model, {port_});
+    std::string error;
+    ASSERT_TRUE(device.Open(&error)) << error;
+    std::atomic<bool> stop{false};
+    std::thread sim([&] { device.Run(stop); });
+    WriteBytes(dir_ / "in.snd", Pattern(131072, 6));
+    test::CliProcess process({"write", "--file", (dir_ / "in.snd").string()}, start_, dir_.path());
+    cli = process.pid();
+    const CliRun run = process.Wait();
+    stop = true;
+    sim.join();
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.err, "不定フレーズ 書込中\n不定フレーズ 書込中止\n");
+    EXPECT_EQ(Log(), Texts{"不定フレーズ 書込中止"});
+    const std::vector<int>& commands = model.commands();
+    ASSERT_GE(commands.size(), 21u);  // start and blocks 1 to 20
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), kCmdWriteEnd), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(IntAndTerm, StopSignals, ::testing::Values(SIGINT, SIGTERM),
+                         [](const ::testing::TestParamInfo<int>& param_info) {
+                             return std::string(param_info.param == SIGINT ? "SIGINT" : "SIGTERM");
+                         });
 
 // One injected fault: the command fails (or survives) with its status text and log lines.
 struct FaultCase {
@@ -355,9 +369,11 @@ TEST_P(DeviceFaults, CommandReportsTheFault) {
     std::vector<std::string> args{command};
     const fs::path out = dir_ / "out.bin";
     WriteBytes(out, Bytes{'o', 'l', 'd'});
-    if (command == "write") {
+    if (command == "write" || command == "write-verify") {
         WriteBytes(dir_ / "in.snd", Pattern(131072, 5));
         args = {"write", "--file", (dir_ / "in.snd").string()};
+        if (command == "write-verify")
+            args.push_back("--verify");
     } else if (command == "program") {
         WriteBytes(dir_ / "app.bin", ProgramFileBytes(384000, "APLI_X", 6));
         WriteBytes(dir_ / "upd.bin", ProgramFileBytes(4096, "UDPG_X", 7));
@@ -372,7 +388,7 @@ TEST_P(DeviceFaults, CommandReportsTheFault) {
     EXPECT_EQ(run.err.substr(last_line == std::string::npos ? 0 : last_line + 1),
               std::string(c.last_status) + "\n");
     EXPECT_EQ(Log(), c.log);
-    if (c.exit_status != 0 && command != "write" && command != "program") {
+    if (c.exit_status != 0 && (command == "read" || command == "data-read")) {
         EXPECT_EQ(ReadBytes(out), (Bytes{'o', 'l', 'd'}));  // a failed read changes nothing
     }
 }
@@ -465,6 +481,30 @@ INSTANTIATE_TEST_SUITE_P(
                                 1,
                                 "プログラム 書込失敗（応答結果異常）",
                                 {"プログラム書込 応答結果エラー"}}),
+    [](const ::testing::TestParamInfo<FaultCase>& param_info) {
+        return std::string(param_info.param.name);
+    });
+
+// The byte at 418 of the written pattern, stored with bit 0 flipped.
+constexpr const char* kMismatchAt418 =
+    "不定フレーズ 照合不一致 オフセット 0x0001A2 書込 0x96 読込 0x97 不一致 1 バイト";
+
+INSTANTIATE_TEST_SUITE_P(
+    VerifiedWrites, DeviceFaults,
+    ::testing::Values(
+        FaultCase{"Matching", {}, "write-verify", 0, "不定フレーズ 書込完了（照合一致）", {}},
+        FaultCase{"AByteStoredWrong",
+                  {"--corrupt-byte", "418"},
+                  "write-verify",
+                  1,
+                  "不定フレーズ 照合失敗（不一致）",
+                  {kMismatchAt418}},
+        FaultCase{"AFailedReadBack",
+                  {"--fault", "xxxx", "--command", "9010"},
+                  "write-verify",
+                  1,
+                  "不定フレーズ 読込失敗（応答無し）",
+                  {"要求拒否 通信エラー", "不定フレーズ読込開始 通信エラー"}}),
     [](const ::testing::TestParamInfo<FaultCase>& param_info) {
         return std::string(param_info.param.name);
     });

@@ -35,7 +35,11 @@ void PrintHelp(std::FILE* out) {
     }
     std::fprintf(out,
                  "\nExit status: 0 success, 1 failure, 2 usage error.\n"
-                 "Messages and status texts are printed to stderr as the dialogs show them.\n");
+                 "Messages and status texts are printed to stderr as the dialogs show them.\n"
+                 "SIGINT (Ctrl+C) or SIGTERM during a device command stops its transfer after\n"
+                 "the current exchange: nothing more is sent (a stopped write sends no end\n"
+                 "request, so the device discards it), a stopped read saves nothing, the\n"
+                 "status reads \"... 中止\" and the exit status is 1.\n");
 }
 
 int Run(int argc, char** argv) {

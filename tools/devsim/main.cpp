@@ -21,7 +21,8 @@ void OnSignal(int) {
 void PrintHelp(std::FILE* out) {
     std::fprintf(out,
                  "Usage: kotar-devsim --link PATH [--paced] [--fault NAME [--times N]\n"
-                 "                    [--command CODE] [--block B] [--cut-at N]]...\n"
+                 "                    [--command CODE] [--block B] [--cut-at N]\n"
+                 "                    [--offset N]]... [--corrupt-byte N]\n"
                  "\n"
                  "Answers as the notification device on a pseudo-terminal whose slave is\n"
                  "reachable as PATH (name it in MEVAN.INI: [PORTS] COM<n>=PATH). Memory reads\n"
@@ -45,10 +46,14 @@ void PrintHelp(std::FILE* out) {
                  "      stop-mid-frame   sends part of its answer, then nothing\n"
                  "      vanish           is unplugged on receiving the request: the\n"
                  "                       pseudo-terminal hangs up and PATH goes away\n"
+                 "      corrupt-byte     takes a written image (its checksum is right) but\n"
+                 "                       stores the byte at --offset of it with bit 0 flipped\n"
                  "  --times N        the fault hits the first N matching requests (default: all)\n"
                  "  --command CODE   only requests with this command code (9000-9012)\n"
                  "  --block B        only the block requests for block B\n"
-                 "  --cut-at N       stop-mid-frame: bytes sent before stopping\n");
+                 "  --cut-at N       stop-mid-frame: bytes sent before stopping\n"
+                 "  --offset N       corrupt-byte: offset of the byte in the written area\n"
+                 "  --corrupt-byte N the same as --fault corrupt-byte --offset N\n");
 }
 
 bool ParseNumber(const char* text, int* value) {
@@ -99,8 +104,14 @@ int main(int argc, char** argv) {
                 return 2;
             }
             rules.push_back(rule);
+        } else if (arg == "--corrupt-byte") {
+            if (!ParseNumber(value, &number)) {
+                std::fprintf(stderr, "kotar-devsim: %s needs a number\n", arg.c_str());
+                return 2;
+            }
+            rules.push_back({DeviceFault::CorruptsStoredByte, 0, 0, 0, 0, number});
         } else if (arg == "--times" || arg == "--command" || arg == "--block" ||
-                   arg == "--cut-at") {
+                   arg == "--cut-at" || arg == "--offset") {
             if (rules.empty() || !ParseNumber(value, &number)) {
                 std::fprintf(stderr, "kotar-devsim: %s needs a number after a --fault\n",
                              arg.c_str());
@@ -115,6 +126,8 @@ int main(int argc, char** argv) {
                 rule.block = number;
             if (arg == "--cut-at")
                 rule.cut_at_bytes = number;
+            if (arg == "--offset")
+                rule.offset = number;
         } else {
             std::fprintf(stderr, "kotar-devsim: unknown option %s\n", arg.c_str());
             return 2;
