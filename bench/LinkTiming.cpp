@@ -54,8 +54,26 @@ public:
     Clock::time_point last_at;
 };
 
-// A phrase file and a MEVAN.INI naming the simulator's port as COM7, in folder.
-void PreparePhraseWrite(const std::filesystem::path& folder) {
+double Ms(std::chrono::nanoseconds d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// A phrase write (verified or not) of a patterned phrase file to the device behind its
+// pseudo-terminal, which answers from its own thread for the time of the write.
+struct DeviceWrite {
+    bool ok = false;
+    double seconds = 0;
+    NullSink sink;
+};
+
+DeviceWrite WriteToDevice(const std::filesystem::path& folder, devsim::PtyDevice& device,
+                          bool verify) {
+    DeviceWrite result;
+    std::string error;
+    if (!device.Open(&error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return result;
+    }
     std::vector<std::uint8_t> phrase(kPhraseFileBytes);
     for (std::size_t i = 0; i < phrase.size(); ++i)
         phrase[i] = static_cast<std::uint8_t>(i * 7);
@@ -65,38 +83,30 @@ void PreparePhraseWrite(const std::filesystem::path& folder) {
     f = std::fopen((folder / "MEVAN.INI").c_str(), "wb");
     std::fprintf(f, "[PORTS]\r\nCOM7=%s\r\n", (folder / "port").c_str());
     std::fclose(f);
-}
-
-double Ms(std::chrono::nanoseconds d) {
-    return std::chrono::duration<double, std::milli>(d).count();
+    ProfileFile ini(folder / "MEVAN.INI");
+    LinkEnvironment environment;
+    environment.log_folder = folder;
+    environment.ini = &ini;
+    std::atomic<bool> stop{false};
+    std::thread sim([&] { device.Run(stop); });
+    const auto start = Clock::now();
+    result.ok = WritePhraseFile(folder / "ph.snd", 7, environment, result.sink, verify);
+    result.seconds = Seconds(Clock::now() - start);
+    stop = true;
+    sim.join();
+    return result;
 }
 
 void PacedPhraseWrite(const std::filesystem::path& folder, bool verify) {
     devsim::DeviceModel model;
     devsim::PtyDevice device(model, {folder / "port", true, 38400, 11});
-    std::string error;
-    if (!device.Open(&error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return;
-    }
-    std::atomic<bool> stop{false};
-    std::thread sim([&] { device.Run(stop); });
-    PreparePhraseWrite(folder);
-    ProfileFile ini(folder / "MEVAN.INI");
-    LinkEnvironment environment;
-    environment.log_folder = folder;
-    environment.ini = &ini;
-    NullSink sink;
     LinkTimer::Instance().SetTickMs(500);
-    const auto start = Clock::now();
-    const bool ok = WritePhraseFile(folder / "ph.snd", 7, environment, sink, verify);
-    const double took = Seconds(Clock::now() - start);
-    stop = true;
-    sim.join();
+    const DeviceWrite write = WriteToDevice(folder, device, verify);
+    const double took = write.seconds;
     // Requests: start (26), 128 blocks (1040), end (14); answers: 15, 128 x 17, 15.
     const double bytes = 26 + 128 * 1040 + 14 + 15 + 128 * 17 + 15;
     const double line_s = bytes * 11 / 38400;
-    const std::string outcome = ok ? sink.last : "FAILED " + sink.last;
+    const std::string outcome = write.ok ? write.sink.last : "FAILED " + write.sink.last;
     if (!verify) {
         std::printf("paced phrase write: %s, %.2f s; line time of its frames %.2f s; ratio %.4f\n",
                     outcome.c_str(), took, line_s, took / line_s);
@@ -116,29 +126,12 @@ void VanishingDevice(const std::filesystem::path& folder) {
     devsim::DeviceModel model;
     model.AddFault({devsim::DeviceFault::Vanishes, 1, kCmdWriteBlock, 64, 0});
     devsim::PtyDevice device(model, {folder / "port"});
-    std::string error;
-    if (!device.Open(&error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return;
-    }
-    std::atomic<bool> stop{false};
-    std::thread sim([&] { device.Run(stop); });
-    PreparePhraseWrite(folder);
-    ProfileFile ini(folder / "MEVAN.INI");
-    LinkEnvironment environment;
-    environment.log_folder = folder;
-    environment.ini = &ini;
-    NullSink sink;
-    const auto start = Clock::now();
-    WritePhraseFile(folder / "ph.snd", 7, environment, sink);
-    const auto end = Clock::now();
-    stop = true;
-    sim.join();
+    const DeviceWrite write = WriteToDevice(folder, device, false);
     std::printf(
         "device pulled at block 64 of a phrase write (tick %d ms): \"%s\" %.3f ms after the "
         "pull (%.2f s for the whole write)\n",
-        LinkTimer::Instance().tick_ms(), sink.last.c_str(), Ms(sink.last_at - device.vanished_at()),
-        Seconds(end - start));
+        LinkTimer::Instance().tick_ms(), write.sink.last.c_str(),
+        Ms(write.sink.last_at - device.vanished_at()), write.seconds);
 }
 
 // A port whose answer bytes become readable at chosen moments after each write.
