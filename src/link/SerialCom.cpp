@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include "link/CommLog.h"
 #include "link/LinkTimer.h"
@@ -17,15 +16,8 @@ constexpr const char* kUndefined = "UNDEFINED";
 constexpr std::size_t kUndefinedBytes = 9;
 constexpr const char* kRejectCode = "XXXX";
 
-void SleepOneMs() {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
-
-bool WaitsForLine(SerialCom::ReceiveState state) {
-    using S = SerialCom::ReceiveState;
-    return state != S::Send && state != S::CheckCommand && state != S::CheckBcc &&
-           state != S::CheckReply && state != S::Finish;
-}
+using Clock = std::chrono::steady_clock;
+constexpr auto kPumpInterval = std::chrono::milliseconds(kPumpIntervalMs);
 
 }  // namespace
 
@@ -78,12 +70,29 @@ bool SerialCom::IsPortOpen() const {
     return port_ && port_->IsOpen();
 }
 
-void SerialCom::Pause() const {
-    if (environment_.poll_pause) {
-        environment_.poll_pause();
-    } else {
-        SleepOneMs();
+void SerialCom::Pump() {
+    if (environment_.event_pump)
+        environment_.event_pump();
+    last_pump_ = Clock::now();
+}
+
+// Blocks until the line brings something new, a countdown may have run out or the window is due
+// to be painted again; false when the device is gone, which ends the exchange.
+bool SerialCom::AwaitLine() {
+    auto now = Clock::now();
+    if (now - last_pump_ >= kPumpInterval) {
+        Pump();
+        now = last_pump_;
     }
+    const auto until = std::min(LinkTimer::Instance().NextChange(), last_pump_ + kPumpInterval);
+    // Whole milliseconds, rounded up so the wait ends after the tick, and at least one so that a
+    // late ticker is not met with a busy loop.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - now).count();
+    const int wait_ms = static_cast<int>(std::clamp<decltype(left)>(left, 1, kPumpIntervalMs));
+    if (port_ && port_->WaitReadable(wait_ms) != SerialPort::WaitResult::Gone)
+        return true;
+    line_gone_ = true;
+    return false;
 }
 
 void SerialCom::WriteLog(std::string_view text) {
@@ -117,19 +126,17 @@ int SerialCom::Transact() {
     response_length_ = 0;
     result_ = TRANSACT_OK;
     attempt_ = 0;
+    line_gone_ = false;
     state_ = ReceiveState::Send;
+    // Steps that wait for the line block on it; the checks and the next request follow at once,
+    // so the program adds no delay between a response and the next request.
     while (state_ != ReceiveState::Finish) {
-        if (environment_.event_pump)
-            environment_.event_pump();
+        Pump();
         if (StopEndsExchange()) {
             result_ = TRANSACT_STOPPED;
             state_ = ReceiveState::Finish;
             break;
         }
-        // Steps that wait for the line pause first; the checks and the next request follow at
-        // once, so the program adds no delay between a response and the next request.
-        if (WaitsForLine(state_))
-            Pause();
         Step();
     }
     timer.Stop();
@@ -144,17 +151,12 @@ void SerialCom::Store(std::uint8_t byte) {
 // Reads count queued bytes into the response buffer; the caller has made sure they fit.
 bool SerialCom::StoreBytes(std::size_t count) {
     std::size_t done = 0;
-    int idle_tries = 0;
     while (done < count) {
         const std::size_t n =
             port_ ? port_->Read({response_.data() + response_length_ + done, count - done}) : 0;
-        if (n == 0) {
-            // The bytes were counted as queued; a read that finds none means the port failed.
-            if (++idle_tries > 50)
-                return false;
-            Pause();
-            continue;
-        }
+        // The bytes were counted as queued; a read that finds none means the port failed.
+        if (n == 0)
+            return false;
         done += n;
     }
     response_length_ += count;
@@ -170,11 +172,12 @@ std::optional<std::uint8_t> SerialCom::WaitSingleByte(std::string_view timeout_t
             if (port_->Read({&byte, 1}) == 1)
                 return byte;
         }
-        Pause();
         if (timer.Expired(LinkTimer::kChar)) {
             WriteLog(timeout_text);
             return std::nullopt;
         }
+        if (!AwaitLine())
+            return std::nullopt;
     }
 }
 
@@ -191,11 +194,12 @@ bool SerialCom::WaitForBytes(int count, std::string_view timeout_text) {
             last_queued = queued;
             timer.Arm(LinkTimer::kChar, kCharTimeoutTicks);
         }
-        Pause();
         if (timer.Expired(LinkTimer::kChar)) {
             WriteLog(timeout_text);
             return false;
         }
+        if (!AwaitLine())
+            return false;
     }
 }
 
@@ -207,6 +211,12 @@ void SerialCom::Step() {
     LinkTimer& timer = LinkTimer::Instance();
     switch (state_) {
         case ReceiveState::Send: {
+            // A vanished device answers no further attempt; the caller's log line says why.
+            if (line_gone_) {
+                result_ = TRANSACT_FAILED;
+                state_ = ReceiveState::Finish;
+                return;
+            }
             if (++attempt_ > kMaxAttempts) {
                 WriteLog("タイムアウト 無応答");
                 result_ = TRANSACT_FAILED;
@@ -225,7 +235,6 @@ void SerialCom::Step() {
             return;
         }
         case ReceiveState::WaitStx: {
-            Pause();
             if (timer.Expired(LinkTimer::kResponse)) {
                 state_ = ReceiveState::Send;
                 return;
@@ -236,7 +245,10 @@ void SerialCom::Step() {
                     Store(byte);
                     state_ = ReceiveState::WaitHeader;
                 }
+                return;
             }
+            if (!AwaitLine())
+                state_ = ReceiveState::Send;
             return;
         }
         case ReceiveState::WaitHeader: {
@@ -340,7 +352,10 @@ int SerialCom::Exchange(std::string_view failure_text) {
         return TRANSFER_OK;
     if (result == TRANSACT_STOPPED)
         return TRANSFER_STOPPED;
-    WriteLog(label_ + std::string(failure_text));
+    std::string line = label_ + std::string(failure_text);
+    if (line_gone_)
+        line += kLineGoneReason;
+    WriteLog(line);
     return TRANSFER_NO_RESPONSE;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -45,16 +46,19 @@ struct LinkEnvironment {
     const ProfileFile* ini = nullptr;
     // Makes the port object; null: the platform backend.
     std::function<std::unique_ptr<SerialPort>()> make_port;
-    // Called before every step of an exchange so that a window stays painted.
+    // Called before every step of an exchange, and at least every kPumpIntervalMs while the
+    // exchange waits for the line, so that a window stays painted.
     std::function<void()> event_pump;
-    // The pause between two polls of the port; null: 1 ms of sleep. Tests against an
-    // in-process port, which never makes the link wait, pass a mere yield.
-    std::function<void()> poll_pause;
     // Asked before every request is sent and while the answer has not begun: true ends the
     // exchange with TRANSACT_STOPPED, so nothing more is sent. Null: a transfer is never
     // stopped.
     std::function<bool()> stop_requested;
 };
+
+// The longest the exchange waits for the line before it calls the event pump again.
+inline constexpr int kPumpIntervalMs = 20;
+// Added to the log line of an operation whose device vanished.
+inline constexpr std::string_view kLineGoneReason = " 回線切断";
 
 // The device link for one transfer: opens the port, runs framed request/response exchanges
 // with up to six attempts each, and writes every failure it meets to the communication log.
@@ -105,6 +109,8 @@ public:
     std::span<const std::uint8_t> request() const { return {request_.data(), request_length_}; }
     std::span<const std::uint8_t> response() const { return {response_.data(), response_length_}; }
     int attempts() const { return attempt_; }
+    // True when the last exchange ended because the device was gone (hung up, unplugged).
+    bool line_gone() const { return line_gone_; }
     const std::string& label() const { return label_; }
     const std::filesystem::path& log_folder() const { return log_folder_; }
     // The device name of a port number as OpenPort forms it.
@@ -122,7 +128,8 @@ private:
     std::optional<std::uint8_t> WaitSingleByte(std::string_view timeout_text);
     bool WaitForBytes(int count, std::string_view timeout_text);
     std::span<const std::uint8_t> ResponseData() const;
-    void Pause() const;
+    bool AwaitLine();
+    void Pump();
     int ResponseDataLength() const { return response_data_length_; }
 
     // Marker fields kept as the device protocol names them.
@@ -139,6 +146,8 @@ private:
     std::filesystem::path log_folder_;
     ReceiveState state_ = ReceiveState::Send;
     std::string label_;
+    bool line_gone_ = false;
+    std::chrono::steady_clock::time_point last_pump_;
     // The write end is acted on as soon as the device has it: only its answer tells whether
     // the image was taken, so a stop waits for it (one attempt, no more).
     bool stop_awaits_answer_ = false;

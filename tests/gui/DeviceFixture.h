@@ -47,7 +47,6 @@ struct DeviceFixture {
                 return model.Receive(request);
             };
             environment.make_port = [l = line] { return std::make_unique<FakeSerialPort>(l); };
-            environment.poll_pause = [] { std::this_thread::yield(); };
             opened = true;
             return;
         }

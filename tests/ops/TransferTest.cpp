@@ -5,7 +5,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "CommLogLines.h"
@@ -52,7 +51,6 @@ protected:
     void SetUp() override {
         LinkTimer::Instance().SetTickMs(2);
         environment_.log_folder = dir_.path();
-        environment_.poll_pause = [] { std::this_thread::yield(); };
         environment_.make_port = [line = line_] {
             return std::make_unique<test::FakeSerialPort>(line);
         };

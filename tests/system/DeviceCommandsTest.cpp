@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -201,6 +202,42 @@ TEST_F(DeviceCommands, PortThatCannotBeOpened_IsReportedAndLogged) {
     EXPECT_EQ(run.exit_status, 1);
     EXPECT_EQ(run.err, "不定フレーズ 書込中\nCOMポートオープンエラー\n");
     EXPECT_EQ(Log(), Texts{"COMポートオープンエラー " + (dir_ / "absent").string()});
+}
+
+TEST_F(DeviceCommands, PortInUse_IsRefusedAtOnceUntilTheHolderDies) {
+    // The holder waits for an answer to its write start that never comes.
+    devsim::DeviceModel model;
+    model.AddFault({devsim::DeviceFault::StaysSilent, 0, kCmdWriteStart, 0, 0});
+    std::promise<void> asked;
+    std::atomic<bool> told{false};
+    model.SetRequestObserver([&](int command, int) {
+        if (command == kCmdWriteStart && !told.exchange(true))
+            asked.set_value();
+    });
+    devsim::PtyDevice device(model, {port_});
+    std::string error;
+    ASSERT_TRUE(device.Open(&error)) << error;
+    std::atomic<bool> stop{false};
+    std::thread sim([&] { device.Run(stop); });
+    WriteBytes(dir_ / "in.snd", Pattern(131072, 9));
+    ::setenv("KOTAR_LINK_TICK_MS", "60000", 1);  // the holder outlasts the test
+    test::CliProcess holder({"write", "--file", (dir_ / "in.snd").string()}, start_, dir_.path());
+    ::setenv("KOTAR_LINK_TICK_MS", "20", 1);
+    const bool held =
+        asked.get_future().wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    const CliRun second = Run({"write", "--file", (dir_ / "in.snd").string()});
+    ::kill(holder.pid(), SIGKILL);
+    holder.Wait();
+    // The holder's death freed the port.
+    const CliRun after = Run({"data-read", (dir_ / "data.log").string()});
+    stop = true;
+    sim.join();
+    ASSERT_TRUE(held) << "the first kotar-cli never asked the device";
+    EXPECT_EQ(second.exit_status, 1);
+    EXPECT_EQ(second.err, "不定フレーズ 書込中\nCOMポートオープンエラー\n");
+    EXPECT_EQ(Log(), Texts{"COMポートオープンエラー " + port_.string()});
+    EXPECT_EQ(after.exit_status, 0) << after.err;
+    EXPECT_EQ(ReadBytes(dir_ / "data.log"), devsim::DeviceModel::DataAreaContent());
 }
 
 TEST_F(DeviceCommands, Ports_ListsTheSimulatorUnderItsNumber) {
@@ -426,6 +463,18 @@ INSTANTIATE_TEST_SUITE_P(
                                 1,
                                 "データ 読込失敗（応答無し）",
                                 {"要求拒否 通信エラー", "データ読込 通信エラー"}},
+                      FaultCase{"VanishesMidWrite",
+                                {"--fault", "vanish", "--command", "9001", "--block", "5"},
+                                "write",
+                                1,
+                                "不定フレーズ 書込失敗（応答無し）",
+                                {"不定フレーズ書込 通信エラー 回線切断"}},
+                      FaultCase{"VanishesMidRead",
+                                {"--fault", "vanish", "--command", "9011", "--block", "3"},
+                                "data-read",
+                                1,
+                                "データ 読込失敗（応答無し）",
+                                {"データ読込 通信エラー 回線切断"}},
                       FaultCase{"ProgramBlockError",
                                 {"--fault", "block-error", "--block", "2"},
                                 "program",

@@ -25,6 +25,7 @@ constexpr FaultNameEntry kFaultNames[] = {
     {DeviceFault::SendsNoiseBeforeStx, "noise"},
     {DeviceFault::AnswersOtherCommand, "other-command"},
     {DeviceFault::StopsMidFrame, "stop-mid-frame"},
+    {DeviceFault::Vanishes, "vanish"},
     {DeviceFault::CorruptsStoredByte, "corrupt-byte"},
 };
 
@@ -100,6 +101,8 @@ std::vector<std::uint8_t> DeviceModel::Receive(std::span<const std::uint8_t> byt
 }
 
 std::vector<std::uint8_t> DeviceModel::ReceiveByte(std::uint8_t byte) {
+    if (vanished_)
+        return {};
     if (pending_.empty() && byte != kStx)
         return {};  // line noise between frames
     pending_.push_back(byte);
@@ -167,7 +170,9 @@ std::vector<std::uint8_t> DeviceModel::Answer(std::span<const std::uint8_t> fram
         ++rule->hits;
     const FaultRule* fault = rule ? &rule->rule : nullptr;
 
-    if (fault && fault->fault == DeviceFault::StaysSilent)
+    if (fault && fault->fault == DeviceFault::Vanishes)
+        vanished_ = true;
+    if (fault && (fault->fault == DeviceFault::StaysSilent || vanished_))
         return {};
     if (fault && fault->fault == DeviceFault::RejectsRequest)
         return ResponseFrame("XXXX", {});

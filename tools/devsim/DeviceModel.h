@@ -23,6 +23,7 @@ enum class DeviceFault {
     SendsNoiseBeforeStx,     // sends bytes that are no frame before its answer
     AnswersOtherCommand,     // answers with another command code
     StopsMidFrame,           // sends part of its answer and then nothing
+    Vanishes,                // is unplugged on receiving the request: the line hangs up
     CorruptsStoredByte,      // takes a written image but stores one byte of it wrong
 };
 
@@ -68,6 +69,8 @@ public:
     static std::vector<std::uint8_t> DataAreaContent();
 
     int requests_received() const { return requests_received_; }
+    // True once a Vanishes fault has hit; the device answers nothing after that.
+    bool vanished() const { return vanished_; }
     // Command codes of the complete requests, in order.
     const std::vector<int>& commands() const { return commands_; }
 
@@ -94,6 +97,7 @@ private:
     std::uint32_t read_bytes_ = 0;
     int requests_received_ = 0;
     std::vector<int> commands_;
+    bool vanished_ = false;
     std::function<void(int, int)> observer_;
 };
 

@@ -30,6 +30,8 @@ void PrintHelp(std::FILE* out) {
                  "blocks. Runs until interrupted.\n"
                  "\n"
                  "  --paced          each byte takes its line time (38400 baud, 11 bits)\n"
+                 "  --turnaround     on exit, print the program's turnaround: from the last\n"
+                 "                   byte of an answer to the first byte of the next request\n"
                  "  --memory-dump F  on exit, write the whole 1 MiB memory to file F\n"
                  "  --fault NAME     what the device does wrong; the options after it narrow it:\n"
                  "      silent           answers nothing\n"
@@ -42,6 +44,8 @@ void PrintHelp(std::FILE* out) {
                  "      noise            sends bytes that are no frame before its answer\n"
                  "      other-command    answers with another command code\n"
                  "      stop-mid-frame   sends part of its answer, then nothing\n"
+                 "      vanish           is unplugged on receiving the request: the\n"
+                 "                       pseudo-terminal hangs up and PATH goes away\n"
                  "      corrupt-byte     takes a written image (its checksum is right) but\n"
                  "                       stores the byte at --offset of it with bit 0 flipped\n"
                  "  --times N        the fault hits the first N matching requests (default: all)\n"
@@ -68,6 +72,7 @@ int main(int argc, char** argv) {
     PtyDevice::Options options;
     std::vector<FaultRule> rules;
     std::string dump_path;
+    bool turnaround = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -76,6 +81,10 @@ int main(int argc, char** argv) {
         }
         if (arg == "--paced") {
             options.paced = true;
+            continue;
+        }
+        if (arg == "--turnaround") {
+            turnaround = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -142,6 +151,8 @@ int main(int argc, char** argv) {
     std::printf("kotar-devsim: %s -> %s\n", options.link.c_str(), device.slave_path().c_str());
     std::fflush(stdout);
     device.Run(g_stop);
+    if (turnaround)
+        std::printf("kotar-devsim: %s\n", device.TurnaroundSummary().c_str());
     if (!dump_path.empty()) {
         const auto memory = model.Memory(0, DeviceModel::kMemoryBytes);
         std::FILE* dump = std::fopen(dump_path.c_str(), "wb");
