@@ -4,10 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 #include <memory>
 #include <optional>
-#include <span>
 #include <stdexcept>
 #include <vector>
 
@@ -170,26 +168,6 @@ std::optional<LocatedData> LocateData(RiffReader& reader, DataChunkEnd data_end)
     return LocatedData{CWaveFile::DecodeFormat(record), *data};
 }
 
-// Written beside the path and renamed over it, without waiting for the disk; the parts one
-// after another, so that the sound is never copied into one buffer first.
-bool WriteScratchFile(const std::string& path,
-                      std::initializer_list<std::span<const std::uint8_t>> parts) {
-    const std::string temporary = path + ".part";
-    FileHandle file(std::fopen(temporary.c_str(), "wb"));
-    if (!file)
-        return false;
-    bool ok = true;
-    for (const auto& part : parts) {
-        if (!part.empty())
-            ok = ok && std::fwrite(part.data(), 1, part.size(), file.get()) == part.size();
-    }
-    ok = (std::fclose(file.release()) == 0) && ok;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
-    std::remove(temporary.c_str());
-    return false;
-}
-
 }  // namespace
 
 std::optional<WavDataChunk> LocateWavData(std::FILE* file, DataChunkEnd data_end) {
@@ -315,43 +293,39 @@ int CWaveFile::Save(const std::string& path, const std::string& attribute,
     const std::uint32_t data_bytes = data_ == nullptr ? 0 : std::min(length_, capacity_);
     const std::uint32_t data_pad = data_bytes & 1u;
 
-    std::vector<std::uint8_t> head;
-    head.reserve(46);
-    AppendTag(head, "RIFF");
-    AppendU32(head, 4 + 26 + 8 + data_bytes + data_pad);
-    AppendTag(head, "WAVE");
-    AppendTag(head, "fmt ");
-    AppendU32(head, kFormatRecordBytes);
+    std::vector<std::uint8_t> out;
+    out.reserve(46 + data_bytes + data_pad + 64);
+    AppendTag(out, "RIFF");
+    AppendU32(out, 4 + 26 + 8 + data_bytes + data_pad);
+    AppendTag(out, "WAVE");
+    AppendTag(out, "fmt ");
+    AppendU32(out, kFormatRecordBytes);
     auto record = EncodeFormat(format_);
-    head.insert(head.end(), record.begin(), record.end());
-    AppendTag(head, "data");
-    AppendU32(head, data_bytes);
-
-    std::vector<std::uint8_t> tail;
+    out.insert(out.end(), record.begin(), record.end());
+    AppendTag(out, "data");
+    AppendU32(out, data_bytes);
+    if (data_bytes > 0)
+        out.insert(out.end(), data_, data_ + data_bytes);
     if (data_pad)
-        tail.push_back(0);
+        out.push_back(0);
+
     if (!attribute.empty()) {
         const std::string text = Utf8ToCp932(attribute);
         const auto text_bytes = static_cast<std::uint32_t>(text.size());
         const std::uint32_t text_pad = text_bytes & 1u;
-        AppendTag(tail, "LIST");
-        AppendU32(tail, 4 + 8 + text_bytes + text_pad);
-        AppendTag(tail, "INFO");
-        AppendTag(tail, "atrb");
-        AppendU32(tail, text_bytes);
-        tail.insert(tail.end(), text.begin(), text.end());
+        AppendTag(out, "LIST");
+        AppendU32(out, 4 + 8 + text_bytes + text_pad);
+        AppendTag(out, "INFO");
+        AppendTag(out, "atrb");
+        AppendU32(out, text_bytes);
+        out.insert(out.end(), text.begin(), text.end());
         if (text_pad)
-            tail.push_back(0);
+            out.push_back(0);
     }
-    const std::span<const std::uint8_t> sound(data_, data_bytes);
-    if (durability == Durability::kScratch)
-        return WriteScratchFile(path, {head, sound, tail}) ? 1 : 0;
-    std::vector<std::uint8_t> out;
-    out.reserve(head.size() + sound.size() + tail.size());
-    out.insert(out.end(), head.begin(), head.end());
-    out.insert(out.end(), sound.begin(), sound.end());
-    out.insert(out.end(), tail.begin(), tail.end());
-    return WriteFileAtomically(path, std::span<const std::uint8_t>(out)) ? 1 : 0;
+    if (durability == Durability::kDurable) {
+        return WriteFileAtomically(path, std::span<const std::uint8_t>(out)) ? 1 : 0;
+    }
+    return ReplaceFileQuickly(path, std::span<const std::uint8_t>(out)) ? 1 : 0;
 }
 
 int CWaveFile::CopyTo(void* destination, std::uint32_t count) const {
