@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Configuration.h"
 #include "common/ProfileFile.h"
 #include "common/Prompter.h"
+#include "config/Configuration.h"
 #include "export/PhraseFileKind.h"
 #include "store/DiskSpace.h"
 #include "store/PropertyStore.h"

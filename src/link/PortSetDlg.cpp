@@ -3,8 +3,8 @@
 #include <QComboBox>
 #include <QPushButton>
 
-#include "app/Configuration.h"
 #include "app/DialogLayout.h"
+#include "config/Configuration.h"
 #include "link/PortList.h"
 
 namespace kotar {

@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "app/Configuration.h"
 #include "app/DialogLayout.h"
 #include "common/Messages.h"
 #include "common/UserAbort.h"
+#include "config/Configuration.h"
 #include "export/PhraseFileBuild.h"
 #include "export/PhraseFileKind.h"
 #include "ops/FileChoice.h"

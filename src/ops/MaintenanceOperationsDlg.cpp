@@ -6,8 +6,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/Configuration.h"
 #include "app/DialogLayout.h"
+#include "config/Configuration.h"
 #include "ops/FileChoice.h"
 #include "ops/MaintenanceTransfer.h"
 #include "ops/TransferUi.h"
