@@ -16,8 +16,6 @@
 #include <QVBoxLayout>
 
 #include "app/AboutDlg.h"
-#include "app/DialogLayout.h"
-#include "app/ProductInfo.h"
 #include "app/ProgramIcon.h"
 #include "common/Messages.h"
 #include "export/RomWriterExport.h"
@@ -25,6 +23,8 @@
 #include "store/SearchDlg.h"
 #include "store/SetWorkDlg.h"
 #include "store/SlotScan.h"
+#include "ui/DialogLayout.h"
+#include "ui/ProductInfo.h"
 
 namespace kotar {
 namespace {

@@ -4,12 +4,12 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "app/DialogLayout.h"
 #include "app/KOTARApp.h"
 #include "app/ProgramIcon.h"
-#include "app/QtPrompter.h"
 #include "audio/PhraseCommands.h"
 #include "audio/QtWaveDevice.h"
+#include "ui/DialogLayout.h"
+#include "ui/QtPrompter.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "app/DialogLayout.h"
 #include "common/Messages.h"
 #include "common/UserAbort.h"
 #include "config/Configuration.h"
@@ -18,6 +17,7 @@
 #include "ops/PhraseTransfer.h"
 #include "ops/TransferUi.h"
 #include "store/PropertyStore.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 namespace {

@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "app/DialogLayout.h"
 #include "store/WorkFolderPath.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 

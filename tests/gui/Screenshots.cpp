@@ -15,14 +15,14 @@
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
 #include "app/AboutDlg.h"
-#include "app/DialogLayout.h"
 #include "app/KOTARDlg.h"
-#include "app/QtPrompter.h"
 #include "common/Messages.h"
 #include "store/DiskSpace.h"
 #include "store/NewObjDlg.h"
 #include "store/SearchDlg.h"
 #include "store/SetWorkDlg.h"
+#include "ui/DialogLayout.h"
+#include "ui/QtPrompter.h"
 
 namespace fs = std::filesystem;
 using kotar::test::ClippedTexts;
