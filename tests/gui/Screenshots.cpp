@@ -56,7 +56,7 @@ private Q_SLOTS:
         ini.WriteString("CONFIG", "PATH", (temp / "work").string());
         ScriptedPrompter prompter;
         FakeSpace space;
-        kotar::CKOTARDlg window(ini, prompter, space);
+        kotar::CKOTARDlg window({.ini = ini, .prompter = prompter, .space = space});
         window.SetDefaultWorkFolder(temp / "default");
         window.Initialize({"maintenance"});
         window.show();
