@@ -42,8 +42,8 @@ struct MainWindowServices {
 };
 
 // The main window: the property list, the three phrase slots with their state, the phrase
-// panel mode and the commands. It runs modally for the whole program; only the exit command
-// (menu or Alt+F4) closes it.
+// panel mode and the commands, whose dialogs it creates and runs. It runs modally for the whole
+// program; only the exit command (menu or Alt+F4) closes it.
 class CKOTARDlg : public QDialog {
 public:
     explicit CKOTARDlg(MainWindowServices services, QWidget* parent = nullptr);
@@ -116,21 +116,21 @@ private:
     void OnNewProperty();
     void OnDeleteProperty();
     void OnDeleteSlotPhrase(int index);
-    void OnCreatePhrase(int index);
-    void OnPlayPhrase(int index);
     void OnExportRomWriterData();
     void OnWorkFolder();
     void OnAbout();
 
-    // Phrase commands (KOTARDlgPhrases.cpp): the creation method, import and edit, recording,
-    // playback and the recording settings.
-    // CSelMeanDlg::Method chosen for the message text (kNone when cancelled).
+    // Phrase commands (KOTARDlgPhrases.cpp).
+    void OnCreatePhrase(int index);
+    void OnPlayPhrase(int index);
+    void OnRecordingSettings();
+    // The CSelMeanDlg::Method chosen for the message text (kNone when cancelled).
     int ChooseCreationMethod(const std::string& message_text);
-    // True when the slot's phrase was saved.
+    // Import and edit, or recording: true when the slot's phrase was saved.
     bool ImportPhrase(int index, const std::string& message_text);
     bool RecordPhrase(int index, const std::string& message_text);
+    // Keeps the saved phrase in the slot and shows it.
     void PhraseSaved(int index, const std::string& message_text);
-    void OnRecordingSettings();
     AudioEndpoints& endpoints() const;
 
     // Device commands (KOTARDlgDevice.cpp): write/read, port settings and maintenance.
