@@ -11,7 +11,7 @@ CKOTARApp::CKOTARApp(std::vector<std::string> arguments, Prompter& prompter, QSt
     : arguments_(std::move(arguments)), prompter_(prompter), instance_(std::move(instance_name)) {}
 
 bool CKOTARApp::RefuseSecondCopy() {
-    if (!instance_.EarlierCopyRunning())
+    if (instance_.Claim())
         return false;
     prompter_.ShowMessage(kMsgAlreadyRunning, MessageIcon::Error);
     instance_.ActivateEarlierCopy();
@@ -19,6 +19,7 @@ bool CKOTARApp::RefuseSecondCopy() {
 }
 
 int CKOTARApp::Run() {
+    // Before anything of the window is built: two copies started together never both run.
     if (RefuseSecondCopy())
         return 0;
 
@@ -28,9 +29,10 @@ int CKOTARApp::Run() {
     FilesystemSpaceSource space;
     CKOTARDlg window({.ini = ini, .prompter = prompter_, .space = space});
     window.SetStartDirectory(start_directory);
-    instance_.BecomeRunningCopy([&window] { window.RestoreAndRaise(); });
+    instance_.SetRaiseRequest([&window] { window.RestoreAndRaise(); });
     window.Initialize(arguments_);
     window.exec();
+    instance_.SetRaiseRequest({});  // the window goes before the instance
     return 0;
 }
 
