@@ -1,0 +1,129 @@
+// The user-interface thread's longest stall while the sound server accepts connections and never
+// answers: a 10 ms timer on the UI thread records the largest gap between its ticks while
+//   1. the recording-settings dialog runs for 10 s (it asks for the input every 500 ms);
+//   2. record is pressed five times in the recording dialog, one press a second;
+//   3. play is pressed five times in the playback dialog, one press a second.
+// Each press is also timed by itself. Usage: sound_server_stall [seconds of part 1]
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "FakeSoundServer.h"
+#include "ScriptedPrompter.h"
+#include "TempDir.h"
+#include "audio/Endpoints.h"
+#include "audio/PeakDlg.h"
+#include "audio/PlayDlg.h"
+#include "audio/QtWaveDevice.h"
+#include "audio/RecDlg.h"
+#include "common/ProfileFile.h"
+
+namespace {
+
+using namespace kotar;
+
+// The largest gap between the ticks of a 10 ms timer on this thread.
+class StallMeter {
+public:
+    StallMeter() {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout,
+                         [this] { longest_ms_ = std::max(longest_ms_, clock_.restart()); });
+    }
+    void Start() {
+        longest_ms_ = 0;
+        clock_.start();
+        timer_.start();
+    }
+    qint64 Stop() {
+        timer_.stop();
+        return std::max(longest_ms_, clock_.elapsed());
+    }
+
+private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 longest_ms_ = 0;
+};
+
+void RunFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Presses a button five times, one press a second; returns the longest press.
+qint64 PressFiveTimes(QWidget& dialog, int id) {
+    qint64 longest_ms = 0;
+    for (int press = 0; press < 5; ++press) {
+        auto* button = dialog.findChild<QPushButton*>(QString::number(id));
+        QElapsedTimer clock;
+        clock.start();
+        if (button != nullptr)
+            button->click();
+        longest_ms = std::max(longest_ms, clock.elapsed());
+        RunFor(1000);
+    }
+    return longest_ms;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    const int settings_ms = argc > 1 ? std::atoi(argv[1]) * 1000 : 10'000;
+    test::TempDir dir;
+    test::FakeSoundServer server(dir / "native");
+    setenv("PULSE_SERVER", server.address().c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    QtWaveDevice wave_device;
+    SetDefaultWaveDevice(&wave_device);
+    test::ScriptedPrompter prompter;
+    ProfileFile ini(dir / "MEVAN.INI");
+    ini.WriteInt("CONFIG", "RECDELAY", 0);
+    StallMeter meter;
+
+    std::printf("sound server that accepts and never answers (%s)\n", server.address().c_str());
+    {
+        meter.Start();
+        CPeakDlg settings(nullptr, ini, SystemEndpoints());
+        settings.show();
+        RunFor(settings_ms);
+        std::printf("recording settings, %d s: longest UI stall %lld ms\n", settings_ms / 1000,
+                    static_cast<long long>(meter.Stop()));
+    }
+    {
+        CRecDlg record(nullptr, prompter, ini, SystemEndpoints(), (dir / "01.wav").string(), "x",
+                       8.192, 0);
+        record.show();
+        meter.Start();
+        const qint64 press_ms = PressFiveTimes(record, 1027);
+        std::printf("record x5: longest press %lld ms, longest UI stall %lld ms\n",
+                    static_cast<long long>(press_ms), static_cast<long long>(meter.Stop()));
+    }
+    {
+        CWaveFile phrase(kFormatPcm, 1, 8000, 16, 8'000, prompter);
+        phrase.set_length(phrase.capacity());
+        phrase.Save((dir / "03.wav").string(), "x");
+        CPlayDlg play(nullptr, prompter, SystemEndpoints(), (dir / "03.wav").string(), "x", false);
+        play.show();
+        meter.Start();
+        const qint64 press_ms = PressFiveTimes(play, 1031);
+        std::printf("play x5: longest press %lld ms, longest UI stall %lld ms\n",
+                    static_cast<long long>(press_ms), static_cast<long long>(meter.Stop()));
+    }
+    std::string shown;
+    for (int id : prompter.MessageIds())
+        shown += std::to_string(id) + " ";
+    std::printf("messages shown: %s\n", shown.c_str());
+    std::printf("connections accepted by the server: %d, closed by the program: %d\n",
+                server.accepted(), server.closed_by_client());
+    SetDefaultWaveDevice(nullptr);
+    return 0;
+}
