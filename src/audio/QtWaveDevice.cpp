@@ -13,8 +13,6 @@
 #include <functional>
 #include <optional>
 
-#include "audio/Endpoints.h"
-
 namespace kotar {
 
 namespace {
@@ -36,15 +34,13 @@ std::optional<QAudioFormat> ToQtFormat(const WaveFormat& format) {
 }
 
 // The device whose id is the server's default name; Qt's own default otherwise.
-QAudioDevice FindDevice(const QList<QAudioDevice>& devices, const std::optional<std::string>& name,
+QAudioDevice FindDevice(const QList<QAudioDevice>& devices, const std::string& name,
                         const QAudioDevice& fallback) {
     if (devices.isEmpty())
         return {};
-    if (name) {
-        for (const QAudioDevice& device : devices) {
-            if (device.id() == QByteArray::fromStdString(*name))
-                return device;
-        }
+    for (const QAudioDevice& device : devices) {
+        if (device.id() == QByteArray::fromStdString(name))
+            return device;
     }
     return fallback;
 }
@@ -286,10 +282,11 @@ private:
 std::unique_ptr<WaveStream> QtWaveDevice::OpenInput(const WaveFormat& format,
                                                     WaveListener& listener) {
     const auto qt_format = ToQtFormat(format);
-    if (!qt_format)
+    const auto name = endpoints_.State().RealInput();
+    if (!qt_format || !name)
         return nullptr;
-    const QAudioDevice device = FindDevice(QMediaDevices::audioInputs(), DefaultSourceName(),
-                                           QMediaDevices::defaultAudioInput());
+    const QAudioDevice device =
+        FindDevice(QMediaDevices::audioInputs(), *name, QMediaDevices::defaultAudioInput());
     if (device.isNull() || !device.isFormatSupported(*qt_format))
         return nullptr;
     return std::make_unique<CaptureStream>(this, listener, device, *qt_format);
@@ -298,10 +295,11 @@ std::unique_ptr<WaveStream> QtWaveDevice::OpenInput(const WaveFormat& format,
 std::unique_ptr<WaveStream> QtWaveDevice::OpenOutput(const WaveFormat& format,
                                                      WaveListener& listener) {
     const auto qt_format = ToQtFormat(format);
-    if (!qt_format)
+    const auto name = endpoints_.State().Output();
+    if (!qt_format || !name)
         return nullptr;
-    const QAudioDevice device = FindDevice(QMediaDevices::audioOutputs(), DefaultSinkName(),
-                                           QMediaDevices::defaultAudioOutput());
+    const QAudioDevice device =
+        FindDevice(QMediaDevices::audioOutputs(), *name, QMediaDevices::defaultAudioOutput());
     if (device.isNull() || !device.isFormatSupported(*qt_format))
         return nullptr;
     return std::make_unique<RenderStream>(this, listener, device, *qt_format);

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <memory>
 
+#include "audio/Endpoints.h"
 #include "audio/WaveDevice.h"
 
 namespace kotar {
@@ -10,14 +11,21 @@ namespace kotar {
 // The wave device on Qt Multimedia: capture and render streams on the sound server's default
 // source and sink (found by name, since Qt lists the first device as its default), PCM as the
 // buffer's format. Notifications are queued on this object's thread, the UI thread.
+// Qt Multimedia is not touched until the endpoints know the device: its sound-server backend
+// blocks the calling thread for half a minute when it first meets a server that does not
+// answer (and when it opens a stream on one), and then lists no device for good.
 class QtWaveDevice : public QObject, public WaveDevice {
 public:
-    explicit QtWaveDevice(QObject* parent = nullptr) : QObject(parent) {}
+    explicit QtWaveDevice(CachedEndpoints& endpoints = SystemEndpoints(), QObject* parent = nullptr)
+        : QObject(parent), endpoints_(endpoints) {}
 
     std::unique_ptr<WaveStream> OpenInput(const WaveFormat& format,
                                           WaveListener& listener) override;
     std::unique_ptr<WaveStream> OpenOutput(const WaveFormat& format,
                                            WaveListener& listener) override;
+
+private:
+    CachedEndpoints& endpoints_;
 };
 
 }  // namespace kotar

@@ -1,5 +1,7 @@
 #include "FakeSoundServer.h"
 
+#include "TempDir.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -241,6 +243,13 @@ int FakeSoundServer::accepted() const {
 
 int FakeSoundServer::closed_by_client() const {
     return state_->closed_by_client;
+}
+
+void TurnOffSharedMemory() {
+    static const TempDir dir;
+    const std::filesystem::path config = dir / "client.conf";
+    WriteText(config, "enable-shm = no\n");
+    setenv("PULSE_CLIENTCONFIG", config.c_str(), 1);
 }
 
 std::filesystem::path DefaultSoundServerSocket() {

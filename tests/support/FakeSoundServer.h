@@ -37,6 +37,12 @@ private:
     std::unique_ptr<State> state_;
 };
 
+// A relay passes bytes but not the file descriptors with which libpulse sets up shared memory
+// with the server, and traffic through shared memory would pass a hung relay: clients that go
+// through a relay must not use it. Turns it off for every client of this process, through a
+// client configuration of its own; call it before any client connects.
+void TurnOffSharedMemory();
+
 // The socket of the sound server this process would use by default: PULSE_SERVER when it names
 // a Unix socket, else the user's runtime folder.
 std::filesystem::path DefaultSoundServerSocket();
