@@ -60,51 +60,37 @@ EndpointState PluggedLineAndOutput() {
     return state;
 }
 
-struct Answers {
-    std::optional<EndpointGuid> jack;
-    bool output;
-    std::optional<float> volume;
-};
-
-Answers Ask(StateEndpoints& endpoints, const EndpointState& state) {
+// The answers for a state as text: the jack ("line", "mic" or "-"), whether there is an
+// output (1 or 0), and the input volume ("-" when there is none).
+std::string AnswersFor(const EndpointState& state) {
+    StateEndpoints endpoints;
     endpoints.Set(state);
-    Answers answers{std::nullopt, endpoints.OutputDeviceExists(), std::nullopt};
     EndpointGuid guid{};
-    if (endpoints.InputJackType(guid))
-        answers.jack = guid;
-    float volume = -1;
-    if (endpoints.InputVolume(volume))
-        answers.volume = volume;
-    return answers;
+    float volume = 0;
+    const std::string jack = !endpoints.InputJackType(guid) ? "-"
+                             : guid == kLineConnectorGuid   ? "line"
+                                                            : "mic";
+    const std::string level = endpoints.InputVolume(volume) ? std::to_string(volume) : "-";
+    return jack + " " + (endpoints.OutputDeviceExists() ? "1" : "0") + " " + level;
 }
 
 TEST(Endpoints, AnswersComeFromTheStateAndNothingIsKnownWhileTheSystemDoesNotAnswer) {
-    StateEndpoints endpoints;
     const EndpointState plugged = PluggedLineAndOutput();
-    Answers a = Ask(endpoints, plugged);
-    EXPECT_EQ(a.jack, kLineConnectorGuid);
-    EXPECT_TRUE(a.output);
-    EXPECT_EQ(a.volume, 0.25f);
-    EXPECT_EQ(plugged.RealInput(), std::string("in"));
-    EXPECT_EQ(plugged.Output(), std::string("out"));
-
-    EndpointState silent = plugged;
-    silent.answering = false;
-    a = Ask(endpoints, silent);
-    EXPECT_FALSE(a.jack || a.output || a.volume || silent.RealInput() || silent.Output());
-
-    EndpointState unplugged = plugged;  // still an input with a volume, but no jack
-    unplugged.input.port_unplugged = true;
-    a = Ask(endpoints, unplugged);
-    EXPECT_FALSE(a.jack);
-    EXPECT_EQ(a.volume, 0.25f);
-
-    EndpointState monitor = plugged;  // and the sink named as default is gone
-    monitor.input.is_monitor = true;
-    monitor.output_exists = false;
-    a = Ask(endpoints, monitor);
-    EXPECT_FALSE(a.jack || a.output || a.volume || monitor.RealInput() || monitor.Output());
-    EXPECT_EQ(endpoints.State().updates, 4u);
+    EXPECT_EQ(AnswersFor(plugged), "line 1 0.250000");
+    EndpointState state = plugged;
+    state.input.port_is_line = false;
+    EXPECT_EQ(AnswersFor(state), "mic 1 0.250000");
+    state = plugged;
+    state.answering = false;
+    EXPECT_EQ(AnswersFor(state), "- 0 -");
+    state = plugged;  // still an input with a volume, but no jack
+    state.input.port_unplugged = true;
+    EXPECT_EQ(AnswersFor(state), "- 1 0.250000");
+    state = plugged;  // and the sink named as default is gone
+    state.input.is_monitor = true;
+    state.output_exists = false;
+    EXPECT_EQ(AnswersFor(state), "- 0 -");
+    EXPECT_FALSE(state.RealInput() || state.Output());
 }
 
 TEST(Endpoints, WaitingEndsWithTheUpdateThatSatisfiesTheCondition) {
