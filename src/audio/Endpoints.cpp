@@ -63,6 +63,10 @@ bool CachedEndpoints::WaitFor(const std::function<bool(const EndpointState&)>& c
     return changed_.wait_for(lock, limit, [&] { return condition(state_); });
 }
 
+bool CachedEndpoints::ConfirmAnswering(std::chrono::milliseconds) {
+    return State().answering;
+}
+
 void CachedEndpoints::Publish(EndpointState state) {
     {
         std::lock_guard lock(mutex_);

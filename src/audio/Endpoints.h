@@ -78,6 +78,10 @@ public:
     // false when `limit` passes first. For start-up code and tests, never the UI thread.
     bool WaitFor(const std::function<bool(const EndpointState&)>& condition,
                  std::chrono::milliseconds limit) const;
+    // Asks the sound system for a fresh answer and waits at most `limit` for it; true when it
+    // answered. For the moment before a call into a library that would wait far longer on a
+    // system that has just stopped answering. A backend that cannot ask trusts its state.
+    virtual bool ConfirmAnswering(std::chrono::milliseconds limit);
 
 protected:
     // Replaces the state (its update count runs on) and wakes the waiters.

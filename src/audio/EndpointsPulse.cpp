@@ -87,6 +87,17 @@ public:
         return sent;
     }
 
+    // Starts a refresh (or lets the one under way stand for it); false when not connected.
+    bool RequestRefresh() {
+        if (loop_ == nullptr)
+            return false;
+        pa_threaded_mainloop_lock(loop_);
+        const bool ready = Ready();
+        Refresh();
+        pa_threaded_mainloop_unlock(loop_);
+        return ready;
+    }
+
 private:
     bool Ready() const {
         return context_ != nullptr && pa_context_get_state(context_) == PA_CONTEXT_READY;
@@ -341,6 +352,14 @@ PulseEndpoints::~PulseEndpoints() = default;
 
 bool PulseEndpoints::SetVolume(float volume) {
     return connection_->SetVolume(volume);
+}
+
+bool PulseEndpoints::ConfirmAnswering(std::chrono::milliseconds limit) {
+    const std::uint64_t before = State().updates;
+    if (!State().answering || !connection_->RequestRefresh())
+        return false;
+    return WaitFor([before](const EndpointState& s) { return s.updates > before; }, limit) &&
+           State().answering;
 }
 
 CachedEndpoints& SystemEndpoints() {

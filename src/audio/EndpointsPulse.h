@@ -33,6 +33,7 @@ public:
     // Sends the request and shows the new volume at once; the server's answer follows as an
     // update (a slider must not jump back while the server is busy).
     bool SetVolume(float volume) override;
+    bool ConfirmAnswering(std::chrono::milliseconds limit) override;
 
 private:
     class Connection;

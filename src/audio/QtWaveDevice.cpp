@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -21,6 +22,9 @@ namespace {
 constexpr int kDrainPollMs = 20;
 // A sink that has made no progress for this long while idle counts as finished.
 constexpr int kStalledDoneMs = 1000;
+// How long a stream's opening waits for the sound server to show it still answers: Qt would
+// wait for ever on one that stopped answering since the last look.
+constexpr std::chrono::milliseconds kAnswerLimit(500);
 
 std::optional<QAudioFormat> ToQtFormat(const WaveFormat& format) {
     if (format.format_tag != kFormatPcm ||
@@ -283,7 +287,7 @@ std::unique_ptr<WaveStream> QtWaveDevice::OpenInput(const WaveFormat& format,
                                                     WaveListener& listener) {
     const auto qt_format = ToQtFormat(format);
     const auto name = endpoints_.State().RealInput();
-    if (!qt_format || !name)
+    if (!qt_format || !name || !endpoints_.ConfirmAnswering(kAnswerLimit))
         return nullptr;
     const QAudioDevice device =
         FindDevice(QMediaDevices::audioInputs(), *name, QMediaDevices::defaultAudioInput());
@@ -296,7 +300,7 @@ std::unique_ptr<WaveStream> QtWaveDevice::OpenOutput(const WaveFormat& format,
                                                      WaveListener& listener) {
     const auto qt_format = ToQtFormat(format);
     const auto name = endpoints_.State().Output();
-    if (!qt_format || !name)
+    if (!qt_format || !name || !endpoints_.ConfirmAnswering(kAnswerLimit))
         return nullptr;
     const QAudioDevice device =
         FindDevice(QMediaDevices::audioOutputs(), *name, QMediaDevices::defaultAudioOutput());

@@ -139,6 +139,21 @@ TEST(EndpointsDevice, AServerThatStopsAnsweringCountsAsAbsentUntilItAnswersAgain
     EXPECT_EQ(server.accepted(), 1);  // the same connection throughout
 }
 
+TEST(EndpointsDevice, AFreshAnswerIsConfirmedOnlyWhileTheServerAnswers) {
+    KOTAR_REQUIRE_SOUND_SERVER();
+    test::TempDir dir;
+    FakeSoundServer server(dir / "native", test::DefaultSoundServerSocket());
+    // No probe of its own: the state would still show the devices of a hung server.
+    const auto never = std::chrono::minutes(10);
+    PulseEndpoints endpoints(server.address(), PulseTiming{never, never, never, never});
+    ASSERT_TRUE(endpoints.WaitFor(WithDevices, kLimit));
+    ASSERT_TRUE(endpoints.ConfirmAnswering(kLimit));
+    server.Hang();
+    EXPECT_FALSE(endpoints.ConfirmAnswering(std::chrono::milliseconds(200)));
+    server.Resume();
+    EXPECT_TRUE(endpoints.ConfirmAnswering(kLimit));
+}
+
 TEST(EndpointsDevice, AServerThatGoesAwayIsConnectedAgain) {
     KOTAR_REQUIRE_SOUND_SERVER();
     test::TempDir dir;

@@ -21,6 +21,30 @@
 
 namespace kotar::test {
 
+namespace {
+
+// Endpoints that know both devices, of a server that has stopped answering since.
+class StaleEndpoints : public CachedEndpoints {
+public:
+    StaleEndpoints() {
+        EndpointState state;
+        state.answering = true;
+        state.input_id = "in";
+        state.input.exists = true;
+        state.output_id = "out";
+        state.output_exists = true;
+        Publish(state);
+    }
+    bool SetVolume(float) override { return false; }
+    bool ConfirmAnswering(std::chrono::milliseconds) override {
+        ++confirmations;
+        return false;
+    }
+    int confirmations = 0;
+};
+
+}  // namespace
+
 class HungSoundServerTest : public QObject {
     Q_OBJECT
 
@@ -87,12 +111,17 @@ private Q_SLOTS:
         // and wait half a minute for an answer.
         QTRY_VERIFY(server_->accepted() > 0);
         const int accepted = server_->accepted();
-        QtWaveDevice device;
-        CSoundCtrl sound(kFormatPcm, 1, 8000, 16, 16'000, prompter_);
-        sound.set_wave_device(&device);
-        WaveListener owner;
-        QCOMPARE(sound.OpenPlayback(owner), 0);
-        QCOMPARE(sound.OpenRecord(owner), 0);
+        StaleEndpoints stale;
+        for (CachedEndpoints* endpoints : {static_cast<CachedEndpoints*>(&SystemEndpoints()),
+                                           static_cast<CachedEndpoints*>(&stale)}) {
+            QtWaveDevice device(*endpoints);
+            CSoundCtrl sound(kFormatPcm, 1, 8000, 16, 16'000, prompter_);
+            sound.set_wave_device(&device);
+            WaveListener owner;
+            QCOMPARE(sound.OpenPlayback(owner), 0);
+            QCOMPARE(sound.OpenRecord(owner), 0);
+        }
+        QCOMPARE(stale.confirmations, 2);
         QCOMPARE(server_->accepted(), accepted);
     }
 };

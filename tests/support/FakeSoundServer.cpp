@@ -86,10 +86,6 @@ struct FakeSoundServer::State {
     std::list<Link> links;  // server thread only
 
     void Wake() { (void)!write(wake[1], "x", 1); }
-    bool Hung() {
-        std::lock_guard lock(mutex);
-        return hung;
-    }
 
     void Close(Link& link) {
         close(link.client);
@@ -163,10 +159,14 @@ struct FakeSoundServer::State {
                 if (open && (upstream_events & (POLLIN | POLLHUP | POLLERR)) != 0 &&
                     !ReadInto(link.upstream, &link.to_client))
                     open = false;  // the real server went away: so does this connection
-                if (open && !Hung()) {
-                    WriteFrom(link.client, link.to_client);
-                    if (link.upstream >= 0)
-                        WriteFrom(link.upstream, link.to_upstream);
+                if (open) {
+                    // Under the lock, so that nothing passes once Hang() has returned.
+                    std::lock_guard lock(mutex);
+                    if (!hung) {
+                        WriteFrom(link.client, link.to_client);
+                        if (link.upstream >= 0)
+                            WriteFrom(link.upstream, link.to_upstream);
+                    }
                 }
                 if (open) {
                     ++it;
