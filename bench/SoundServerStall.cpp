@@ -3,7 +3,9 @@
 //   1. the recording-settings dialog runs for 10 s (it asks for the input every 500 ms);
 //   2. record is pressed five times in the recording dialog, one press a second;
 //   3. play is pressed five times in the playback dialog, one press a second.
-// Each press is also timed by itself. Usage: sound_server_stall [seconds of part 1]
+// Each press is also timed by itself. With --stops-answering the program meets the sound server
+// of the session through a relay, which stops passing anything on once each dialog is open
+// (and resumes between the parts). Usage: sound_server_stall [--stops-answering] [seconds]
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -12,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "FakeSoundServer.h"
@@ -73,15 +76,47 @@ qint64 PressFiveTimes(QWidget& dialog, int id) {
     return longest_ms;
 }
 
+// Waits until the program sees an output device, at most 10 s.
+bool OutputSeen() {
+    QElapsedTimer clock;
+    clock.start();
+    while (!HasOutputDevice()) {
+        if (clock.elapsed() > 10'000)
+            return false;
+        RunFor(50);
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    const int settings_ms = argc > 1 ? std::atoi(argv[1]) * 1000 : 10'000;
+    const bool stops_answering = argc > 1 && std::string(argv[1]) == "--stops-answering";
+    const int seconds_arg = stops_answering ? 2 : 1;
+    const int settings_ms = argc > seconds_arg ? std::atoi(argv[seconds_arg]) * 1000 : 10'000;
     test::TempDir dir;
-    test::FakeSoundServer server(dir / "native");
+    if (stops_answering)
+        test::TurnOffSharedMemory();
+    test::FakeSoundServer server(dir / "native", stops_answering ? test::DefaultSoundServerSocket()
+                                                                 : std::filesystem::path());
     setenv("PULSE_SERVER", server.address().c_str(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
+    // In the relay mode: the server answers until the dialog is open, then stops.
+    const auto stop_answering = [&] {
+        if (stops_answering)
+            server.Hang();
+    };
+    const auto answer_again = [&] {
+        if (!stops_answering)
+            return true;
+        server.Resume();
+        return OutputSeen();
+    };
+    if (!answer_again()) {
+        std::printf("no sound server to relay to\n");
+        return 1;
+    }
     QtWaveDevice wave_device;
     SetDefaultWaveDevice(&wave_device);
     test::ScriptedPrompter prompter;
@@ -89,11 +124,16 @@ int main(int argc, char* argv[]) {
     ini.WriteInt("CONFIG", "RECDELAY", 0);
     StallMeter meter;
 
-    std::printf("sound server that accepts and never answers (%s)\n", server.address().c_str());
+    std::printf("%s (%s)\n",
+                stops_answering ? "sound server that stops answering once a dialog is open"
+                                : "sound server that accepts and never answers",
+                server.address().c_str());
     {
-        meter.Start();
         CPeakDlg settings(nullptr, ini, SystemEndpoints());
         settings.show();
+        RunFor(stops_answering ? 1500 : 0);  // the level meter is running
+        stop_answering();
+        meter.Start();
         RunFor(settings_ms);
         std::printf("recording settings, %d s: longest UI stall %lld ms\n", settings_ms / 1000,
                     static_cast<long long>(meter.Stop()));
@@ -102,6 +142,9 @@ int main(int argc, char* argv[]) {
         CRecDlg record(nullptr, prompter, ini, SystemEndpoints(), (dir / "01.wav").string(), "x",
                        8.192, 0);
         record.show();
+        if (!answer_again())
+            return 1;
+        stop_answering();
         meter.Start();
         const qint64 press_ms = PressFiveTimes(record, 1027);
         std::printf("record x5: longest press %lld ms, longest UI stall %lld ms\n",
@@ -113,6 +156,9 @@ int main(int argc, char* argv[]) {
         phrase.Save((dir / "03.wav").string(), "x");
         CPlayDlg play(nullptr, prompter, SystemEndpoints(), (dir / "03.wav").string(), "x", false);
         play.show();
+        if (!answer_again())
+            return 1;
+        stop_answering();
         meter.Start();
         const qint64 press_ms = PressFiveTimes(play, 1031);
         std::printf("play x5: longest press %lld ms, longest UI stall %lld ms\n",
