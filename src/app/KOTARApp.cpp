@@ -12,7 +12,7 @@ CKOTARApp::CKOTARApp(std::vector<std::string> arguments, Prompter& prompter, QSt
     : arguments_(std::move(arguments)), prompter_(prompter), instance_(std::move(instance_name)) {}
 
 bool CKOTARApp::RefuseSecondCopy() {
-    if (!instance_.EarlierCopyRunning())
+    if (instance_.Claim())
         return false;
     prompter_.ShowMessage(kMsgAlreadyRunning, MessageIcon::Error);
     instance_.ActivateEarlierCopy();
@@ -20,6 +20,7 @@ bool CKOTARApp::RefuseSecondCopy() {
 }
 
 int CKOTARApp::Run(KotarDlgHooks hooks) {
+    // Before anything of the window is built: two copies started together never both run.
     if (RefuseSecondCopy())
         return 0;
 
@@ -31,9 +32,10 @@ int CKOTARApp::Run(KotarDlgHooks hooks) {
     AddDeviceDialogHooks(hooks, ini, prompter_);
     window.SetHooks(std::move(hooks));
     window.SetStartDirectory(start_directory);
-    instance_.BecomeRunningCopy([&window] { window.RestoreAndRaise(); });
+    instance_.SetRaiseRequest([&window] { window.RestoreAndRaise(); });
     window.Initialize(arguments_);
     window.exec();
+    instance_.SetRaiseRequest({});  // the window goes before the instance
     return 0;
 }
 

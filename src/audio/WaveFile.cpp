@@ -136,20 +136,6 @@ private:
     std::uint64_t file_size_;
 };
 
-// Written beside the path and renamed over it, without waiting for the disk.
-bool WriteScratchFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    const std::string temporary = path + ".part";
-    FileHandle file(std::fopen(temporary.c_str(), "wb"));
-    if (!file)
-        return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    ok = (std::fclose(file.release()) == 0) && ok;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
-    std::remove(temporary.c_str());
-    return false;
-}
-
 }  // namespace
 
 CWaveFile::CWaveFile() = default;
@@ -321,7 +307,7 @@ int CWaveFile::Save(const std::string& path, const std::string& attribute,
     if (durability == Durability::kDurable) {
         return WriteFileAtomically(path, std::span<const std::uint8_t>(out)) ? 1 : 0;
     }
-    return WriteScratchFile(path, out) ? 1 : 0;
+    return ReplaceFileQuickly(path, std::span<const std::uint8_t>(out)) ? 1 : 0;
 }
 
 int CWaveFile::CopyTo(void* destination, std::uint32_t count) const {

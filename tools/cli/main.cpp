@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CliCommand.h"
+#include "common/ProfileFile.h"
 #include "common/UserAbort.h"
 
 namespace kotar::cli {
@@ -35,7 +36,11 @@ void PrintHelp(std::FILE* out) {
     }
     std::fprintf(out,
                  "\nExit status: 0 success, 1 failure, 2 usage error.\n"
-                 "Messages and status texts are printed to stderr as the dialogs show them.\n");
+                 "Messages and status texts are printed to stderr as the dialogs show them.\n"
+                 "SIGINT (Ctrl+C) or SIGTERM during a device command stops its transfer after\n"
+                 "the current exchange: nothing more is sent (a stopped write sends no end\n"
+                 "request, so the device discards it), a stopped read saves nothing, the\n"
+                 "status reads \"... 中止\" and the exit status is 1.\n");
 }
 
 int Run(int argc, char** argv) {
@@ -56,6 +61,12 @@ int Run(int argc, char** argv) {
             }
             const std::string& value = args[++i];
             if (a == "--work") {
+                if (ProfileFile::HasLineBreak(value)) {
+                    std::fprintf(stderr,
+                                 "kotar-cli: --work: a path with a line break (CR or LF) cannot be "
+                                 "used\n");
+                    return kExitUsage;
+                }
                 work = std::filesystem::absolute(value).lexically_normal().string();
                 if (work->size() > 1 && work->back() == '/')
                     work->pop_back();

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <system_error>
@@ -36,14 +37,42 @@ PtyDevice::PtyDevice(DeviceModel& model, Options options)
     : model_(model), options_(std::move(options)) {}
 
 PtyDevice::~PtyDevice() {
+    Vanish();
+}
+
+void PtyDevice::Vanish() {
     if (linked_) {
         std::error_code ec;
         std::filesystem::remove(options_.link, ec);
+        linked_ = false;
     }
     if (slave_fd_ >= 0)
         ::close(slave_fd_);
     if (master_fd_ >= 0)
         ::close(master_fd_);
+    slave_fd_ = master_fd_ = -1;
+}
+
+std::string PtyDevice::TurnaroundSummary() const {
+    if (turnarounds_.empty())
+        return "turnaround: no exchanges";
+    std::vector<std::chrono::nanoseconds> times = turnarounds_;
+    std::sort(times.begin(), times.end());
+    const auto ms = [](std::chrono::nanoseconds d) {
+        return std::chrono::duration<double, std::milli>(d).count();
+    };
+    const auto at = [&](double q) {
+        return ms(times[static_cast<std::size_t>(q * static_cast<double>(times.size() - 1))]);
+    };
+    std::chrono::nanoseconds sum{};
+    for (const auto t : times)
+        sum += t;
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "turnaround over %zu exchanges: median %.3f ms (10%% %.3f, 90%% %.3f, max "
+                  "%.3f), sum %.3f s",
+                  times.size(), at(0.5), at(0.1), at(0.9), ms(times.back()), ms(sum) / 1000);
+    return line;
 }
 
 bool PtyDevice::Open(std::string* error) {
@@ -92,6 +121,9 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
     Clock::time_point out_free{};
     std::vector<std::uint8_t> chunk;
     std::uint8_t buffer[4096];
+    // When the last answer was fully handed over, while no request byte has come since.
+    constexpr Clock::time_point kNoAnswer = Clock::time_point::min();
+    Clock::time_point answered = kNoAnswer;
 
     while (!stop.load()) {
         auto now = Clock::now();
@@ -104,6 +136,15 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
                 outbox.emplace_back(out_free, b);
             }
         }
+        if (model_.vanished() && master_fd_ >= 0) {
+            vanished_at_ = Clock::now();
+            Vanish();
+        }
+        if (master_fd_ < 0) {
+            // Nothing is left to serve; wait to be stopped.
+            ::usleep(10000);
+            continue;
+        }
         chunk.clear();
         for (const auto& [due, b] : outbox) {
             if (due > now)
@@ -114,6 +155,8 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
             const ssize_t n = ::write(master_fd_, chunk.data(), chunk.size());
             if (n > 0)
                 outbox.erase(outbox.begin(), outbox.begin() + n);
+            if (outbox.empty() && inbox.empty())
+                answered = Clock::now();
         }
 
         auto wake = now + std::chrono::milliseconds(50);
@@ -134,6 +177,10 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
         if (ready > 0 && (p.revents & POLLIN) != 0) {
             const ssize_t n = ::read(master_fd_, buffer, sizeof buffer);
             const auto read_at = Clock::now();
+            if (n > 0 && answered != kNoAnswer) {
+                turnarounds_.push_back(read_at - answered);
+                answered = kNoAnswer;
+            }
             for (ssize_t i = 0; i < n; ++i) {
                 in_free = std::max(in_free, read_at) + byte_time;
                 inbox.emplace_back(in_free, buffer[i]);
