@@ -138,32 +138,27 @@ int main(int argc, char* argv[]) {
         std::printf("recording settings, %d s: longest UI stall %lld ms\n", settings_ms / 1000,
                     static_cast<long long>(meter.Stop()));
     }
-    {
-        CRecDlg record(nullptr, prompter, ini, SystemEndpoints(), (dir / "01.wav").string(), "x",
-                       8.192, 0);
-        record.show();
+    const auto measure_presses = [&](const char* label, QWidget& dialog, int id) {
+        dialog.show();
         if (!answer_again())
-            return 1;
+            return false;
         stop_answering();
         meter.Start();
-        const qint64 press_ms = PressFiveTimes(record, 1027);
-        std::printf("record x5: longest press %lld ms, longest UI stall %lld ms\n",
+        const qint64 press_ms = PressFiveTimes(dialog, id);
+        std::printf("%s x5: longest press %lld ms, longest UI stall %lld ms\n", label,
                     static_cast<long long>(press_ms), static_cast<long long>(meter.Stop()));
-    }
-    {
-        CWaveFile phrase(kFormatPcm, 1, 8000, 16, 8'000, prompter);
-        phrase.set_length(phrase.capacity());
-        phrase.Save((dir / "03.wav").string(), "x");
-        CPlayDlg play(nullptr, prompter, SystemEndpoints(), (dir / "03.wav").string(), "x", false);
-        play.show();
-        if (!answer_again())
-            return 1;
-        stop_answering();
-        meter.Start();
-        const qint64 press_ms = PressFiveTimes(play, 1031);
-        std::printf("play x5: longest press %lld ms, longest UI stall %lld ms\n",
-                    static_cast<long long>(press_ms), static_cast<long long>(meter.Stop()));
-    }
+        return true;
+    };
+    CRecDlg record(nullptr, prompter, ini, SystemEndpoints(), (dir / "01.wav").string(), "x", 8.192,
+                   0);
+    if (!measure_presses("record", record, 1027))
+        return 1;
+    CWaveFile phrase(kFormatPcm, 1, 8000, 16, 8'000, prompter);
+    phrase.set_length(phrase.capacity());
+    phrase.Save((dir / "03.wav").string(), "x");
+    CPlayDlg play(nullptr, prompter, SystemEndpoints(), (dir / "03.wav").string(), "x", false);
+    if (!measure_presses("play", play, 1031))
+        return 1;
     std::string shown;
     for (int id : prompter.MessageIds())
         shown += std::to_string(id) + " ";

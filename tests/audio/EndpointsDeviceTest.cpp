@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -114,56 +115,66 @@ TEST(EndpointsDevice, AServerThatNeverAnswersLeavesNothingKnownWithoutBlocking) 
     EXPECT_EQ(server.closed_by_client(), 0);
 }
 
-TEST(EndpointsDevice, AServerStartedLaterIsFound) {
-    KOTAR_REQUIRE_SOUND_SERVER();
-    test::TempDir dir;
-    PulseEndpoints endpoints("unix:" + (dir / "native").string(), kQuick);
+// The test set-up's server reached through a relay that a test can hang or drop.
+class RelayedServer : public ::testing::Test {
+protected:
+    void SetUp() override { KOTAR_REQUIRE_SOUND_SERVER(); }
+    std::string address() const { return "unix:" + (dir_ / "native").string(); }
+    FakeSoundServer& StartRelay() {
+        relay_ =
+            std::make_unique<FakeSoundServer>(dir_ / "native", test::DefaultSoundServerSocket());
+        return *relay_;
+    }
+    // Endpoints on the relay, once they know the devices.
+    std::unique_ptr<PulseEndpoints> Connect(PulseTiming timing = kQuick) {
+        auto endpoints = std::make_unique<PulseEndpoints>(address(), timing);
+        EXPECT_TRUE(endpoints->WaitFor(WithDevices, kLimit));
+        return endpoints;
+    }
+
+    test::TempDir dir_;
+    std::unique_ptr<FakeSoundServer> relay_;
+};
+
+TEST_F(RelayedServer, AServerStartedLaterIsFound) {
+    PulseEndpoints endpoints(address(), kQuick);
     ASSERT_TRUE(endpoints.WaitFor(Tried, kLimit));
     EXPECT_FALSE(endpoints.OutputDeviceExists());
-    FakeSoundServer server(dir / "native", test::DefaultSoundServerSocket());
+    StartRelay();
     ASSERT_TRUE(endpoints.WaitFor(WithDevices, kLimit));
     EXPECT_EQ(endpoints.State().output_id, test::kLoopbackSink);
 }
 
-TEST(EndpointsDevice, AServerThatStopsAnsweringCountsAsAbsentUntilItAnswersAgain) {
-    KOTAR_REQUIRE_SOUND_SERVER();
-    test::TempDir dir;
-    FakeSoundServer server(dir / "native", test::DefaultSoundServerSocket());
-    PulseEndpoints endpoints(server.address(), kQuick);
-    ASSERT_TRUE(endpoints.WaitFor(WithDevices, kLimit));
-    server.Hang();
-    ASSERT_TRUE(endpoints.WaitFor(std::not_fn(Answering), kLimit));
-    ExpectNothingKnown(endpoints);
-    server.Resume();
-    ASSERT_TRUE(endpoints.WaitFor(WithDevices, kLimit));
-    EXPECT_EQ(server.accepted(), 1);  // the same connection throughout
+TEST_F(RelayedServer, AServerThatStopsAnsweringCountsAsAbsentUntilItAnswersAgain) {
+    FakeSoundServer& relay = StartRelay();
+    const auto endpoints = Connect();
+    relay.Hang();
+    ASSERT_TRUE(endpoints->WaitFor(std::not_fn(Answering), kLimit));
+    ExpectNothingKnown(*endpoints);
+    relay.Resume();
+    ASSERT_TRUE(endpoints->WaitFor(WithDevices, kLimit));
+    EXPECT_EQ(relay.accepted(), 1);  // the same connection throughout
 }
 
-TEST(EndpointsDevice, AFreshAnswerIsConfirmedOnlyWhileTheServerAnswers) {
-    KOTAR_REQUIRE_SOUND_SERVER();
-    test::TempDir dir;
-    FakeSoundServer server(dir / "native", test::DefaultSoundServerSocket());
+TEST_F(RelayedServer, AFreshAnswerIsConfirmedOnlyWhileTheServerAnswers) {
+    FakeSoundServer& relay = StartRelay();
     // No probe of its own: the state would still show the devices of a hung server.
     const auto never = std::chrono::minutes(10);
-    PulseEndpoints endpoints(server.address(), PulseTiming{never, never, never, never});
-    ASSERT_TRUE(endpoints.WaitFor(WithDevices, kLimit));
-    ASSERT_TRUE(endpoints.ConfirmAnswering(kLimit));
-    server.Hang();
-    EXPECT_FALSE(endpoints.ConfirmAnswering(std::chrono::milliseconds(200)));
-    server.Resume();
-    EXPECT_TRUE(endpoints.ConfirmAnswering(kLimit));
+    const auto endpoints = Connect(PulseTiming{never, never, never, never});
+    ASSERT_TRUE(endpoints->ConfirmAnswering(kLimit));
+    relay.Hang();
+    EXPECT_FALSE(endpoints->ConfirmAnswering(std::chrono::milliseconds(200)));
+    relay.Resume();
+    EXPECT_TRUE(endpoints->ConfirmAnswering(kLimit));
 }
 
-TEST(EndpointsDevice, AServerThatGoesAwayIsConnectedAgain) {
-    KOTAR_REQUIRE_SOUND_SERVER();
-    test::TempDir dir;
-    FakeSoundServer server(dir / "native", test::DefaultSoundServerSocket());
-    PulseEndpoints endpoints(server.address(), kQuick);
-    ASSERT_TRUE(endpoints.WaitFor(WithDevices, kLimit));
-    server.DropConnections();
+TEST_F(RelayedServer, AServerThatGoesAwayIsConnectedAgain) {
+    FakeSoundServer& relay = StartRelay();
+    const auto endpoints = Connect();
+    relay.DropConnections();
     // The lost connection is forgotten before the next one is made.
-    ASSERT_TRUE(PollUntil([&] { return server.accepted() == 2; }));
-    ASSERT_TRUE(endpoints.WaitFor(WithDevices, kLimit));
+    ASSERT_TRUE(PollUntil([&] { return relay.accepted() == 2; }));
+    ASSERT_TRUE(endpoints->WaitFor(WithDevices, kLimit));
 }
 
 }  // namespace
