@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "common/Messages.h"
-#include "ops/DeviceDialogHooks.h"
 #include "store/DiskSpace.h"
 
 namespace kotar {
@@ -19,7 +18,7 @@ bool CKOTARApp::RefuseSecondCopy() {
     return true;
 }
 
-int CKOTARApp::Run(KotarDlgHooks hooks) {
+int CKOTARApp::Run() {
     // Before anything of the window is built: two copies started together never both run.
     if (RefuseSecondCopy())
         return 0;
@@ -28,9 +27,7 @@ int CKOTARApp::Run(KotarDlgHooks hooks) {
     const std::filesystem::path start_directory = std::filesystem::current_path(ec);
     ProfileFile ini(ConfigurationFilePath(start_directory));
     FilesystemSpaceSource space;
-    CKOTARDlg window(ini, prompter_, space);
-    AddDeviceDialogHooks(hooks, ini, prompter_);
-    window.SetHooks(std::move(hooks));
+    CKOTARDlg window({.ini = ini, .prompter = prompter_, .space = space});
     window.SetStartDirectory(start_directory);
     instance_.SetRaiseRequest([&window] { window.RestoreAndRaise(); });
     window.Initialize(arguments_);

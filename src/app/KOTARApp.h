@@ -24,7 +24,7 @@ public:
     bool RefuseSecondCopy();
 
     // The whole start-up and the main window's modal loop; the exit code.
-    int Run(KotarDlgHooks hooks = {});
+    int Run();
 
 private:
     std::vector<std::string> arguments_;

@@ -272,11 +272,21 @@ void CWaveFile::Allocate(std::uint32_t bytes, Prompter& prompter) {
 int CWaveFile::Save(const std::string& path, const std::string& attribute,
                     Durability durability) const {
     // An attribute-mode object counts the sound's length but holds only the text.
-    const std::uint32_t data_bytes = data_ == nullptr ? 0 : std::min(length_, capacity_);
+    const std::vector<std::uint8_t> out =
+        FileImage(data_ == nullptr ? 0 : std::min(length_, capacity_), attribute);
+    if (durability == Durability::kDurable) {
+        return WriteFileAtomically(path, std::span<const std::uint8_t>(out)) ? 1 : 0;
+    }
+    return ReplaceFileQuickly(path, std::span<const std::uint8_t>(out)) ? 1 : 0;
+}
+
+std::vector<std::uint8_t> CWaveFile::FileImage(std::uint32_t data_bytes,
+                                               const std::string& attribute) const {
+    data_bytes = data_ == nullptr ? 0 : std::min(data_bytes, capacity_);
     const std::uint32_t data_pad = data_bytes & 1u;
 
     std::vector<std::uint8_t> out;
-    out.reserve(46 + data_bytes + data_pad + 64);
+    out.reserve(std::size_t{46} + data_bytes + data_pad + 64);
     AppendTag(out, "RIFF");
     AppendU32(out, 4 + 26 + 8 + data_bytes + data_pad);
     AppendTag(out, "WAVE");
@@ -304,10 +314,7 @@ int CWaveFile::Save(const std::string& path, const std::string& attribute,
         if (text_pad)
             out.push_back(0);
     }
-    if (durability == Durability::kDurable) {
-        return WriteFileAtomically(path, std::span<const std::uint8_t>(out)) ? 1 : 0;
-    }
-    return ReplaceFileQuickly(path, std::span<const std::uint8_t>(out)) ? 1 : 0;
+    return out;
 }
 
 int CWaveFile::CopyTo(void* destination, std::uint32_t count) const {

@@ -1,3 +1,5 @@
+// CWriteThread is the conversion step of a phrase file build: it turns a property's slots into
+// mu-law WAV files, on the caller's thread.
 #pragma once
 
 #include <optional>

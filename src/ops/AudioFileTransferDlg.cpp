@@ -8,11 +8,10 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "app/Configuration.h"
-#include "app/DialogLayout.h"
 #include "common/Messages.h"
 #include "common/ScratchFolder.h"
 #include "common/UserAbort.h"
+#include "config/Configuration.h"
 #include "export/PhraseFileBuild.h"
 #include "export/PhraseFileKind.h"
 #include "export/WriteThread.h"
@@ -21,6 +20,7 @@
 #include "ops/PhraseTransfer.h"
 #include "ops/TransferUi.h"
 #include "store/PropertyStore.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 namespace {

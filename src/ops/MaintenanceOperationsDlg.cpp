@@ -6,11 +6,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/Configuration.h"
-#include "app/DialogLayout.h"
+#include "config/Configuration.h"
 #include "ops/FileChoice.h"
 #include "ops/MaintenanceTransfer.h"
 #include "ops/TransferUi.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 namespace {

@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "app/UserInputDiscarder.h"
 #include "ops/TransferSink.h"
+#include "ui/UserInputDiscarder.h"
 
 class QAbstractButton;
 class QDialog;

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Configuration.h"
 #include "common/ProfileFile.h"
 #include "common/Prompter.h"
+#include "config/Configuration.h"
 #include "store/DiskSpace.h"
 #include "store/SlotRecord.h"
 #include "store/SlotScan.h"

@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "app/DialogLayout.h"
 #include "common/ProfileFile.h"
 #include "store/WorkFolderPath.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 

@@ -13,10 +13,10 @@
 #include "GuiHarness.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
-#include "app/DialogLayout.h"
 #include "link/PortSetDlg.h"
 #include "ops/AudioFileTransferDlg.h"
 #include "ops/MaintenanceOperationsDlg.h"
+#include "ui/DialogLayout.h"
 
 namespace fs = std::filesystem;
 using kotar::test::ClippedTexts;

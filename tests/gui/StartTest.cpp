@@ -62,7 +62,7 @@ private Q_SLOTS:
         ini.WriteString("CONFIG", "PATH", temp.path().string());
         ScriptedPrompter first_prompter;
         kotar::FilesystemSpaceSource space;
-        kotar::CKOTARDlg window(ini, first_prompter, space);
+        kotar::CKOTARDlg window({.ini = ini, .prompter = first_prompter, .space = space});
         window.SetDefaultWorkFolder(temp / "default");
         window.Initialize({});
         window.showMinimized();

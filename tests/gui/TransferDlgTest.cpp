@@ -16,15 +16,14 @@
 #include "FakeWaveDevice.h"
 #include "GuiHarness.h"
 #include "app/KOTARDlg.h"
-#include "app/UserInputDiscarder.h"
 #include "audio/Endpoints.h"
 #include "audio/WaveDevice.h"
 #include "common/Messages.h"
 #include "link/PortSetDlg.h"
 #include "ops/AudioFileTransferDlg.h"
-#include "ops/DeviceDialogHooks.h"
 #include "ops/PhraseTransfer.h"
 #include "store/DiskSpace.h"
+#include "ui/UserInputDiscarder.h"
 
 namespace fs = std::filesystem;
 using kotar::CAudioFileTransferDlg;
@@ -587,6 +586,30 @@ private Q_SLOTS:
         QVERIFY(listed);
     }
 
+    void MainWindow_WriteReadTransfersOverTheLinkItWasGiven() {
+        DeviceFixture f;
+        const fs::path property = f.work() / "TR_現場";
+        fs::create_directories(property);
+        kotar::test::WriteSlotWav(property / "03.wav", "全体", 4000);
+        FakeSpace space;
+        kotar::CKOTARDlg window(
+            {.ini = f.ini, .prompter = f.prompter, .space = space, .link = f.environment});
+        window.Initialize({});
+        window.show();
+
+        QString status;
+        kotar::test::ModalAnswer answer([&status](QWidget* dialog) {
+            Click(dialog, 1117);
+            status = TextOf(dialog, 1001);
+            Click(dialog, 2);
+        });
+        QVERIFY(Click(&window, 1080));
+        QVERIFY(answer.answered());
+        QCOMPARE(status, QStringLiteral("不定フレーズ書込成功"));
+        const auto memory = f.model.Memory(kotar::kPhraseArea, kotar::kPhraseFileBytes);
+        QVERIFY(Bytes(memory.begin(), memory.end()) == ReadBytes(property / "03.snd"));
+    }
+
     void MainWindow_OpensTheDeviceDialogs() {
         kotar::test::TempDir temp;
         fs::create_directories(temp / "work" / "TR_現場");
@@ -598,11 +621,9 @@ private Q_SLOTS:
         kotar::test::FakeWaveDevice device;
         kotar::SetDefaultWaveDevice(&device);
         SoundEndpoints endpoints;
-        kotar::CKOTARDlg window(ini, prompter, space);
+        kotar::CKOTARDlg window(
+            {.ini = ini, .prompter = prompter, .space = space, .endpoints = &endpoints});
         window.SetStartDirectory(temp.path());
-        kotar::KotarDlgHooks hooks;
-        kotar::AddDeviceDialogHooks(hooks, ini, prompter, endpoints);
-        window.SetHooks(hooks);
         window.Initialize({"maintenance"});
         window.show();
 

@@ -1,4 +1,4 @@
-#include "app/Configuration.h"
+#include "config/Configuration.h"
 
 #include <pwd.h>
 #include <unistd.h>

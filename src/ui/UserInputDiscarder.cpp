@@ -1,4 +1,4 @@
-#include "app/UserInputDiscarder.h"
+#include "ui/UserInputDiscarder.h"
 
 #include <QCoreApplication>
 #include <QEvent>
