@@ -47,12 +47,15 @@ bool SerialCom::OpenPort(int port_number) {
     if (!port_)
         port_ = environment_.make_port ? environment_.make_port() : CreateSerialPort();
     bool ok = false;
+    open_denied_ = false;
     if (port_ && !DevicePathForPort(port_number, environment_.ini).empty()) {
         ok = port_->Open(name) && port_->Purge();
     }
     if (!ok) {
-        if (port_)
+        if (port_) {
+            open_denied_ = port_->OpenWasDenied();
             port_->Close();
+        }
         label_ = "COMポートオープンエラー " + name;
         WriteLog(label_);
         return false;

@@ -112,6 +112,8 @@ public:
     // True when the last exchange ended because the device was gone (hung up, unplugged).
     bool line_gone() const { return line_gone_; }
     const std::string& label() const { return label_; }
+    // True when the last OpenPort failed because the user may not open the port.
+    bool open_denied() const { return open_denied_; }
     const std::filesystem::path& log_folder() const { return log_folder_; }
     // The device name of a port number as OpenPort forms it.
     std::string PortName(int port_number) const;
@@ -147,6 +149,7 @@ private:
     ReceiveState state_ = ReceiveState::Send;
     std::string label_;
     bool line_gone_ = false;
+    bool open_denied_ = false;
     std::chrono::steady_clock::time_point last_pump_;
     // The write end is acted on as soon as the device has it: only its answer tells whether
     // the image was taken, so a stop waits for it (one attempt, no more).

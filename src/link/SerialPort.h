@@ -27,6 +27,9 @@ public:
     // Drops DTR, gives up the exclusive hold and closes; harmless when not open.
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
+    // True when the last Open failed because the user may not open the device (on Linux
+    // typically a question of membership in the group that owns serial ports).
+    virtual bool OpenWasDenied() const { return false; }
     // Discards everything queued in both directions.
     virtual bool Purge() = 0;
     // Writes all bytes; false on failure.

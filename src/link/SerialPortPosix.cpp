@@ -35,6 +35,7 @@ public:
     bool Open(const std::string& device_path) override {
         Close();
         const int fd = ::open(device_path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        denied_ = fd < 0 && errno == EACCES;
         if (fd < 0)
             return false;
         // The lock comes before any setting, so a refused second opener never disturbs the
@@ -70,6 +71,7 @@ public:
     }
 
     bool IsOpen() const override { return fd_ >= 0; }
+    bool OpenWasDenied() const override { return denied_; }
 
     bool Purge() override {
         in_begin_ = in_end_ = 0;
@@ -237,6 +239,7 @@ private:
 
     int fd_ = -1;
     bool exclusive_mark_ = false;
+    bool denied_ = false;
     bool gone_ = false;
     // Read took bytes from the terminal that QueuedCount has not counted yet.
     bool unreported_ = false;

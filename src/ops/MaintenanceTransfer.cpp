@@ -17,7 +17,7 @@ bool WriteProgramArea(std::span<const std::uint8_t> image, std::int32_t area,
                       TransferSink& sink, int* progress) {
     SerialCom link(environment);
     if (!link.OpenPort(port_number)) {
-        sink.SetStatus(kPortOpenErrorText);
+        sink.SetStatus(PortOpenErrorText(link));
         return false;
     }
     const int result = RunWriteSequence(link, KIND_PROGRAM_WRITE, area, image, checksum,
@@ -57,7 +57,7 @@ bool ReadDataToFile(const std::filesystem::path& out, int port_number,
     SerialCom link(environment);
     sink.SetStatus(std::string(kDataLabel) + " 読込中");
     if (!link.OpenPort(port_number)) {
-        sink.SetStatus(kPortOpenErrorText);
+        sink.SetStatus(PortOpenErrorText(link));
         return false;
     }
     int position = 1;

@@ -67,7 +67,7 @@ bool WritePhraseFile(const std::filesystem::path& file, int port_number,
     const std::uint32_t checksum = AdditiveChecksum(image);
 
     if (!link.OpenPort(port_number)) {
-        sink.SetStatus(kPortOpenErrorText);
+        sink.SetStatus(PortOpenErrorText(link));
         return false;
     }
     int position = 1;
@@ -93,7 +93,7 @@ bool ReadPhrasesToFile(const std::filesystem::path& out, int port_number,
     const std::string label = kPhraseLabel;
     sink.SetStatus(label + " 読込中");
     if (!link.OpenPort(port_number)) {
-        sink.SetStatus(kPortOpenErrorText);
+        sink.SetStatus(PortOpenErrorText(link));
         return false;
     }
     int position = 1;

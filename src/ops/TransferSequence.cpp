@@ -72,6 +72,12 @@ std::string ReadFailedText(const std::string& label, int result) {
     return label + " 読込失敗" + FailureSuffix(result);
 }
 
+std::string PortOpenErrorText(const SerialCom& link) {
+    if (!link.open_denied())
+        return kPortOpenErrorText;
+    return std::string(kPortOpenErrorText) + " " + kPortPermissionHint;
+}
+
 void ShowSequenceEnd(SerialCom& link, TransferSink& sink, const std::string& text, int result) {
     sink.SetStatus(text);
     if (result == TRANSFER_STOPPED)

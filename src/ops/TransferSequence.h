@@ -35,5 +35,11 @@ std::string ReadFailedText(const std::string& label, int result);
 void ShowSequenceEnd(SerialCom& link, TransferSink& sink, const std::string& text, int result);
 
 inline constexpr const char* kPortOpenErrorText = "COMポートオープンエラー";
+// Follows the open error when the user may not open the port.
+inline constexpr const char* kPortPermissionHint =
+    "ポートを開く権限がありません（dialout グループへの追加が必要です）";
+
+// The status text of a port that OpenPort could not open, with the hint when it was refused.
+std::string PortOpenErrorText(const SerialCom& link);
 
 }  // namespace kotar

@@ -204,6 +204,13 @@ private Q_SLOTS:
         g.line->open_fails = true;
         QVERIFY(Click(&g.dialog, 1025));
         QCOMPARE(TextOf(&g.dialog, 1078), QStringLiteral("COMポートオープンエラー"));
+        // A port the user may not open says so.
+        g.line->open_denied = true;
+        QVERIFY(Click(&g.dialog, 1025));
+        QCOMPARE(
+            TextOf(&g.dialog, 1078),
+            QStringLiteral("COMポートオープンエラー "
+                           "ポートを開く権限がありません（dialout グループへの追加が必要です）"));
     }
 
     void Stop_EndsAProgramWriteWithoutEndRequestAndADataReadWithoutFile() {

@@ -305,6 +305,18 @@ private Q_SLOTS:
         QVERIFY(Click(f.dialog.get(), 1121));
         QCOMPARE(f.Status(), QStringLiteral("COMポートオープンエラー"));
         QVERIFY(!fs::exists(f.temp / "back.snd"));
+
+        // A port the user may not open says so; the log line stays the open error.
+        TransferFixture g(1);
+        g.line->open_fails = true;
+        g.line->open_denied = true;
+        QVERIFY(Click(g.dialog.get(), 1117));
+        QCOMPARE(
+            g.Status(),
+            QStringLiteral("COMポートオープンエラー "
+                           "ポートを開く権限がありません（dialout グループへの追加が必要です）"));
+        QCOMPARE(g.Log(),
+                 std::vector<std::string>{"COMポートオープンエラー " + (g.temp / "port").string()});
     }
 
     void ReadFailingAtBlock100_LeavesTheChosenFileAndPlayOfReadBackAsTheyWere() {

@@ -280,6 +280,17 @@ TEST(SerialPortPosix, OnAPseudoTerminal_QueuesReadsWritesPurgesAndReopens) {
     ASSERT_TRUE(port->Open(slave));
     port->Close();
     EXPECT_FALSE(port->Open("/dev/kotar-no-such-port"));
+    EXPECT_FALSE(port->OpenWasDenied());
+}
+
+// A read-only kernel setting refuses a read-write open with EACCES, even to root: the refusal a
+// user outside the serial ports' group meets.
+TEST(SerialPortPosix, OpenRefusedByPermission_IsToldApartFromAMissingDevice) {
+    auto port = CreateSerialPort();
+    EXPECT_FALSE(port->Open("/proc/sys/kernel/osrelease"));
+    EXPECT_TRUE(port->OpenWasDenied());
+    EXPECT_FALSE(port->Open("/dev/kotar-no-such-port"));
+    EXPECT_FALSE(port->OpenWasDenied());
 }
 
 }  // namespace

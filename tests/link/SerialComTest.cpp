@@ -406,6 +406,19 @@ TEST_F(SerialComTest, OpenPort_Failure_LogsErrorWithDeviceName) {
     EXPECT_FALSE(link_->OpenPort(12));
     EXPECT_EQ(line_->opened_path, "/dev/ttyS11");
     EXPECT_EQ(Log(), Texts{"COMポートオープンエラー /dev/ttyS11"});
+    EXPECT_FALSE(link_->open_denied());
+}
+
+TEST_F(SerialComTest, OpenPort_RefusedByPermission_IsNotedAndLogsTheSameLine) {
+    link_->ClosePort();
+    line_->open_fails = true;
+    line_->open_denied = true;
+    EXPECT_FALSE(link_->OpenPort(12));
+    EXPECT_TRUE(link_->open_denied());
+    EXPECT_EQ(Log(), Texts{"COMポートオープンエラー /dev/ttyS11"});
+    line_->open_fails = false;
+    EXPECT_TRUE(link_->OpenPort(12));
+    EXPECT_FALSE(link_->open_denied());
 }
 
 TEST_F(SerialComTest, OpenPort_PortsSectionNamesTheDevice) {

@@ -108,6 +108,21 @@ TEST_F(TransferTest, PhraseWrite_PortThatWillNotOpen) {
     EXPECT_EQ(Log(), Texts{"COMポートオープンエラー /dev/ttyS2"});
 }
 
+TEST_F(TransferTest, PortThatMayNotBeOpened_EveryTransferAddsTheHint) {
+    const std::string refused =
+        "COMポートオープンエラー ポートを開く権限がありません（dialout "
+        "グループへの追加が必要です）";
+    WriteBytes(dir_ / "01.snd", Pattern(kPhraseFileBytes, 2));
+    line_->open_fails = true;
+    line_->open_denied = true;
+    EXPECT_FALSE(WritePhraseFile(dir_ / "01.snd", 3, environment_, sink_));
+    EXPECT_FALSE(ReadPhrasesToFile(dir_ / "back.snd", 3, environment_, sink_));
+    EXPECT_FALSE(ReadDataToFile(dir_ / "data.log", 3, environment_, sink_));
+    EXPECT_EQ(sink_.statuses, (Texts{"不定フレーズ 書込中", refused, "不定フレーズ 読込中", refused,
+                                     "データ 読込中", refused}));
+    EXPECT_EQ(Log(), Texts(3, "COMポートオープンエラー /dev/ttyS2"));
+}
+
 TEST_F(TransferTest, PhraseWrite_FailuresNameTheirKind) {
     WriteBytes(dir_ / "01.snd", Pattern(kPhraseFileBytes, 3));
     model_.AddFault({DeviceFault::RejectsRequest, 1, kCmdWriteStart, 0, 0});

@@ -21,6 +21,8 @@ namespace kotar::test {
 // on its own, so a wait for the line that finds nothing new lasts its whole timeout.
 struct FakeLine {
     bool open_fails = false;
+    // An open that fails does so because the user may not open the device.
+    bool open_denied = false;
     bool is_open = false;
     std::string opened_path;
     int opens = 0;
@@ -66,6 +68,7 @@ public:
     }
     void Close() override { line_->is_open = false; }
     bool IsOpen() const override { return line_->is_open; }
+    bool OpenWasDenied() const override { return line_->open_fails && line_->open_denied; }
     bool Purge() override {
         ++line_->purges;
         line_->rx.clear();

@@ -204,6 +204,21 @@ TEST_F(DeviceCommands, PortThatCannotBeOpened_IsReportedAndLogged) {
     EXPECT_EQ(Log(), Texts{"COMポートオープンエラー " + (dir_ / "absent").string()});
 }
 
+// A read-only kernel setting refuses a read-write open with EACCES even to root, as a serial port
+// refuses a user outside its group.
+TEST_F(DeviceCommands, PortThatMayNotBeOpened_AddsTheHintAndLogsTheOpenError) {
+    const std::string refused = "/proc/sys/kernel/osrelease";
+    WriteText(start_ / "MEVAN.INI", "[CONFIG]\r\nPATH=" + work_.string() +
+                                        "\r\nPORT=8\r\n[PORTS]\r\nCOM8=" + refused + "\r\n");
+    CliRun run = Run({"data-read", (dir_ / "data.log").string()});
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.err,
+              "データ 読込中\nCOMポートオープンエラー "
+              "ポートを開く権限がありません（dialout グループへの追加が必要です）\n");
+    EXPECT_EQ(Log(), Texts{"COMポートオープンエラー " + refused});
+    EXPECT_FALSE(fs::exists(dir_ / "data.log"));
+}
+
 TEST_F(DeviceCommands, PortInUse_IsRefusedAtOnceUntilTheHolderDies) {
     // The holder waits for an answer to its write start that never comes.
     devsim::DeviceModel model;
