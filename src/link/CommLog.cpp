@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "common/Cp932.h"
+#include "link/LogFolder.h"
 
 namespace kotar {
 
@@ -60,6 +61,21 @@ std::filesystem::path ExecutableFolder() {
     if (ec)
         return {};
     return exe.parent_path();
+}
+
+std::filesystem::path ChooseCommLogFolder(
+    const std::filesystem::path& executable_folder,
+    const std::function<bool(const std::filesystem::path&)>& takes_new_files) {
+    if (!executable_folder.empty() && takes_new_files(executable_folder))
+        return executable_folder;
+    const std::filesystem::path state = UserStateFolder();
+    std::error_code ec;
+    std::filesystem::create_directories(state, ec);
+    return state;
+}
+
+std::filesystem::path DefaultCommLogFolder() {
+    return ChooseCommLogFolder(ExecutableFolder(), FolderTakesNewFiles);
 }
 
 }  // namespace kotar

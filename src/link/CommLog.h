@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -31,5 +32,14 @@ void AppendLogLine(const std::filesystem::path& folder, std::string_view text);
 
 // The folder of the running executable (empty when it cannot be found).
 std::filesystem::path ExecutableFolder();
+
+// Where the log goes when no folder is given: the executable's folder when new files can be
+// made there, else the user's state folder (UserStateFolder), made when missing, so that an
+// installed program keeps its record too.
+std::filesystem::path DefaultCommLogFolder();
+// The same choice for a given executable folder and check.
+std::filesystem::path ChooseCommLogFolder(
+    const std::filesystem::path& executable_folder,
+    const std::function<bool(const std::filesystem::path&)>& takes_new_files);
 
 }  // namespace kotar

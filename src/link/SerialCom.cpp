@@ -32,7 +32,8 @@ std::string ReadLabel(int kind) {
 SerialCom::SerialCom(LinkEnvironment environment) : environment_(std::move(environment)) {
     std::memcpy(invalid_command_marker_.data(), kUndefined, kUndefinedBytes + 1);
     std::memcpy(reject_code_.data(), kRejectCode, 5);
-    log_folder_ = environment_.log_folder.empty() ? ExecutableFolder() : environment_.log_folder;
+    log_folder_ =
+        environment_.log_folder.empty() ? DefaultCommLogFolder() : environment_.log_folder;
 }
 
 SerialCom::~SerialCom() = default;

@@ -40,7 +40,8 @@ inline constexpr int kCharTimeoutTicks = 4;
 
 // What a link object needs from its surroundings. Every member has a working default.
 struct LinkEnvironment {
-    // Folder of the communication log; empty: the folder of the running executable.
+    // Folder of the communication log; empty: the folder of the running executable, or the
+    // user's state folder when the executable's folder takes no new files.
     std::filesystem::path log_folder;
     // Configuration file whose PORTS section maps port numbers to devices (may be null).
     const ProfileFile* ini = nullptr;

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "CommLogLines.h"
 #include "TempDir.h"
 #include "common/Cp932.h"
+#include "link/LogFolder.h"
+#include "link/SerialCom.h"
 
 namespace kotar {
 namespace {
@@ -69,6 +73,88 @@ TEST(CommLog, ExecutableFolderHoldsThisTest) {
     const std::filesystem::path folder = ExecutableFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_TRUE(std::filesystem::exists(folder / "link_tests"));
+}
+
+// Sets environment variables for the life of the object and puts the earlier values back.
+class ScopedEnvironment {
+public:
+    ~ScopedEnvironment() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (it->second)
+                ::setenv(it->first.c_str(), it->second->c_str(), 1);
+            else
+                ::unsetenv(it->first.c_str());
+        }
+    }
+    void Set(const std::string& name, const char* value) {
+        const char* old = std::getenv(name.c_str());
+        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        if (value)
+            ::setenv(name.c_str(), value, 1);
+        else
+            ::unsetenv(name.c_str());
+    }
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+TEST(CommLogFolder, StateFolderFollowsXdgStateHomeElseTheHomeFolder) {
+    ScopedEnvironment environment;
+    environment.Set("HOME", "/home/installer");
+    environment.Set("XDG_STATE_HOME", "/var/state-of-user");
+    EXPECT_EQ(UserStateFolder(), std::filesystem::path("/var/state-of-user/kotar"));
+    // Unset, empty or relative: the default below the home folder.
+    for (const char* value : {static_cast<const char*>(nullptr), "", "relative/state"}) {
+        environment.Set("XDG_STATE_HOME", value);
+        EXPECT_EQ(UserStateFolder(), std::filesystem::path("/home/installer/.local/state/kotar"));
+    }
+}
+
+TEST(CommLogFolder, ExecutableFolderThatTakesNoFilesSendsTheLogToTheStateFolder) {
+    TempDir dir;
+    ScopedEnvironment environment;
+    environment.Set("XDG_STATE_HOME", (dir / "state").c_str());
+    const std::filesystem::path exe = dir / "bin";
+    std::filesystem::path asked;
+    const auto check = [&asked](bool answer) {
+        return [&asked, answer](const std::filesystem::path& folder) {
+            asked = folder;
+            return answer;
+        };
+    };
+    EXPECT_EQ(ChooseCommLogFolder(exe, check(true)), exe);
+    EXPECT_EQ(asked, exe);
+    EXPECT_FALSE(std::filesystem::exists(dir / "state"));
+    const std::filesystem::path fallback = ChooseCommLogFolder(exe, check(false));
+    EXPECT_EQ(fallback, dir / "state" / "kotar");
+    EXPECT_TRUE(std::filesystem::is_directory(fallback));
+    EXPECT_EQ(ChooseCommLogFolder({}, check(true)), fallback);  // executable not found
+}
+
+TEST(CommLogFolder, RealCheck_FolderThatCannotExistGoesToTheStateFolderWithTheSameLog) {
+    TempDir dir;
+    ScopedEnvironment environment;
+    environment.Set("XDG_STATE_HOME", (dir / "state").c_str());
+    EXPECT_TRUE(FolderTakesNewFiles(dir.path()));
+    // A folder below a plain file can be made by no one, root included.
+    WriteText(dir / "file", "x");
+    const std::filesystem::path impossible = dir / "file" / "bin";
+    EXPECT_FALSE(FolderTakesNewFiles(impossible));
+    EXPECT_FALSE(FolderTakesNewFiles(dir / "missing"));
+    const std::filesystem::path folder = ChooseCommLogFolder(impossible, FolderTakesNewFiles);
+    ASSERT_EQ(folder, dir / "state" / "kotar");
+    AppendLogLine(folder, "BCCエラー");
+    EXPECT_EQ(test::CommLogTexts(folder), std::vector<std::string>{"BCCエラー"});
+}
+
+TEST(CommLogFolder, LinkWithoutAGivenFolderLogsBesideAnExecutableInAWritableFolder) {
+    // The tests run from the build folder, which takes new files.
+    EXPECT_EQ(SerialCom().log_folder(), ExecutableFolder());
+    TempDir dir;
+    LinkEnvironment given;
+    given.log_folder = dir.path();
+    EXPECT_EQ(SerialCom(given).log_folder(), dir.path());
 }
 
 }  // namespace
