@@ -13,6 +13,8 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KOTAR"));
+    // The installed menu entry (kotar.desktop), so that desktops pair its windows with it.
+    QApplication::setDesktopFileName(QStringLiteral("kotar"));
     QApplication::setWindowIcon(kotar::ProgramIcon());
     QApplication::setFont(kotar::DialogFont());
 
