@@ -1,6 +1,7 @@
 #include "ops/ProgramFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <fstream>
 
@@ -29,15 +30,28 @@ std::string FieldText(std::span<const std::uint8_t> at, std::size_t max_bytes) {
 
 }  // namespace
 
-std::uint16_t Crc16Mcrf4xx(std::span<const std::uint8_t> bytes) {
-    std::uint16_t crc = 0xFFFF;
-    for (std::uint8_t b : bytes) {
-        crc ^= b;
+namespace {
+
+// The CRC of each byte value, so that a 384000-byte application file takes one step per byte.
+constexpr std::array<std::uint16_t, 256> kCrc16Table = [] {
+    std::array<std::uint16_t, 256> table{};
+    for (unsigned value = 0; value < 256; ++value) {
+        auto crc = static_cast<std::uint16_t>(value);
         for (int i = 0; i < 8; ++i) {
             crc = (crc & 1) != 0 ? static_cast<std::uint16_t>((crc >> 1) ^ 0x8408)
                                  : static_cast<std::uint16_t>(crc >> 1);
         }
+        table[value] = crc;
     }
+    return table;
+}();
+
+}  // namespace
+
+std::uint16_t Crc16Mcrf4xx(std::span<const std::uint8_t> bytes) {
+    std::uint16_t crc = 0xFFFF;
+    for (std::uint8_t b : bytes)
+        crc = static_cast<std::uint16_t>((crc >> 8) ^ kCrc16Table[(crc ^ b) & 0xFF]);
     return crc;
 }
 
