@@ -7,9 +7,18 @@ JOBS ?= $(shell nproc)
 
 PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-multimedia-dev libpulse-dev \
             libsndfile1-dev libsoxr-dev libgtest-dev libbenchmark-dev pulseaudio \
-            pulseaudio-utils xvfb fonts-noto-cjk sox
+            pulseaudio-utils xvfb fonts-noto-cjk sox desktop-file-utils appstream
 
-.PHONY: all deps configure build test run clean format
+# The sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer) of the whole test suite.
+SANITIZE_BUILD_DIR ?= build-sanitize
+SANITIZE_ENV := ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1 \
+                UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# The fuzzers: clang with libFuzzer, each run FUZZ_SECONDS seconds.
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+
+.PHONY: all deps configure build test run clean format package test-package test-sanitize fuzz
 
 all: build
 
@@ -30,8 +39,33 @@ test: build
 run: build
 	@./scripts/start-program.sh $(BUILD_DIR)
 
+# The Debian package, build/kotar_<version>_amd64.deb, checked unpacked.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+	./scripts/check-package.sh $(BUILD_DIR)/kotar_$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' \
+	    $(BUILD_DIR)/CMakeCache.txt)_amd64.deb
+
+# The same, then installed on this machine, started from its menu entry and removed (root).
+test-package: package
+	./scripts/check-package.sh --install $(BUILD_DIR)/kotar_$$(sed -n \
+	    's/^CMAKE_PROJECT_VERSION:STATIC=//p' $(BUILD_DIR)/CMakeCache.txt)_amd64.deb
+
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOTAR_SANITIZE=ON \
+	    -DKOTAR_BUILD_BENCH=OFF
+	cmake --build $(SANITIZE_BUILD_DIR) -j $(JOBS)
+	$(SANITIZE_ENV) ./scripts/run-tests.sh $(SANITIZE_BUILD_DIR)
+
+fuzz: deps
+	@./scripts/install-deps.sh $(FUZZ_PACKAGES)
+	cmake -S . -B $(FUZZ_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOTAR_FUZZ=ON \
+	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DBUILD_TESTING=OFF \
+	    -DKOTAR_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS) --target kotar_fuzzers
+	./scripts/run-fuzzers.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS)
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_BUILD_DIR) $(FUZZ_BUILD_DIR)
