@@ -267,7 +267,6 @@ void CKOTARDlg::ShowSlot(int index) {
             return;
         case SlotState::Cleared:
         case SlotState::Unreadable:
-        case SlotState::NotScanned:
             break;
     }
     SlotControls& slot = slots_[index];

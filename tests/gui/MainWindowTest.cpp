@@ -225,21 +225,30 @@ private Q_SLOTS:
         QVERIFY(f.write_read_calls.empty());
     }
 
-    void UnreadableSlotFile_Message110AndTheSlotsAfterItUnscanned() {
+    void UnreadableSlotFile_Message110AndTheOtherSlotsShowTheirOwnState() {
         Fixture f({}, false);
-        f.AddProperty("P", {"", "", "全体"});
-        kotar::test::WriteText(f.Property("P") / "01.wav", "not a wave file");
+        f.AddProperty("P", {"前半", "", "全体"});
+        kotar::test::WriteText(f.Property("P") / "02.wav", "not a wave file");
         f.Start({});
         QCOMPARE(f.prompter.MessageIds(), std::vector<int>{110});
         QCOMPARE(f.List()->currentText(), QStringLiteral("P"));
-        // The broken file can be replaced or deleted, not played; the scan stopped there.
-        QVERIFY(IsEnabled(&f.window, 1006) && IsEnabled(&f.window, 1055));
-        QVERIFY(!IsEnabled(&f.window, 1004));
-        for (int id : {1007, 1056, 1012, 1016, 1023, 1018, 1072}) {
-            QVERIFY2(!IsEnabled(&f.window, id), qPrintable(QString::number(id)));
-        }
+        QCOMPARE(StatusTexts(&f.window), (QStringList{"データあり", "データなし", "データあり"}));
+        // The broken file can be replaced or deleted, not played.
+        QVERIFY(IsEnabled(&f.window, 1012) && IsEnabled(&f.window, 1056));
+        QVERIFY(!IsEnabled(&f.window, 1007));
+        for (int id : {1004, 1055, 1006, 1016, 1023, 1018, 1072})
+            QVERIFY2(IsEnabled(&f.window, id), qPrintable(QString::number(id)));
+        // The data kind follows the readable slots.
+        QCOMPARE(f.window.WriteReadDataKind(), std::optional<int>(3));
+        f.Radio(1068)->click();
+        QCOMPARE(f.window.WriteReadDataKind(), std::optional<int>(1));
+        QVERIFY(IsEnabled(&f.window, 1072));
         // The rest of the start-up ran all the same: no maintenance menu without the switch.
         QVERIFY(!f.window.maintenance_menu_present());
+
+        QVERIFY(Click(&f.window, 1056));
+        QVERIFY(!fs::exists(f.Property("P") / "02.wav"));
+        QVERIFY(IsEnabled(&f.window, 1012) && !IsEnabled(&f.window, 1056));
     }
 
     void AbModeWithOnlySlot2_EnablesRomButtonAndGivesDataKind2() {
