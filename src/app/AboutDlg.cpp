@@ -9,7 +9,7 @@
 
 namespace kotar {
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+CAboutDlg::CAboutDlg(QWidget* parent) : CancellableDialog(parent) {
     setWindowTitle(QString::fromUtf8(kProductTitle) + QStringLiteral("のバージョン情報"));
     setFont(DialogFont(8));
     DialogUnits du(font());

@@ -69,11 +69,11 @@ void CEditDlg::accept() {
     QDialog::accept();
 }
 
-void CEditDlg::reject() {
+void CEditDlg::Cancel() {
     if ((state_ == CWaveForm::kPaused || state_ == CWaveForm::kStopped) && !AskDiscard())
         return;
     DestroyView();
-    QDialog::reject();
+    PhraseDialog::Cancel();
 }
 
 }  // namespace kotar

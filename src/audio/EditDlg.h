@@ -18,10 +18,11 @@ public:
     double max_seconds() const { return max_seconds_; }
 
     void accept() override;
-    void reject() override;
 
 protected:
     void SetButtons() override;
+    // Message 105 about the edited phrase before it is thrown away.
+    void Cancel() override;
 
 private:
     void OnStop();

@@ -18,7 +18,7 @@ const char* const CPeakDlg::kMicrophoneText = "現在は「マイク」から録
 const char* const CPeakDlg::kNoSourceText = "録音できるソースが接続されていません。";
 
 CPeakDlg::CPeakDlg(QWidget* parent, ProfileFile& ini, AudioEndpoints& endpoints)
-    : QDialog(parent), ini_(ini), endpoints_(endpoints) {
+    : CancellableDialog(parent), ini_(ini), endpoints_(endpoints) {
     setWindowTitle("録音設定");
     setFont(DialogFont());
     const DialogUnits du(font());

@@ -32,7 +32,10 @@ std::string TooLongText(double max_seconds) {
 
 PhraseDialog::PhraseDialog(QWidget* parent, Prompter& prompter, AudioEndpoints& endpoints,
                            const std::string& message_text, const char* title)
-    : QDialog(parent), prompter_(prompter), endpoints_(endpoints), message_text_(message_text) {
+    : CancellableDialog(parent),
+      prompter_(prompter),
+      endpoints_(endpoints),
+      message_text_(message_text) {
     setWindowTitle(title);
     setFont(DialogFont());
     const DialogUnits du(font());

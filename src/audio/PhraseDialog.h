@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDialog>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -8,6 +7,7 @@
 #include "audio/AudioIcons.h"
 #include "audio/Endpoints.h"
 #include "common/Prompter.h"
+#include "ui/CancellableDialog.h"
 
 class QLineEdit;
 class QPushButton;
@@ -19,7 +19,7 @@ class DialogUnits;
 
 // What the recording, editing and playback dialogs share: the message text, the waveform view
 // at (10, 35)-(415, 185), the transport buttons and the confirm step.
-class PhraseDialog : public QDialog {
+class PhraseDialog : public CancellableDialog {
 public:
     CWaveForm* view() const { return view_; }
     int state() const { return state_; }

@@ -137,11 +137,11 @@ void CRecDlg::accept() {
     QDialog::accept();
 }
 
-void CRecDlg::reject() {
+void CRecDlg::Cancel() {
     if (state_ == CWaveForm::kStopped && !AskDiscard())
         return;
     DestroyView();
-    QDialog::reject();
+    PhraseDialog::Cancel();
 }
 
 }  // namespace kotar

@@ -30,10 +30,11 @@ public:
     const QPixmap& countdown_bitmap(int slot) const { return bitmaps_[slot]; }
 
     void accept() override;
-    void reject() override;
 
 protected:
     void SetButtons() override;
+    // Message 105 about a take before it is thrown away.
+    void Cancel() override;
 
 private:
     void OnRecord();

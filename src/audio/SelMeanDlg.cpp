@@ -9,7 +9,8 @@
 
 namespace kotar {
 
-CSelMeanDlg::CSelMeanDlg(QWidget* parent, const std::string& message_text) : QDialog(parent) {
+CSelMeanDlg::CSelMeanDlg(QWidget* parent, const std::string& message_text)
+    : CancellableDialog(parent) {
     setWindowTitle("作成方法選択");
     setFont(DialogFont());
     const DialogUnits du(font());

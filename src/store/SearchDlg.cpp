@@ -74,7 +74,8 @@ std::vector<PropertyEntry> ReadPropertyEntries(const std::string& work_folder) {
     return entries;
 }
 
-CSearchDlg::CSearchDlg(Prompter& prompter, QWidget* parent) : QDialog(parent), prompter_(prompter) {
+CSearchDlg::CSearchDlg(Prompter& prompter, QWidget* parent)
+    : CancellableDialog(parent), prompter_(prompter) {
     setWindowTitle(QStringLiteral("物件選択"));
     setFont(DialogFont());
     DialogUnits du(font());
