@@ -23,6 +23,7 @@ public:
 
 private:
     void OnTextChanged();
+    void Choose(Method method);
 
     int method_ = kNone;
     QLineEdit* text_ = nullptr;

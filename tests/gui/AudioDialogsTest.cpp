@@ -389,18 +389,21 @@ private Q_SLOTS:
         QCOMPARE(broken.exec(), int(QDialog::Rejected));
     }
 
-    void selMeanEnablesItsChoicesOnlyWithAText() {
+    void selMeanEnablesItsChoicesOnlyWithATextAndOkOnlyWithAChoice() {
         CSelMeanDlg empty(nullptr, "");
         QCOMPARE(EnabledOf(&empty, {1, 1012, 1013, 2}), QString("0001"));
         QVERIFY(!IsEnabled(&empty, 1023));
         CSelMeanDlg dlg(nullptr, "火災です");
-        QCOMPARE(EnabledOf(&dlg, {1, 1012, 1013}), QString("111"));
+        QCOMPARE(EnabledOf(&dlg, {1, 1012, 1013}), QString("011"));
         QCOMPARE(TextOf(&dlg, 1023), QString("火災です"));
         QCOMPARE(dlg.method(), 0);
         QVERIFY(Click(&dlg, 1013));
         QCOMPARE(dlg.method(), 2);
+        QCOMPARE(EnabledOf(&dlg, {1, 1012, 1013}), QString("111"));
         QVERIFY(Click(&dlg, 1012));
         QCOMPARE(dlg.method(), 1);
+        QVERIFY(Click(&dlg, 1));
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
     }
 
     void deletingAMarkedRangeRewindsAndShowsTheRoundedLength() {
