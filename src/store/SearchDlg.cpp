@@ -113,6 +113,11 @@ CSearchDlg::CSearchDlg(Prompter& prompter, QWidget* parent)
     connect(search_button_, &QPushButton::clicked, this, &CSearchDlg::OnSearch);
     connect(search_edit_, &QLineEdit::textEdited, this, &CSearchDlg::OnSearchTextEdited);
     connect(list_->header(), &QHeaderView::sectionClicked, this, &CSearchDlg::OnHeaderClicked);
+    connect(list_, &QTreeWidget::itemClicked, this, &CSearchDlg::OnRowClicked);
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        list_->setCurrentItem(item);
+        accept();  // like "選択" on that row
+    });
     connect(ok_button_, &QPushButton::clicked, this, &CSearchDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CSearchDlg::reject);
 }
@@ -160,6 +165,12 @@ void CSearchDlg::OnSearchTextEdited() {
     ok_button_->setDefault(false);
     search_button_->setDefault(true);
     search_position_ = 0;
+}
+
+void CSearchDlg::OnRowClicked() {
+    // Enter now chooses the clicked row, also after a search made it step.
+    search_button_->setDefault(false);
+    ok_button_->setDefault(true);
 }
 
 void CSearchDlg::OnHeaderClicked(int column) {

@@ -42,6 +42,7 @@ private:
     void Fill(const QString& filter);
     void OnSearch();
     void OnSearchTextEdited();
+    void OnRowClicked();
     void OnHeaderClicked(int column);
 
     Prompter& prompter_;
