@@ -147,6 +147,8 @@ private:
     Configuration config_;
     std::filesystem::path start_directory_;
     std::filesystem::path default_work_folder_;
+    // The folder of the WAV file chosen last in this run; empty before the first.
+    std::filesystem::path last_wav_folder_;
     bool exiting_ = false;
     bool maintenance_menu_present_ = true;
 

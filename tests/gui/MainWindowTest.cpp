@@ -2,6 +2,7 @@
 // kind of the write/read command, slot commands, keyboard, menus and the property commands.
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QRadioButton>
@@ -454,6 +455,16 @@ private Q_SLOTS:
         QCOMPARE(TextOf(&f.window, 1003), QStringLiteral("データあり"));
         QCOMPARE(f.window.store().slots()[1].attribute_text, std::string("音声フレーズＢ"));
         QCOMPARE(f.window.focusWidget(), Control(&f.window, 1007));
+
+        // The chooser opens at home until a file was chosen, then in that file's folder.
+        QVERIFY(f.ClickCreate(1012));
+        std::vector<std::string> folders;
+        for (const auto& prompt : f.prompter.prompts()) {
+            if (prompt.kind == ScriptedPrompter::Prompt::Kind::OpenFile)
+                folders.push_back(prompt.file.initial_folder);
+        }
+        const std::string home = QDir::homePath().toStdString();
+        QCOMPARE(folders, (std::vector<std::string>{home, home, f.temp.path().string()}));
     }
 
     void EnterAndEscapeDoNothing_AltF4Ends() {
