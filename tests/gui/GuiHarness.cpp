@@ -190,13 +190,8 @@ QStringList ClippedTexts(const QWidget* window) {
                         (button->icon().isNull() ? 0 : button->iconSize().width() + 4);
             }
         } else if (const auto* label = qobject_cast<const QLabel*>(child)) {
-            if (label->wordWrap()) {
-                const QRect bound = metrics.boundingRect(QRect(0, 0, label->width(), 10'000),
-                                                         Qt::TextWordWrap, label->text());
-                if (bound.height() > label->height())
-                    clipped << child->objectName() + QStringLiteral(": ") + label->text();
-                continue;
-            }
+            // Also when it may wrap: Japanese text wraps between any two characters, in the
+            // middle of a word, so every line of a label has to fit as it is.
             text = label->text();
         } else if (const auto* edit = qobject_cast<const QLineEdit*>(child)) {
             text = edit->text();

@@ -72,8 +72,8 @@ void WriteSlotWav(const std::filesystem::path& path, const std::string& text_utf
 std::filesystem::path SaveScreenshot(QWidget* window, const std::string& name);
 
 // Texts of a window's visible controls that do not fit them, as "id: text" lines: button,
-// radio and label lines (word-wrapped labels by their height), edit contents and group-box
-// titles.
+// radio and label lines (a label's lines as its text breaks them, also when it may wrap), edit
+// contents and group-box titles.
 QStringList ClippedTexts(const QWidget* window);
 
 }  // namespace kotar::test
