@@ -66,7 +66,7 @@ bool CKOTARDlg::ImportPhrase(int index, const std::string& message_text) {
     try {
         const auto converted = RunImportChain(*chosen, prompter_);
         CEditDlg dialog(this, prompter_, endpoints(), store_.slots()[index].wav_path, message_text,
-                        converted->target(), config_.slot_max_seconds[index], index);
+                        *converted, config_.slot_max_seconds[index], index);
         return dialog.exec() == QDialog::Accepted;
     } catch (const UserAbort&) {
         // The failure has been shown.
