@@ -26,14 +26,6 @@
 namespace kotar::test {
 namespace {
 
-// Enabled flags of the given controls, in order, as "1"/"0" text for readable failures.
-QString EnabledOf(const QWidget* root, std::initializer_list<int> ids) {
-    QString out;
-    for (int id : ids)
-        out += IsEnabled(root, id) ? '1' : '0';
-    return out;
-}
-
 // A recording-format buffer of `bytes` holding a quiet ramp (no silence).
 CWaveFile Buffer(std::uint32_t bytes, Prompter& prompter) {
     CWaveFile buffer(kFormatPcm, 1, 8000, 16, bytes, prompter);
@@ -265,8 +257,8 @@ private Q_SLOTS:
 
     void aTakeJustOverTheMaximumIsCutWithoutAsking() {
         CWaveFile source = Buffer(131'080, prompter_);
-        CEditDlg dlg(nullptr, prompter_, endpoints_, (*dir_ / "02.wav").string(), "編集", source,
-                     8.192, 1);
+        CEditDlg dlg(nullptr, prompter_, *ini_, endpoints_, (*dir_ / "02.wav").string(), "編集",
+                     source, 8.192, 1);
         dlg.show();
         QVERIFY(Click(&dlg, 1));
         QVERIFY(prompter_.MessageIds().empty());
@@ -278,7 +270,7 @@ private Q_SLOTS:
 
     void aFailedSaveIsReportedWith114AndTheDialogStays() {
         CWaveFile source = Buffer(16'000, prompter_);
-        CEditDlg dlg(nullptr, prompter_, endpoints_, (*dir_ / "missing" / "02.wav").string(),
+        CEditDlg dlg(nullptr, prompter_, *ini_, endpoints_, (*dir_ / "missing" / "02.wav").string(),
                      "編集", source, 8.192, 1);
         dlg.show();
         QVERIFY(Click(&dlg, 1));
@@ -313,8 +305,8 @@ private Q_SLOTS:
 
     void editDialogButtonTablesAndItsCancelQuestion() {
         CWaveFile source = Buffer(32'000, prompter_);
-        CEditDlg dlg(nullptr, prompter_, endpoints_, (*dir_ / "02.wav").string(), "編集", source,
-                     8.192, 1);
+        CEditDlg dlg(nullptr, prompter_, *ini_, endpoints_, (*dir_ / "02.wav").string(), "編集",
+                     source, 8.192, 1);
         dlg.show();
         const auto ids = {1, 2, 1037, 1039, 1038};
         QCOMPARE(EnabledOf(&dlg, ids), QString("11101"));
@@ -402,8 +394,8 @@ private Q_SLOTS:
 
     void deletingAMarkedRangeRewindsAndShowsTheRoundedLength() {
         CWaveFile source = Buffer(32'000, prompter_);  // 2 s
-        CEditDlg dlg(nullptr, prompter_, endpoints_, (*dir_ / "02.wav").string(), "編集", source,
-                     8.192, 1);
+        CEditDlg dlg(nullptr, prompter_, *ini_, endpoints_, (*dir_ / "02.wav").string(), "編集",
+                     source, 8.192, 1);
         dlg.show();
         CWaveForm* view = dlg.view();
         const double scale = 32'000.0 / 401;
@@ -453,8 +445,8 @@ private Q_SLOTS:
 
     void aOneSecondPhraseAndAReadOnlyViewNeverOpenTheMenu() {
         CWaveFile second = Buffer(16'000, prompter_);
-        CEditDlg dlg(nullptr, prompter_, endpoints_, (*dir_ / "02.wav").string(), "編集", second,
-                     8.192, 1);
+        CEditDlg dlg(nullptr, prompter_, *ini_, endpoints_, (*dir_ / "02.wav").string(), "編集",
+                     second, 8.192, 1);
         dlg.show();
         CWaveForm* view = dlg.view();
         view->TrackButtonDown(view->mapToGlobal(QPoint(10, 50)));
@@ -474,8 +466,8 @@ private Q_SLOTS:
 
     void aClickPastTheEndNeverPlaysBeyondTheLength() {
         CWaveFile source = Buffer(16'000, prompter_);
-        CEditDlg dlg(nullptr, prompter_, endpoints_, (*dir_ / "02.wav").string(), "編集", source,
-                     8.192, 1);
+        CEditDlg dlg(nullptr, prompter_, *ini_, endpoints_, (*dir_ / "02.wav").string(), "編集",
+                     source, 8.192, 1);
         dlg.show();
         CWaveForm* view = dlg.view();
         view->TrackButtonDown(view->mapToGlobal(QPoint(404, 50)));
