@@ -76,8 +76,7 @@ bool EditHistory::Undo() {
     if (undo_.empty())
         return false;
     Restore(undo_.back());
-    redo_.push_back(std::move(undo_.back()));
-    undo_.pop_back();
+    MoveLast(undo_, redo_);
     return true;
 }
 
@@ -85,9 +84,13 @@ bool EditHistory::Redo() {
     if (redo_.empty())
         return false;
     Repeat(redo_.back());
-    undo_.push_back(std::move(redo_.back()));
-    redo_.pop_back();
+    MoveLast(redo_, undo_);
     return true;
+}
+
+void EditHistory::MoveLast(std::vector<Record>& from, std::vector<Record>& to) {
+    to.push_back(std::move(from.back()));
+    from.pop_back();
 }
 
 void EditHistory::Clear() {

@@ -49,6 +49,7 @@ private:
     void Push(Record record);
     void Restore(const Record& record);
     void Repeat(const Record& record);
+    static void MoveLast(std::vector<Record>& from, std::vector<Record>& to);
 
     CSoundCtrl& phrase_;
     std::vector<Record> undo_;

@@ -13,6 +13,7 @@
 #include "audio/PhraseLevelOps.h"
 #include "audio/WaveForm.h"
 #include "config/LoudnessTarget.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 namespace {
@@ -26,14 +27,6 @@ constexpr int kButtonFrame = 24;
 
 int TextWidth(const QWidget* widget, const char* text) {
     return QFontMetrics(widget->font()).horizontalAdvance(QString::fromUtf8(text));
-}
-
-QLineEdit* MakeFigure(QDialog* dialog, int id) {
-    auto* field = new QLineEdit(dialog);
-    field->setObjectName(QString::number(id));
-    field->setReadOnly(true);
-    field->setFocusPolicy(Qt::NoFocus);
-    return field;
 }
 
 QPushButton* MakeButton(QDialog* dialog, int id, const char* text, const char* tip) {
@@ -56,8 +49,8 @@ void AddShortcuts(QDialog* dialog, std::initializer_list<QKeySequence> keys,
 
 PhraseEditControls::PhraseEditControls(QDialog* dialog, ProfileFile& ini, CWaveForm* view)
     : QObject(dialog), dialog_(dialog), ini_(ini), view_(view) {
-    peak_ = MakeFigure(dialog, 1301);
-    loudness_ = MakeFigure(dialog, 1302);
+    peak_ = MakeReadOnlyField(dialog, 1301);
+    loudness_ = MakeReadOnlyField(dialog, 1302);
     warning_ = new QLabel(QString::fromUtf8(kClipWarning), dialog);
     warning_->setObjectName("1303");
     warning_->setStyleSheet("color: #c00000;");

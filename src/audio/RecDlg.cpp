@@ -96,6 +96,7 @@ void CRecDlg::OnRecord() {
         return;
     }
     Enable({{1, false}, {2, false}, {1029, false}, {1027, false}, {1030, false}, {1028, false}});
+    edit_controls_->SetState(CWaveForm::kRecording);
     countdown_shown_.clear();
     const int delay = RecordDelaySeconds();
     if (delay > 0) {

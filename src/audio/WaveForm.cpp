@@ -12,6 +12,7 @@
 #include "audio/LengthLimit.h"
 #include "audio/LevelAnalysis.h"
 #include "common/Messages.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 
@@ -32,14 +33,6 @@ int MulDiv(int a, int b, int c) {
     const long long product = static_cast<long long>(a) * b;
     const long long half = c / 2;
     return static_cast<int>(product >= 0 ? (product + half) / c : (product - half) / c);
-}
-
-QLineEdit* MakeField(QWidget* parent, int id) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QString::number(id));
-    field->setReadOnly(true);
-    field->setFocusPolicy(Qt::NoFocus);
-    return field;
 }
 
 }  // namespace
@@ -106,9 +99,9 @@ void CWaveForm::Create(const QRect& rect, bool compact) {
     scroll_bar_->hide();
     connect(scroll_bar_, &QScrollBar::valueChanged, this, &CWaveForm::SetScroll);
     const int top = compact ? 70 : scroll_bar_->geometry().bottom() + 1 + kScrollBarGap;
-    length_field_ = MakeField(dialog, 3000);
-    position_field_ = MakeField(dialog, 3001);
-    range_field_ = MakeField(dialog, 3002);
+    length_field_ = MakeReadOnlyField(dialog, 3000);
+    position_field_ = MakeReadOnlyField(dialog, 3001);
+    range_field_ = MakeReadOnlyField(dialog, 3002);
     length_field_->setGeometry(10, top, 150, 25);
     position_field_->setGeometry(170, top, 140, 25);
     range_field_->setGeometry(320, top, 150, 25);
@@ -490,32 +483,26 @@ void CWaveForm::AfterEdit() {
     Q_EMIT SoundChanged();
 }
 
+bool CWaveForm::Edited(bool changed) {
+    if (changed)
+        AfterEdit();
+    return changed;
+}
+
 bool CWaveForm::EvenLoudness(double target_lufs) {
-    if (!CanEdit() || !history_.EvenLoudness(target_lufs))
-        return false;
-    AfterEdit();
-    return true;
+    return CanEdit() && Edited(history_.EvenLoudness(target_lufs));
 }
 
 bool CWaveForm::TrimSilence() {
-    if (!CanEdit() || !history_.TrimSilence())
-        return false;
-    AfterEdit();
-    return true;
+    return CanEdit() && Edited(history_.TrimSilence());
 }
 
 bool CWaveForm::Undo() {
-    if (!CanEdit() || !history_.Undo())
-        return false;
-    AfterEdit();
-    return true;
+    return CanEdit() && Edited(history_.Undo());
 }
 
 bool CWaveForm::Redo() {
-    if (!CanEdit() || !history_.Redo())
-        return false;
-    AfterEdit();
-    return true;
+    return CanEdit() && Edited(history_.Redo());
 }
 
 int CWaveForm::MaxZoom() const {

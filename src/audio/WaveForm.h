@@ -141,6 +141,8 @@ private:
     void KeepCursorVisible();
     // After a change of the sound: the picture, the fields and the cursor as after a cut.
     void AfterEdit();
+    // AfterEdit when the sound changed; the change.
+    bool Edited(bool changed);
     bool CanEdit() const { return !read_only_ && state_ == kStopped; }
     void Draw();
     void MoveCursor(int left);

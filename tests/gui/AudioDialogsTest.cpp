@@ -12,6 +12,7 @@
 #include "FakeEndpoints.h"
 #include "FakeWaveDevice.h"
 #include "GuiHarness.h"
+#include "PhraseDialogFixture.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
 #include "audio/EditDlg.h"
@@ -37,46 +38,12 @@ CWaveFile Buffer(std::uint32_t bytes, Prompter& prompter) {
 
 }  // namespace
 
-class AudioDialogsTest : public QObject {
+class AudioDialogsTest : public QObject, private PhraseDialogFixture {
     Q_OBJECT
 
-private:
-    FakeWaveDevice* device_ = nullptr;
-    std::unique_ptr<TempDir> dir_;
-    std::unique_ptr<ProfileFile> ini_;
-    ScriptedPrompter prompter_;
-    FakeEndpoints endpoints_;
-
-    std::unique_ptr<CRecDlg> NewRecDlg(int delay) {
-        ini_->WriteInt("CONFIG", "RECDELAY", delay);
-        auto dlg = std::make_unique<CRecDlg>(nullptr, prompter_, *ini_, endpoints_,
-                                             (*dir_ / "01.wav").string(), "テスト", 8.192, 0);
-        dlg->set_countdown_wait([](int) {});
-        dlg->show();
-        return dlg;
-    }
-    // Records `bytes` through the fake device and stops.
-    void Record(CRecDlg& dlg, std::uint32_t bytes) {
-        QVERIFY(Click(&dlg, 1027));
-        device_->Deliver();
-        device_->CaptureSilence(bytes);
-        QVERIFY(Click(&dlg, 1028));
-        device_->Deliver();
-    }
-
 private Q_SLOTS:
-    void init() {
-        device_ = new FakeWaveDevice;
-        SetDefaultWaveDevice(device_);
-        dir_ = std::make_unique<TempDir>();
-        ini_ = std::make_unique<ProfileFile>(*dir_ / "MEVAN.INI");
-        prompter_.Clear();
-        endpoints_ = FakeEndpoints{};
-    }
-    void cleanup() {
-        SetDefaultWaveDevice(nullptr);
-        delete device_;
-    }
+    void init() { StartFixture(); }
+    void cleanup() { StopFixture(); }
 
     void recordingStoppedAtOneAndAHalfSecondsShows0150AndTheButtonTables() {
         auto dlg = NewRecDlg(0);

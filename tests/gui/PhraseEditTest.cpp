@@ -11,6 +11,7 @@
 #include "FakeEndpoints.h"
 #include "FakeWaveDevice.h"
 #include "GuiHarness.h"
+#include "PhraseDialogFixture.h"
 #include "PhraseSignals.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
@@ -35,15 +36,10 @@ std::vector<std::uint8_t> BytesOf(const CWaveFile& buffer) {
 
 }  // namespace
 
-class PhraseEditTest : public QObject {
+class PhraseEditTest : public QObject, private PhraseDialogFixture {
     Q_OBJECT
 
 private:
-    FakeWaveDevice* device_ = nullptr;
-    std::unique_ptr<TempDir> dir_;
-    std::unique_ptr<ProfileFile> ini_;
-    ScriptedPrompter prompter_;
-    FakeEndpoints endpoints_;
     // 6 s: silence, a quiet tone, silence.
     CSoundCtrl source_ =
         PhraseOf(Concat({Silence(8000), Tone(1000, -30, 32000), Silence(8000)}), prompter_);
@@ -55,33 +51,10 @@ private:
         dlg->show();
         return dlg;
     }
-    std::unique_ptr<CRecDlg> NewRecDlg() {
-        ini_->WriteInt("CONFIG", "RECDELAY", 0);
-        auto dlg = std::make_unique<CRecDlg>(nullptr, prompter_, *ini_, endpoints_,
-                                             (*dir_ / "01.wav").string(), "テスト", 8.192, 0);
-        dlg->show();
-        return dlg;
-    }
-    void Record(CRecDlg& dlg, const CWaveFile& take) {
-        QVERIFY(Click(&dlg, 1027));
-        device_->Deliver();
-        device_->Capture(BytesOf(take));
-        QVERIFY(Click(&dlg, 1028));
-        device_->Deliver();
-    }
 
 private Q_SLOTS:
-    void init() {
-        device_ = new FakeWaveDevice;
-        SetDefaultWaveDevice(device_);
-        dir_ = std::make_unique<TempDir>();
-        ini_ = std::make_unique<ProfileFile>(*dir_ / "MEVAN.INI");
-        prompter_.Clear();
-    }
-    void cleanup() {
-        SetDefaultWaveDevice(nullptr);
-        delete device_;
-    }
+    void init() { StartFixture(); }
+    void cleanup() { StopFixture(); }
 
     void aZoomedSelectionDeletesTheSameSamplesAsAnUnzoomedOne() {
         auto plain = NewEditDlg(source_);
@@ -226,12 +199,12 @@ private Q_SLOTS:
     }
 
     void aClippedTakeWarnsUntilItsLoudnessIsEvenedAndANewTakeStartsAfresh() {
-        auto dlg = NewRecDlg();
+        auto dlg = NewRecDlg(0);
         QCOMPARE(TextOf(dlg.get(), 1301), QString());
         QCOMPARE(EnabledOf(dlg.get(), {1304, 1305, 1306, 1307, 1308}), QString("00000"));
         std::vector<std::int16_t> samples = Tone(1000, -20, 16000);
         std::fill(samples.begin() + 4000, samples.begin() + 4003, 32767);
-        Record(*dlg, PhraseOf(samples, prompter_));
+        Record(*dlg, BytesOf(PhraseOf(samples, prompter_)));
         auto* warning = Control<QLabel>(dlg.get(), 1303);
         QVERIFY(warning->isVisible());
         QCOMPARE(warning->text(), QString("音が割れています（クリップ）"));
@@ -245,13 +218,13 @@ private Q_SLOTS:
         QVERIFY(warning->isVisible());
         QCOMPARE(EnabledOf(dlg.get(), {1307, 1308}), QString("01"));
 
-        Record(*dlg, PhraseOf(Tone(1000, -20, 8000), prompter_));
+        Record(*dlg, BytesOf(PhraseOf(Tone(1000, -20, 8000), prompter_)));
         QVERIFY(!warning->isVisible());
         QCOMPARE(EnabledOf(dlg.get(), {1307, 1308}), QString("00"));
     }
 
     void theTargetIsWrittenToMevanIniOnlyWhenTheUserChangesIt() {
-        auto dlg = NewRecDlg();
+        auto dlg = NewRecDlg(0);
         auto* target = Control<QDoubleSpinBox>(dlg.get(), 1305);
         QCOMPARE(target->value(), -16.0);
         QCOMPARE(target->text(), QString("目標 -16.0 LUFS"));
@@ -262,10 +235,10 @@ private Q_SLOTS:
         target->setValue(-2.0);
         QCOMPARE(target->value(), -5.0);
         dlg.reset();
-        auto again = NewRecDlg();
+        auto again = NewRecDlg(0);
         QCOMPARE(Control<QDoubleSpinBox>(again.get(), 1305)->value(), -5.0);
         ini_->WriteString("CONFIG", "LOUDNESS", "laut");
-        auto fallback = NewRecDlg();
+        auto fallback = NewRecDlg(0);
         QCOMPARE(Control<QDoubleSpinBox>(fallback.get(), 1305)->value(), -16.0);
         QCOMPARE(ini_->GetValue("CONFIG", "LOUDNESS"), std::optional<std::string>("laut"));
     }
