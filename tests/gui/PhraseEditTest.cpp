@@ -218,7 +218,15 @@ private Q_SLOTS:
         QVERIFY(warning->isVisible());
         QCOMPARE(EnabledOf(dlg.get(), {1307, 1308}), QString("01"));
 
+        // Nothing changes the take while the countdown of the next runs.
+        ini_->WriteInt("CONFIG", "RECDELAY", 1);
+        QString during_countdown;
+        CRecDlg* raw = dlg.get();
+        dlg->set_countdown_wait([&](int) {
+            during_countdown = EnabledOf(raw, {1304, 1305, 1306, 1307, 1308});
+        });
         Record(*dlg, BytesOf(PhraseOf(Tone(1000, -20, 8000), prompter_)));
+        QCOMPARE(during_countdown, QString("00000"));
         QVERIFY(!warning->isVisible());
         QCOMPARE(EnabledOf(dlg.get(), {1307, 1308}), QString("00"));
     }
