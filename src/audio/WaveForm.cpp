@@ -468,9 +468,12 @@ void CWaveForm::DeleteSelection() {
 }
 
 void CWaveForm::AfterEdit() {
+    // A zoomed view keeps showing the same part of the phrase as far as it can (a shorter
+    // phrase may allow less zoom).
+    const double first_byte = scroll_ * ColumnBytes();
     ComputeScale(sound_.length());
-    // A shorter phrase may allow less zoom; the view stays where it was as far as it can.
     zoom_ = std::min(zoom_, MaxZoom());
+    scroll_ = ColumnBytes() > 0 ? static_cast<int>(first_byte / ColumnBytes()) : 0;
     UpdateScrollBar();
     ComputeColumns();
     MoveCursor(0);
