@@ -65,8 +65,8 @@ bool CKOTARDlg::ImportPhrase(int index, const std::string& message_text) {
     last_wav_folder_ = std::filesystem::path(*chosen).parent_path();
     try {
         const auto converted = RunImportChain(*chosen, prompter_);
-        CEditDlg dialog(this, prompter_, endpoints(), store_.slots()[index].wav_path, message_text,
-                        *converted, config_.slot_max_seconds[index], index);
+        CEditDlg dialog(this, prompter_, ini_, endpoints(), store_.slots()[index].wav_path,
+                        message_text, *converted, config_.slot_max_seconds[index], index);
         return dialog.exec() == QDialog::Accepted;
     } catch (const UserAbort&) {
         // The failure has been shown.

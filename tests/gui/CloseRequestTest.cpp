@@ -107,7 +107,8 @@ private Q_SLOTS:
         auto recording = RecDlg(0);
         QVERIFY(Click(recording.get(), 1027));
         const CWaveFile phrase = Phrase();
-        CEditDlg edit(nullptr, prompter(), endpoints_, Path("02.wav"), "編集", phrase, 8.192, 1);
+        CEditDlg edit(nullptr, prompter(), ini(), endpoints_, Path("02.wav"), "編集", phrase, 8.192,
+                      1);
         CPlayDlg play(nullptr, prompter(), endpoints_, Path("03.wav"), "再生", false);
         QVERIFY(Click(&edit, 1037) && Click(&play, 1031));
         for (PhraseDialog* dialog :
@@ -148,8 +149,8 @@ private Q_SLOTS:
             {"recording", [&] { return RecDlg(0); }},
             {"edit",
              [&] {
-                 return std::make_unique<CEditDlg>(nullptr, prompter(), endpoints_, Path("02.wav"),
-                                                   "編集", phrase, 8.192, 1);
+                 return std::make_unique<CEditDlg>(nullptr, prompter(), ini(), endpoints_,
+                                                   Path("02.wav"), "編集", phrase, 8.192, 1);
              },
              {105}},
             {"play",
