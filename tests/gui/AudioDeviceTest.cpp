@@ -185,6 +185,7 @@ private Q_SLOTS:
         REQUIRE_SOUND_SERVER();
         auto rec = std::make_unique<CRecDlg>(nullptr, prompter_, *ini_, SystemEndpoints(),
                                              (*dir_ / "01.wav").string(), "x", 8.192, 0);
+        rec->show();
         QVERIFY(Click(rec.get(), 1027));
         CSoundCtrl& take = rec->view()->sound();
         QVERIFY(PollUntil([&] { return take.RecordPosition() > 0; }, 5000));
