@@ -185,12 +185,13 @@ private Q_SLOTS:
         REQUIRE_SOUND_SERVER();
         auto rec = std::make_unique<CRecDlg>(nullptr, prompter_, *ini_, SystemEndpoints(),
                                              (*dir_ / "01.wav").string(), "x", 8.192, 0);
+        rec->show();
         QVERIFY(Click(rec.get(), 1027));
         CSoundCtrl& take = rec->view()->sound();
         QVERIFY(PollUntil([&] { return take.RecordPosition() > 0; }, 5000));
-        rec->reject();  // Escape while recording
-        QVERIFY(!rec->isVisible());
-        rec.reset();
+        rec->reject();  // Escape while recording: cancel is disabled, so nothing happens
+        QVERIFY(rec->isVisible());
+        rec.reset();  // the dialog goes while it records
         auto stopped = std::make_unique<CRecDlg>(nullptr, prompter_, *ini_, SystemEndpoints(),
                                                  (*dir_ / "01.wav").string(), "x", 8.192, 0);
         QVERIFY(Click(stopped.get(), 1027));

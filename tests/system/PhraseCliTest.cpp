@@ -166,7 +166,7 @@ TEST_F(PhraseCliTest, RefusalsAndUsageErrors) {
     EXPECT_EQ(err_, "音声データなし\n");
     EXPECT_FALSE(std::filesystem::exists(dir_ / "x.snd"));
 
-    // An unreadable slot file stops the scan (110): nothing is exported.
+    // An unreadable slot file (110) fails the export: nothing is exported.
     WriteBytes(work() / "TR_P" / "03.wav", {'R', 'I', 'F', 'F'});
     EXPECT_EQ(Cli({"export", "P", "x.snd"}), 1);
     EXPECT_EQ(err_, "サウンドファイルを開けませんでした。\n");

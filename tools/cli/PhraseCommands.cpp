@@ -68,9 +68,9 @@ int RunExport(CliContext& context, const std::vector<std::string>& args) {
     if (!properties.Select(name))
         return kExitFailure;
     PropertyStore& store = properties.store();
-    // A slot file that could not be read (message 110 shown) leaves nothing to export, as the
-    // main window keeps its ROM-writer button disabled then.
-    if (!store.scan_complete())
+    // A slot file that could not be read (message 110 shown) fails the export: a script gets a
+    // failure, never an image that silently lacks that phrase.
+    if (!store.all_slots_readable())
         return kExitFailure;
     const SlotList& slots = store.slots();
     if (!CanExportRomWriterData(mode, slots)) {
