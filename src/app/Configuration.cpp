@@ -1,10 +1,5 @@
 #include "app/Configuration.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include <cstdlib>
-
 #include "common/Cp932.h"
 #include "common/Messages.h"
 
@@ -17,14 +12,6 @@ constexpr int kCaptionMessages[kSlotCount] = {kMsgSlot1Caption, kMsgSlot2Caption
 constexpr int kCommentMessages[kSlotCount] = {kMsgSlot1Comment, kMsgSlot2Comment,
                                                kMsgSlot3Comment};
 
-std::string HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
-    if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
-        return pw->pw_dir;
-    }
-    return "/";
-}
-
 // Empty gives the default; a longer text is cut to max_bytes cp932 bytes at a character
 // boundary.
 std::string CorrectSlotText(const std::string& value, int default_message, std::size_t max_bytes) {
@@ -36,16 +23,6 @@ std::string CorrectSlotText(const std::string& value, int default_message, std::
 
 std::filesystem::path ConfigurationFilePath(const std::filesystem::path& start_directory) {
     return start_directory / "MEVAN.INI";
-}
-
-std::filesystem::path DefaultWorkFolder() {
-    return std::filesystem::path(HomeFolder()) / "MEVAN" / "DATA";
-}
-
-bool CanEnterFolder(const std::filesystem::path& folder) {
-    std::error_code ec;
-    return !folder.empty() && std::filesystem::is_directory(folder, ec) &&
-           ::access(folder.c_str(), X_OK) == 0;
 }
 
 std::uint32_t LoadDiskPercent(ProfileFile& ini) {

@@ -167,7 +167,7 @@ bool CAcmCtrl::OpenStream(const std::string* path) {
         SF_INFO info{};
         SNDFILE* file = nullptr;
         if (path != nullptr) {
-            file = sndfile.open(path->c_str(), SFM_READ, &info);
+            file = sndfile.OpenForReading(*path, &info);
         } else {
             stream->memory.bytes = WavImage(format_, data_, data_ ? capacity_ : 0);
             SF_VIRTUAL_IO io{&MemoryFile::Length, &MemoryFile::Seek, &MemoryFile::Read,

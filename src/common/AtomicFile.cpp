@@ -61,10 +61,4 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std:
     return false;
 }
 
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-    return WriteFileAtomically(
-        path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                            bytes.size()));
-}
-
 }  // namespace kotar

@@ -11,6 +11,10 @@ namespace kotar {
 // temporary file in the same folder, which is flushed to disk and renamed over the path. On any
 // failure the earlier file is left as it was, the temporary file is removed and false is returned.
 bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+inline bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    return WriteFileAtomically(
+        path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                            bytes.size()));
+}
 
 }  // namespace kotar

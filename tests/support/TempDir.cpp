@@ -1,19 +1,27 @@
 #include "TempDir.h"
 
-#include <stdlib.h>
-
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace kotar::test {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kotar-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder");
+    // A random name that nobody holds yet: create_directory fails on an existing one.
+    std::random_device random;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, "kotar-test-%08x", static_cast<unsigned>(random()));
+        std::error_code ec;
+        if (std::filesystem::create_directory(base / name, ec)) {
+            path_ = base / name;
+            return;
+        }
     }
-    path_ = pattern;
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempDir::~TempDir() {

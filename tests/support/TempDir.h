@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Utf8Path.h"
+
 namespace kotar::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it when the
@@ -18,7 +20,9 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+    std::filesystem::path operator/(std::string_view name) const {
+        return path_ / PathFromUtf8(name);
+    }
 
 private:
     std::filesystem::path path_;

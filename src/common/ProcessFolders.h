@@ -1,0 +1,19 @@
+#pragma once
+
+#include <filesystem>
+
+namespace kotar {
+
+// Folders that the system gives the program.
+
+// The folder of the running executable (empty when it cannot be found).
+std::filesystem::path ExecutableFolder();
+
+// The work folder used when the configured one cannot be entered: "C:\MEVAN\DATA" on Windows,
+// $HOME/MEVAN/DATA elsewhere.
+std::filesystem::path DefaultWorkFolder();
+
+// True when the folder exists and can be entered.
+bool CanEnterFolder(const std::filesystem::path& folder);
+
+}  // namespace kotar
