@@ -2,6 +2,7 @@
 
 #include "common/Cp932.h"
 #include "common/Messages.h"
+#include "common/Utf8Path.h"
 
 namespace kotar {
 namespace {
@@ -41,7 +42,7 @@ Configuration LoadConfiguration(ProfileFile& ini, Prompter& prompter,
     Configuration config;
 
     config.work_folder = ini.GetString(kConfig, "PATH", default_work_folder.string());
-    if (!CanEnterFolder(config.work_folder)) {
+    if (!CanEnterFolder(PathFromUtf8(config.work_folder))) {
         prompter.ShowMessage(kMsgWorkFolderMissing, MessageIcon::Exclamation);
         std::error_code ec;
         std::filesystem::create_directory(default_work_folder.parent_path(), ec);

@@ -9,6 +9,7 @@
 #include "audio/MuLaw.h"
 #include "common/Messages.h"
 #include "common/UserAbort.h"
+#include "common/Utf8Path.h"
 
 namespace kotar {
 namespace {
@@ -167,7 +168,7 @@ bool CAcmCtrl::OpenStream(const std::string* path) {
         SF_INFO info{};
         SNDFILE* file = nullptr;
         if (path != nullptr) {
-            file = sndfile.OpenForReading(*path, &info);
+            file = sndfile.OpenForReading(PathFromUtf8(*path), &info);
         } else {
             stream->memory.bytes = WavImage(format_, data_, data_ ? capacity_ : 0);
             SF_VIRTUAL_IO io{&MemoryFile::Length, &MemoryFile::Seek, &MemoryFile::Read,

@@ -11,8 +11,10 @@
 
 #include "common/AtomicFile.h"
 #include "common/Cp932.h"
+#include "common/FileRead.h"
 #include "common/Messages.h"
 #include "common/UserAbort.h"
+#include "common/Utf8Path.h"
 
 namespace kotar {
 namespace {
@@ -138,15 +140,20 @@ private:
 
 // Written beside the path and renamed over it, without waiting for the disk.
 bool WriteScratchFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    const std::string temporary = path + ".part";
-    FileHandle file(std::fopen(temporary.c_str(), "wb"));
+    const std::filesystem::path target = PathFromUtf8(path);
+    const std::filesystem::path temporary = PathFromUtf8(path + ".part");
+    FileHandle file(OpenFile(temporary, "wb"));
     if (!file)
         return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     ok = (std::fclose(file.release()) == 0) && ok;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
-    std::remove(temporary.c_str());
+    std::error_code ec;
+    if (ok) {
+        std::filesystem::rename(temporary, target, ec);
+        if (!ec)
+            return true;
+    }
+    std::filesystem::remove(temporary, ec);
     return false;
 }
 
@@ -185,7 +192,7 @@ CWaveFile::CWaveFile(const CWaveFile& other, Prompter& prompter)
 }
 
 CWaveFile::CWaveFile(const std::string& path, int mode, Prompter& prompter) {
-    FileHandle file(std::fopen(path.c_str(), "rb"));
+    FileHandle file(OpenFile(PathFromUtf8(path), "rb"));
     if (!file)
         FailWith(prompter, kMsgCannotOpenSound);
     std::uint64_t file_size = 0;
@@ -319,7 +326,7 @@ int CWaveFile::Save(const std::string& path, const std::string& attribute,
             out.push_back(0);
     }
     if (durability == Durability::kDurable) {
-        return WriteFileAtomically(path, std::span<const std::uint8_t>(out)) ? 1 : 0;
+        return WriteFileAtomically(PathFromUtf8(path), std::span<const std::uint8_t>(out)) ? 1 : 0;
     }
     return WriteScratchFile(path, out) ? 1 : 0;
 }

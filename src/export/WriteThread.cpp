@@ -7,6 +7,7 @@
 #include "audio/AcmCtrl.h"
 #include "common/Messages.h"
 #include "common/UserAbort.h"
+#include "common/Utf8Path.h"
 
 namespace kotar {
 namespace fs = std::filesystem;
@@ -30,9 +31,10 @@ CWriteThread::CWriteThread(const SlotList& slots, std::string work_folder, Promp
     : slots_(slots), work_folder_(std::move(work_folder)), prompter_(prompter) {}
 
 int CWriteThread::PrepareTemp() {
-    temp_folder_ = (fs::path(work_folder_) / "TEMP").string();
+    temp_folder_ = PathToUtf8(PathFromUtf8(work_folder_) / "TEMP");
     std::error_code ec;
-    fs::create_directory(temp_folder_, ec);  // an existing folder is fine; a failure shows below
+    fs::create_directory(PathFromUtf8(temp_folder_),
+                         ec);  // an existing folder is fine; a failure shows below
     if (!DeleteFiles(temp_folder_, ".wav")) {
         prompter_.ShowMessage(kMsgDeletePropertyFailed, MessageIcon::Exclamation);
         return 0;
@@ -41,14 +43,14 @@ int CWriteThread::PrepareTemp() {
     for (int n = 1; n <= 3; ++n) {
         char name[16];
         std::snprintf(name, sizeof name, "uLaw%02d.wav", n);
-        converted_names_.push_back((fs::path(temp_folder_) / name).string());
+        converted_names_.push_back(PathToUtf8(PathFromUtf8(temp_folder_) / name));
     }
     return 1;
 }
 
 int CWriteThread::DeleteFiles(const std::string& folder, const std::string& extension) {
     std::error_code ec;
-    fs::directory_iterator it(folder, ec);
+    fs::directory_iterator it(PathFromUtf8(folder), ec);
     if (ec)
         return 0;
     bool all_gone = true;

@@ -6,6 +6,7 @@
 #include "audio/WaveFile.h"
 #include "common/Cp932.h"
 #include "common/UserAbort.h"
+#include "common/Utf8Path.h"
 
 namespace kotar {
 
@@ -65,7 +66,7 @@ SlotScan ScanSlots(const std::filesystem::path& property_folder, Prompter& promp
     for (int slot = 0; slot < kSlotCount; ++slot) {
         SlotRecord& record = scan.slots[slot];
         std::error_code ec;
-        if (!std::filesystem::exists(record.wav_path, ec)) {
+        if (!std::filesystem::exists(PathFromUtf8(record.wav_path), ec)) {
             scan.states[slot] = SlotState::Empty;
             continue;
         }

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "CliCommand.h"
+#include "ProcessArguments.h"
 #include "common/UserAbort.h"
+#include "common/Utf8Path.h"
 
 namespace kotar::cli {
 namespace {
@@ -39,7 +41,8 @@ void PrintHelp(std::FILE* out) {
 }
 
 int Run(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    PrepareConsole();
+    const std::vector<std::string> args = ProcessArguments(argc, argv);
     std::optional<std::string> work;
     std::optional<int> port;
     std::size_t i = 0;
@@ -56,8 +59,11 @@ int Run(int argc, char** argv) {
             }
             const std::string& value = args[++i];
             if (a == "--work") {
-                work = std::filesystem::absolute(value).lexically_normal().string();
-                if (work->size() > 1 && work->back() == '/')
+                work =
+                    PathToUtf8(std::filesystem::absolute(PathFromUtf8(value)).lexically_normal());
+                // A trailing separator goes, except that of a root ("/", "C:\\").
+                if ((work->back() == '/' || work->back() == '\\') &&
+                    PathFromUtf8(*work).has_relative_path())
                     work->pop_back();
             } else {
                 try {
