@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/inotify.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -30,6 +31,22 @@ void MakeRaw(int fd) {
     ::tcsetattr(fd, TCSANOW, &t);
 }
 
+// Cooked 9600 baud, as a terminal starts. A program that then asks for the link's settings
+// changes something even where the pseudo-terminal drops PARENB, which Wine's SetCommState
+// needs: it fails when a request changes nothing.
+void MakeCooked(int fd) {
+    termios t{};
+    if (::tcgetattr(fd, &t) != 0)
+        return;
+    t.c_iflag = ICRNL | IXON;
+    t.c_oflag = OPOST | ONLCR;
+    t.c_cflag = CS8 | CREAD | HUPCL;
+    t.c_lflag = ISIG | ICANON | IEXTEN;
+    ::cfsetispeed(&t, B9600);
+    ::cfsetospeed(&t, B9600);
+    ::tcsetattr(fd, TCSANOW, &t);
+}
+
 }  // namespace
 
 PtyDevice::PtyDevice(DeviceModel& model, Options options)
@@ -40,6 +57,8 @@ PtyDevice::~PtyDevice() {
         std::error_code ec;
         std::filesystem::remove(options_.link, ec);
     }
+    if (closes_fd_ >= 0)
+        ::close(closes_fd_);
     if (slave_fd_ >= 0)
         ::close(slave_fd_);
     if (master_fd_ >= 0)
@@ -65,8 +84,15 @@ bool PtyDevice::Open(std::string* error) {
         *error = "cannot open " + slave_path_ + ": " + std::strerror(errno);
         return false;
     }
-    MakeRaw(slave_fd_);
+    MakeCooked(slave_fd_);
     MakeRaw(master_fd_);
+    // Every close of the slave by a program puts the settings back before its next open.
+    closes_fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (closes_fd_ < 0 || ::inotify_add_watch(closes_fd_, slave_path_.c_str(),
+                                              IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+        *error = "cannot watch " + slave_path_ + ": " + std::strerror(errno);
+        return false;
+    }
     ::fcntl(master_fd_, F_SETFL, ::fcntl(master_fd_, F_GETFL) | O_NONBLOCK);
     std::error_code ec;
     if (std::filesystem::is_symlink(options_.link, ec))
@@ -129,8 +155,15 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
         timeout.tv_sec =
             static_cast<time_t>(std::chrono::duration_cast<std::chrono::seconds>(wait).count());
         timeout.tv_nsec = static_cast<long>((wait - std::chrono::seconds(timeout.tv_sec)).count());
-        pollfd p{master_fd_, POLLIN, 0};
-        const int ready = ::ppoll(&p, 1, &timeout, nullptr);
+        pollfd fds[2] = {{master_fd_, POLLIN, 0}, {closes_fd_, POLLIN, 0}};
+        pollfd& p = fds[0];
+        const int ready = ::ppoll(fds, 2, &timeout, nullptr);
+        if (ready > 0 && (fds[1].revents & POLLIN) != 0) {
+            char events[4096];
+            while (::read(closes_fd_, events, sizeof events) > 0) {
+            }
+            MakeCooked(slave_fd_);
+        }
         if (ready > 0 && (p.revents & POLLIN) != 0) {
             const ssize_t n = ::read(master_fd_, buffer, sizeof buffer);
             const auto read_at = Clock::now();
@@ -138,7 +171,7 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
                 in_free = std::max(in_free, read_at) + byte_time;
                 inbox.emplace_back(in_free, buffer[i]);
             }
-        } else if (ready > 0) {
+        } else if (ready > 0 && p.revents != 0) {
             // Hang-up without a reader cannot happen while the slave is held; do not spin.
             ::usleep(1000);
         }
