@@ -9,7 +9,11 @@ PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-multimedia-dev lib
             libsndfile1-dev libsoxr-dev libgtest-dev libbenchmark-dev pulseaudio \
             pulseaudio-utils xvfb fonts-noto-cjk sox
 
-.PHONY: all deps configure build test run clean format
+# The Windows cross build (kotar-cli, the core and its tests; no Qt) and its tests under Wine.
+WINDOWS_BUILD_DIR ?= build-windows
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 dpkg-dev zip
+
+.PHONY: all deps configure build test run clean format windows test-windows
 
 all: build
 
@@ -33,5 +37,17 @@ run: build
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
+windows: deps
+	@./scripts/install-deps.sh $(WINDOWS_PACKAGES)
+	JOBS=$(JOBS) ./scripts/windows-deps.sh $(WINDOWS_BUILD_DIR)
+	cmake -S . -B $(WINDOWS_BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	    -DKOTAR_WINDOWS_DEPS=$(abspath $(WINDOWS_BUILD_DIR))/deps/prefix -DKOTAR_BUILD_GUI=OFF
+	cmake --build $(WINDOWS_BUILD_DIR) -j $(JOBS)
+
+test-windows: windows
+	cd $(WINDOWS_BUILD_DIR) && WINEPREFIX=$(abspath $(WINDOWS_BUILD_DIR))/wine-prefix \
+	    WINEDEBUG=-all ctest --output-on-failure --timeout 600
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(WINDOWS_BUILD_DIR)

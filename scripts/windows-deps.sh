@@ -85,6 +85,7 @@ echo "windows-deps: libsoxr ($soxr_src)"
 cmake_build soxr "$soxr_dir" -DBUILD_SHARED_LIBS=ON -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF \
     -DWITH_OPENMP=OFF -DWITH_LSR_BINDINGS=OFF -DWITH_VR32=OFF
 # libsoxr installs its pkg-config file on other systems only.
+mkdir -p "$prefix/lib/pkgconfig"
 soxr_version=$(sed -n 's/^Version: *//p' /usr/lib/*/pkgconfig/soxr.pc 2>/dev/null | head -1)
 printf 'prefix=%s\nName: soxr\nDescription: High quality, one-dimensional sample-rate conversion library\nVersion: %s\nLibs: -L${prefix}/lib -lsoxr\nCflags: -I${prefix}/include\n' \
     "$prefix" "${soxr_version:-${soxr_src#*=}}" >"$prefix/lib/pkgconfig/soxr.pc"
