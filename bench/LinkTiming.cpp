@@ -1,11 +1,16 @@
 // Timing of the device link, measured against the line and the tick:
-//   1. a full phrase write over the paced simulator, against the line time of its frames;
+//   1. a full phrase write over the paced simulator, against the line time of its frames, and
+//      the program's turnaround: from the last byte of an answer to the first of the next request;
+//      then the same write verified (read back), against twice the line time of the write;
 //   2. a silent device: the number of no-response timeouts and their length in ticks;
 //   3. a device that stops inside a long field after trickling it: the silence, in ticks,
-//      between its last byte and the timeout.
-// Usage: link_timing [--skip-write] ; KOTAR_LINK_TICK_MS applies to parts 2 and 3 only.
+//      between its last byte and the timeout;
+//   4. a stop pressed while a silent device is awaited: how long until the exchange ends;
+//   5. a device pulled in the middle of a phrase write: the time to the failure text.
+// Usage: link_timing [--skip-write | --write-only] ; KOTAR_LINK_TICK_MS applies to parts 2 to 5.
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -39,52 +44,94 @@ double Seconds(Clock::duration d) {
 
 class NullSink : public TransferSink {
 public:
-    void SetStatus(const std::string& text) override { last = text; }
+    void SetStatus(const std::string& text) override {
+        last = text;
+        last_at = Clock::now();
+    }
     void SetProgressRange(int) override {}
     void SetProgress(int) override {}
     std::string last;
+    Clock::time_point last_at;
 };
 
-void PacedPhraseWrite(const std::filesystem::path& folder) {
-    devsim::DeviceModel model;
-    devsim::PtyDevice device(model, {folder / "port", true, 38400, 11});
+double Ms(std::chrono::nanoseconds d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// A phrase write (verified or not) of a patterned phrase file to the device behind its
+// pseudo-terminal, which answers from its own thread for the time of the write.
+struct DeviceWrite {
+    bool ok = false;
+    double seconds = 0;
+    NullSink sink;
+};
+
+DeviceWrite WriteToDevice(const std::filesystem::path& folder, devsim::PtyDevice& device,
+                          bool verify) {
+    DeviceWrite result;
     std::string error;
     if (!device.Open(&error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
-        return;
+        return result;
     }
-    std::atomic<bool> stop{false};
-    std::thread sim([&] { device.Run(stop); });
     std::vector<std::uint8_t> phrase(kPhraseFileBytes);
     for (std::size_t i = 0; i < phrase.size(); ++i)
         phrase[i] = static_cast<std::uint8_t>(i * 7);
-    {
-        std::FILE* f = std::fopen((folder / "ph.snd").c_str(), "wb");
-        std::fwrite(phrase.data(), 1, phrase.size(), f);
-        std::fclose(f);
-    }
-    {
-        std::FILE* f = std::fopen((folder / "MEVAN.INI").c_str(), "wb");
-        std::fprintf(f, "[PORTS]\r\nCOM7=%s\r\n", (folder / "port").c_str());
-        std::fclose(f);
-    }
+    std::FILE* f = std::fopen((folder / "ph.snd").c_str(), "wb");
+    std::fwrite(phrase.data(), 1, phrase.size(), f);
+    std::fclose(f);
+    f = std::fopen((folder / "MEVAN.INI").c_str(), "wb");
+    std::fprintf(f, "[PORTS]\r\nCOM7=%s\r\n", (folder / "port").c_str());
+    std::fclose(f);
     ProfileFile ini(folder / "MEVAN.INI");
     LinkEnvironment environment;
     environment.log_folder = folder;
     environment.ini = &ini;
-    NullSink sink;
-    LinkTimer::Instance().SetTickMs(500);
+    std::atomic<bool> stop{false};
+    std::thread sim([&] { device.Run(stop); });
     const auto start = Clock::now();
-    const bool ok = WritePhraseFile(folder / "ph.snd", 7, environment, sink);
-    const double took = Seconds(Clock::now() - start);
+    result.ok = WritePhraseFile(folder / "ph.snd", 7, environment, result.sink, verify);
+    result.seconds = Seconds(Clock::now() - start);
     stop = true;
     sim.join();
+    return result;
+}
+
+void PacedPhraseWrite(const std::filesystem::path& folder, bool verify) {
+    devsim::DeviceModel model;
+    devsim::PtyDevice device(model, {folder / "port", true, 38400, 11});
+    LinkTimer::Instance().SetTickMs(500);
+    const DeviceWrite write = WriteToDevice(folder, device, verify);
+    const double took = write.seconds;
     // Requests: start (26), 128 blocks (1040), end (14); answers: 15, 128 x 17, 15.
     const double bytes = 26 + 128 * 1040 + 14 + 15 + 128 * 17 + 15;
     const double line_s = bytes * 11 / 38400;
-    std::printf("paced phrase write: %s, %.2f s; line time of its frames %.2f s; ratio %.4f\n",
-                ok ? sink.last.c_str() : ("FAILED " + sink.last).c_str(), took, line_s,
-                took / line_s);
+    const std::string outcome = write.ok ? write.sink.last : "FAILED " + write.sink.last;
+    if (!verify) {
+        std::printf("paced phrase write: %s, %.2f s; line time of its frames %.2f s; ratio %.4f\n",
+                    outcome.c_str(), took, line_s, took / line_s);
+        std::printf("%s\n", device.TurnaroundSummary().c_str());
+        return;
+    }
+    // The read-back: start (22), 128 blocks (16), end (14); answers: 15, 128 x 1040, 15.
+    const double read_bytes = 22 + 128 * 16 + 14 + 15 + 128 * 1040 + 15;
+    const double both_s = (bytes + read_bytes) * 11 / 38400;
+    std::printf(
+        "paced verified phrase write: %s, %.2f s; twice the write's line time %.2f s, ratio "
+        "%.4f; line time of both passes' frames %.2f s, ratio %.4f\n",
+        outcome.c_str(), took, 2 * line_s, took / (2 * line_s), both_s, took / both_s);
+}
+
+void VanishingDevice(const std::filesystem::path& folder) {
+    devsim::DeviceModel model;
+    model.AddFault({devsim::DeviceFault::Vanishes, 1, kCmdWriteBlock, 64, 0});
+    devsim::PtyDevice device(model, {folder / "port"});
+    const DeviceWrite write = WriteToDevice(folder, device, false);
+    std::printf(
+        "device pulled at block 64 of a phrase write (tick %d ms): \"%s\" %.3f ms after the "
+        "pull (%.2f s for the whole write)\n",
+        LinkTimer::Instance().tick_ms(), write.sink.last.c_str(),
+        Ms(write.sink.last_at - device.vanished_at()), write.seconds);
 }
 
 // A port whose answer bytes become readable at chosen moments after each write.
@@ -104,12 +151,14 @@ public:
     bool IsOpen() const override { return open_; }
     bool Purge() override {
         pending_.clear();
+        reported_ = 0;
         return true;
     }
     bool Write(std::span<const std::uint8_t>) override {
         const auto now = Clock::now();
         write_times.push_back(now);
         pending_.clear();
+        reported_ = 0;
         if (answer) {
             for (const Byte& b : answer(static_cast<int>(write_times.size())))
                 pending_.push_back({b.value, now + b.after_write});
@@ -118,14 +167,15 @@ public:
     }
     int QueuedCount() override {
         const auto now = Clock::now();
-        int n = 0;
+        std::size_t n = 0;
         for (const auto& p : pending_) {
             if (p.second > now)
                 break;
             ++n;
             last_byte_time = std::max(last_byte_time, p.second);
         }
-        return n;
+        reported_ = n;
+        return static_cast<int>(n);
     }
     std::size_t Read(std::span<std::uint8_t> buffer) override {
         const std::size_t n =
@@ -134,11 +184,23 @@ public:
             buffer[i] = pending_.front().first;
             pending_.pop_front();
         }
+        reported_ -= std::min<std::size_t>(n, reported_);
         return n;
+    }
+    // Sleeps until the next byte not yet counted is due, or the timeout.
+    WaitResult WaitReadable(int timeout_ms) override {
+        const auto until = Clock::now() + std::chrono::milliseconds(timeout_ms);
+        if (reported_ < pending_.size() && pending_[reported_].second <= until) {
+            std::this_thread::sleep_until(pending_[reported_].second);
+            return WaitResult::Readable;
+        }
+        std::this_thread::sleep_until(until);
+        return WaitResult::Timeout;
     }
 
 private:
     bool open_ = false;
+    std::size_t reported_ = 0;
     std::deque<std::pair<std::uint8_t, Clock::time_point>> pending_;
 };
 
@@ -165,6 +227,30 @@ void SilentDevice(const std::filesystem::path& folder) {
         std::printf(" %.2f", Seconds(next - raw->write_times[i]) * 1000 / tick);
     }
     std::printf(" ticks\n");
+}
+
+void StopWhileSilent(const std::filesystem::path& folder) {
+    auto port = std::make_unique<TimedPort>();
+    TimedPort* raw = port.get();
+    LinkEnvironment environment;
+    environment.log_folder = folder;
+    environment.make_port = [&port] { return std::move(port); };
+    // The stop comes 1.5 s into the first attempt's wait.
+    Clock::time_point stop_at{};
+    environment.stop_requested = [&stop_at] {
+        return stop_at != Clock::time_point{} && Clock::now() >= stop_at;
+    };
+    SerialCom link(environment);
+    link.OpenPort(1);
+    link.PrepareRequest(kCmdWriteBlock, {});
+    stop_at = Clock::now() + std::chrono::milliseconds(1500);
+    const int result = link.Transact();
+    const auto end = Clock::now();
+    std::printf(
+        "stop while a silent device is awaited: result %d after %zu request(s), ended "
+        "%.3f ms after the stop\n",
+        result, raw->write_times.size(),
+        std::chrono::duration<double, std::milli>(end - stop_at).count());
 }
 
 void StopInField(const std::filesystem::path& folder, std::size_t data_bytes,
@@ -214,14 +300,23 @@ void StopInField(const std::filesystem::path& folder, std::size_t data_bytes,
 
 int main(int argc, char** argv) {
     const bool skip_write = argc > 1 && std::strcmp(argv[1], "--skip-write") == 0;
+    const bool write_only = argc > 1 && std::strcmp(argv[1], "--write-only") == 0;
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("link_timing_" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     if (!skip_write)
-        PacedPhraseWrite(folder);
+        PacedPhraseWrite(folder, false);
+    if (write_only) {
+        std::filesystem::remove_all(folder);
+        return 0;
+    }
+    if (!skip_write)
+        PacedPhraseWrite(folder, true);
     LinkTimer::Instance().SetTickMs(
         std::getenv("KOTAR_LINK_TICK_MS") ? std::atoi(std::getenv("KOTAR_LINK_TICK_MS")) : 500);
+    VanishingDevice(folder);
     SilentDevice(folder);
+    StopWhileSilent(folder);
     StopInField(folder, 2000, 12 + 1500);  // a long field, trickled for longer than 4 ticks
     StopInField(folder, 20, 12 + 5);       // a short one
     StopInField(folder, 0, 7);             // inside the command field

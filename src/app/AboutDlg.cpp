@@ -3,9 +3,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/DialogLayout.h"
-#include "app/ProductInfo.h"
 #include "app/ProgramIcon.h"
+#include "ui/DialogLayout.h"
+#include "ui/ProductInfo.h"
 
 namespace kotar {
 

@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "common/Messages.h"
-#include "ops/DeviceDialogHooks.h"
 #include "store/DiskSpace.h"
 
 namespace kotar {
@@ -12,14 +11,15 @@ CKOTARApp::CKOTARApp(std::vector<std::string> arguments, Prompter& prompter, QSt
     : arguments_(std::move(arguments)), prompter_(prompter), instance_(std::move(instance_name)) {}
 
 bool CKOTARApp::RefuseSecondCopy() {
-    if (!instance_.EarlierCopyRunning())
+    if (instance_.Claim())
         return false;
     prompter_.ShowMessage(kMsgAlreadyRunning, MessageIcon::Error);
     instance_.ActivateEarlierCopy();
     return true;
 }
 
-int CKOTARApp::Run(KotarDlgHooks hooks) {
+int CKOTARApp::Run() {
+    // Before anything of the window is built: two copies started together never both run.
     if (RefuseSecondCopy())
         return 0;
 
@@ -27,13 +27,12 @@ int CKOTARApp::Run(KotarDlgHooks hooks) {
     const std::filesystem::path start_directory = std::filesystem::current_path(ec);
     ProfileFile ini(ConfigurationFilePath(start_directory));
     FilesystemSpaceSource space;
-    CKOTARDlg window(ini, prompter_, space);
-    AddDeviceDialogHooks(hooks, ini, prompter_);
-    window.SetHooks(std::move(hooks));
+    CKOTARDlg window({.ini = ini, .prompter = prompter_, .space = space});
     window.SetStartDirectory(start_directory);
-    instance_.BecomeRunningCopy([&window] { window.RestoreAndRaise(); });
+    instance_.SetRaiseRequest([&window] { window.RestoreAndRaise(); });
     window.Initialize(arguments_);
     window.exec();
+    instance_.SetRaiseRequest({});  // the window goes before the instance
     return 0;
 }
 

@@ -18,12 +18,13 @@ public:
     CKOTARApp(std::vector<std::string> arguments, Prompter& prompter,
               QString instance_name = SingleInstance::DefaultServerName());
 
-    // True when another copy runs: message 143 has been shown and that copy asked to come
-    // forward; this copy must end with exit code 0.
+    // Claims the single-instance lock for this copy. True when another copy holds it: message
+    // 143 has been shown and that copy asked to come forward; this copy must end with exit
+    // code 0.
     bool RefuseSecondCopy();
 
     // The whole start-up and the main window's modal loop; the exit code.
-    int Run(KotarDlgHooks hooks = {});
+    int Run();
 
 private:
     std::vector<std::string> arguments_;

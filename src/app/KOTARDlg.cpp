@@ -16,8 +16,6 @@
 #include <QVBoxLayout>
 
 #include "app/AboutDlg.h"
-#include "app/DialogLayout.h"
-#include "app/ProductInfo.h"
 #include "app/ProgramIcon.h"
 #include "common/Messages.h"
 #include "export/RomWriterExport.h"
@@ -25,6 +23,8 @@
 #include "store/SearchDlg.h"
 #include "store/SetWorkDlg.h"
 #include "store/SlotScan.h"
+#include "ui/DialogLayout.h"
+#include "ui/ProductInfo.h"
 
 namespace kotar {
 namespace {
@@ -58,11 +58,12 @@ QPushButton* MakeButton(QWidget* parent, const DialogUnits& du, int id, const ch
 
 }  // namespace
 
-CKOTARDlg::CKOTARDlg(ProfileFile& ini, Prompter& prompter, FreeSpaceSource& space, QWidget* parent)
+CKOTARDlg::CKOTARDlg(MainWindowServices services, QWidget* parent)
     : QDialog(parent),
-      ini_(ini),
-      prompter_(prompter),
-      store_(ini, prompter, space),
+      services_(std::move(services)),
+      ini_(services_.ini),
+      prompter_(services_.prompter),
+      store_(services_.ini, services_.prompter, services_.space),
       default_work_folder_(DefaultWorkFolder()) {
     setWindowTitle(Q(kProductTitle));
     setWindowIcon(ProgramIcon());
@@ -160,23 +161,14 @@ void CKOTARDlg::BuildMenu() {
 
     QMenu* settings_menu = menu_bar_->addMenu(Q("設定(&S)"));
     add_item(settings_menu, "保存先設定(&U)", 32773, [this] { OnWorkFolder(); });
-    add_item(settings_menu, "録音設定(&R)", 32777, [this] {
-        if (hooks_.open_recording_settings)
-            hooks_.open_recording_settings(this);
-    });
-    add_item(settings_menu, "ポート設定(&P)", 32781, [this] {
-        if (hooks_.open_port_settings)
-            hooks_.open_port_settings(this);
-    });
+    add_item(settings_menu, "録音設定(&R)", 32777, [this] { OnRecordingSettings(); });
+    add_item(settings_menu, "ポート設定(&P)", 32781, [this] { OnPortSettings(); });
 
     QMenu* help_menu = menu_bar_->addMenu(Q("ヘルプ(&H)"));
     add_item(help_menu, "バージョン情報(&A)", 32774, [this] { OnAbout(); });
 
     maintenance_menu_ = menu_bar_->addMenu(Q("保守(&M)"));
-    add_item(maintenance_menu_, "保守操作(&C)", 32779, [this] {
-        if (hooks_.open_maintenance)
-            hooks_.open_maintenance(this, start_directory_.string());
-    });
+    add_item(maintenance_menu_, "保守操作(&C)", 32779, [this] { OnMaintenance(); });
 
     layout()->setMenuBar(menu_bar_);
 }
@@ -351,67 +343,6 @@ void CKOTARDlg::OnDeleteSlotPhrase(int index) {
     slots_[index].create->setFocus();
 }
 
-PhraseRequest CKOTARDlg::MakePhraseRequest(int index, const std::string& message_text) {
-    PhraseRequest request;
-    request.slot_index = index;
-    request.wav_path = store_.slots()[index].wav_path;
-    request.message_text = message_text;
-    request.max_seconds = config_.slot_max_seconds[index];
-    request.record_delay_s = config_.record_delay_s;
-    request.property_name = store_.current_name();
-    request.work_folder = store_.work_folder().string();
-    request.slots = &store_.slots();
-    return request;
-}
-
-void CKOTARDlg::ApplyPhraseResult(int index, const PhraseResult& result) {
-    store_.SetSlotPhrase(index, result.wav_path, result.message_text);
-    MarkSlotFilled(index);
-    UpdateRomButton();
-    slots_[index].play->setFocus();
-}
-
-void CKOTARDlg::OnCreatePhrase(int index) {
-    if (!store_.has_selection() || store_.slots().size() <= static_cast<std::size_t>(index)) {
-        return;
-    }
-    if (slots_[index].status->text() == Q(kSlotStatusData) &&
-        prompter_.ShowMessage(kMsgRecreatePhrase, MessageIcon::Question, MessageButtons::YesNo,
-                              MessageAnswer::Yes) != MessageAnswer::Yes) {
-        return;
-    }
-    const std::string& text = config_.slot_comments[index];
-    if (!hooks_.choose_creation_method)
-        return;
-    const int method = hooks_.choose_creation_method(this, text);
-    std::optional<PhraseResult> result;
-    if (method == 1) {
-        FileDialogRequest file;
-        file.default_extension = "wav";
-        file.initial_name = "*.wav";
-        file.filter = "Wave(*.wav)|*.wav|全て(*.*)|*.*||";
-        file.hide_read_only = true;
-        std::optional<std::string> chosen = prompter_.ChooseOpenFile(file);
-        if (!chosen || !hooks_.import_phrase)
-            return;
-        PhraseRequest request = MakePhraseRequest(index, text);
-        request.source_file = *chosen;
-        result = hooks_.import_phrase(this, request);
-    } else if (method == 2) {
-        if (!hooks_.record_phrase)
-            return;
-        result = hooks_.record_phrase(this, MakePhraseRequest(index, text));
-    }
-    if (result)
-        ApplyPhraseResult(index, *result);
-}
-
-void CKOTARDlg::OnPlayPhrase(int index) {
-    if (hooks_.play_phrase && store_.slots().size() > static_cast<std::size_t>(index)) {
-        hooks_.play_phrase(this, store_.slots()[index]);
-    }
-}
-
 std::optional<PhrasePanelMode> CKOTARDlg::panel_mode() const {
     if (ab_radio_->isChecked())
         return PhrasePanelMode::kAB;
@@ -427,13 +358,6 @@ std::optional<int> CKOTARDlg::WriteReadDataKind() const {
     if (!mode)
         return std::nullopt;
     return ChoosePhraseFileKind(*mode, store_.slots());
-}
-
-void CKOTARDlg::OnWriteRead() {
-    std::optional<int> kind = WriteReadDataKind();
-    if (!kind || !hooks_.open_write_read)
-        return;
-    hooks_.open_write_read(this, store_.current_name(), *kind, store_.slots());
 }
 
 void CKOTARDlg::OnExportRomWriterData() {

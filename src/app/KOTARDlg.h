@@ -3,15 +3,16 @@
 #include <QDialog>
 #include <array>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "app/Configuration.h"
+#include "audio/Endpoints.h"
 #include "common/ProfileFile.h"
 #include "common/Prompter.h"
+#include "config/Configuration.h"
 #include "export/PhraseFileKind.h"
+#include "link/SerialCom.h"
 #include "store/DiskSpace.h"
 #include "store/PropertyStore.h"
 #include "store/SlotRecord.h"
@@ -27,56 +28,27 @@ class QRadioButton;
 
 namespace kotar {
 
-// What a phrase dialog is given for one slot of the current property.
-struct PhraseRequest {
-    int slot_index = 0;
-    std::string wav_path;
-    std::string message_text;
-    double max_seconds = 0.0;
-    int record_delay_s = 0;
-    std::string property_name;
-    std::string work_folder;
-    std::string source_file;  // import: the WAV file the user chose
-    SlotList* slots = nullptr;
-};
-
-// What a phrase dialog saved: the slot WAV path and the message text it carries.
-struct PhraseResult {
-    std::string wav_path;
-    std::string message_text;
-};
-
-// The dialogs that other parts of the program provide to the main window. Each runs modally
-// over the given parent; a hook that is not set leaves its command without effect.
-struct KotarDlgHooks {
-    // Creation method dialog: 1 = an existing WAV file, 2 = a new recording, 0 = cancelled.
-    std::function<int(QWidget* parent, const std::string& message_text)> choose_creation_method;
-    // Import chain and edit dialog for request.source_file; a result when saved with OK.
-    std::function<std::optional<PhraseResult>(QWidget* parent, const PhraseRequest& request)>
-        import_phrase;
-    // Recording dialog; a result when saved with OK.
-    std::function<std::optional<PhraseResult>(QWidget* parent, const PhraseRequest& request)>
-        record_phrase;
-    std::function<void(QWidget* parent, const SlotRecord& record)> play_phrase;
-    // Phrase write/read dialog for the property, with the data kind 0 to 4.
-    std::function<void(QWidget* parent, const std::string& property_name, int data_kind,
-                       SlotList& slots)>
-        open_write_read;
-    std::function<void(QWidget* parent)> open_recording_settings;
-    std::function<void(QWidget* parent)> open_port_settings;
-    std::function<void(QWidget* parent, const std::string& start_directory)> open_maintenance;
+// What the main window and the dialogs it opens work with. The program passes the real ones;
+// tests pass fakes.
+struct MainWindowServices {
+    ProfileFile& ini;
+    Prompter& prompter;
+    FreeSpaceSource& space;
+    // The sound server's endpoints when null.
+    AudioEndpoints* endpoints = nullptr;
+    // The link of the write/read and maintenance dialogs (port maker, log folder); members left
+    // empty take the link's defaults.
+    LinkEnvironment link{};
 };
 
 // The main window: the property list, the three phrase slots with their state, the phrase
-// panel mode and the commands. It runs modally for the whole program; only the exit command
-// (menu or Alt+F4) closes it.
+// panel mode and the commands, whose dialogs it creates and runs. It runs modally for the whole
+// program; only the exit command (menu or Alt+F4) closes it.
 class CKOTARDlg : public QDialog {
 public:
-    CKOTARDlg(ProfileFile& ini, Prompter& prompter, FreeSpaceSource& space,
-              QWidget* parent = nullptr);
+    explicit CKOTARDlg(MainWindowServices services, QWidget* parent = nullptr);
     ~CKOTARDlg() override;
 
-    void SetHooks(KotarDlgHooks hooks) { hooks_ = std::move(hooks); }
     void SetStartDirectory(const std::filesystem::path& start_directory) {
         start_directory_ = start_directory;
     }
@@ -144,20 +116,32 @@ private:
     void OnNewProperty();
     void OnDeleteProperty();
     void OnDeleteSlotPhrase(int index);
-    void OnCreatePhrase(int index);
-    void OnPlayPhrase(int index);
-    void OnWriteRead();
     void OnExportRomWriterData();
     void OnWorkFolder();
     void OnAbout();
 
-    PhraseRequest MakePhraseRequest(int index, const std::string& message_text);
-    void ApplyPhraseResult(int index, const PhraseResult& result);
+    // Phrase commands (KOTARDlgPhrases.cpp).
+    void OnCreatePhrase(int index);
+    void OnPlayPhrase(int index);
+    void OnRecordingSettings();
+    // The CSelMeanDlg::Method chosen for the message text (kNone when cancelled).
+    int ChooseCreationMethod(const std::string& message_text);
+    // Import and edit, or recording: true when the slot's phrase was saved.
+    bool ImportPhrase(int index, const std::string& message_text);
+    bool RecordPhrase(int index, const std::string& message_text);
+    // Keeps the saved phrase in the slot and shows it.
+    void PhraseSaved(int index, const std::string& message_text);
+    AudioEndpoints& endpoints() const;
 
+    // Device commands (KOTARDlgDevice.cpp): write/read, port settings and maintenance.
+    void OnWriteRead();
+    void OnPortSettings();
+    void OnMaintenance();
+
+    MainWindowServices services_;
     ProfileFile& ini_;
     Prompter& prompter_;
     PropertyStore store_;
-    KotarDlgHooks hooks_;
     Configuration config_;
     std::filesystem::path start_directory_;
     std::filesystem::path default_work_folder_;

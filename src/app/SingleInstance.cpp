@@ -2,13 +2,18 @@
 
 #include <unistd.h>
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QThread>
 
 namespace kotar {
 namespace {
 
-constexpr int kConnectTimeoutMs = 1000;
+constexpr int kActivateDeadlineMs = 5000;
+constexpr int kConnectAttemptMs = 250;
+constexpr int kRetryPauseMs = 50;
 constexpr char kRaiseRequest[] = "raise\n";
 
 }  // namespace
@@ -22,35 +27,32 @@ QString SingleInstance::DefaultServerName() {
     return QStringLiteral("hPrevKOTAR") + QString::number(::getuid());
 }
 
-bool SingleInstance::EarlierCopyRunning() const {
-    QLocalSocket probe;
-    probe.connectToServer(server_name_);
-    bool running = probe.waitForConnected(kConnectTimeoutMs);
-    probe.abort();
-    return running;
+QString SingleInstance::LockFilePath() const {
+    // Beside the socket, which a plain server name puts in the temporary folder.
+    return QDir(QDir::tempPath()).filePath(server_name_ + QStringLiteral(".lock"));
 }
 
-void SingleInstance::ActivateEarlierCopy() const {
-    QLocalSocket socket;
-    socket.connectToServer(server_name_);
-    if (!socket.waitForConnected(kConnectTimeoutMs))
-        return;
-    socket.write(kRaiseRequest);
-    socket.waitForBytesWritten(kConnectTimeoutMs);
-    socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState) {
-        socket.waitForDisconnected(kConnectTimeoutMs);
+bool SingleInstance::Claim() {
+    const std::filesystem::path lock_path(LockFilePath().toStdString());
+    lock_ = FileLock::TryAcquire(lock_path);
+    if (!lock_) {
+        // Taken by a running copy; a file that cannot be opened at all blocks nobody.
+        std::error_code ec;
+        if (std::filesystem::exists(lock_path, ec))
+            return false;
+    } else {
+        // Nobody else can be listening while the lock is ours: what is there is left over.
+        QLocalServer::removeServer(server_name_);
     }
+    Listen();
+    return true;
 }
 
-bool SingleInstance::BecomeRunningCopy(std::function<void()> raise_request) {
-    raise_request_ = std::move(raise_request);
+void SingleInstance::Listen() {
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    // A copy that crashed leaves its socket file behind; nobody answers on it any more.
-    QLocalServer::removeServer(server_name_);
     if (!server_->listen(server_name_))
-        return false;
+        return;  // the copy runs all the same; a later one cannot bring it forward then
     QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] {
         while (QLocalSocket* socket = server_->nextPendingConnection()) {
             QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
@@ -62,7 +64,30 @@ bool SingleInstance::BecomeRunningCopy(std::function<void()> raise_request) {
                              &QLocalSocket::deleteLater);
         }
     });
-    return true;
+}
+
+void SingleInstance::SetRaiseRequest(std::function<void()> raise_request) {
+    raise_request_ = std::move(raise_request);
+}
+
+bool SingleInstance::ActivateEarlierCopy() const {
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        QLocalSocket socket;
+        socket.connectToServer(server_name_);
+        if (socket.waitForConnected(kConnectAttemptMs)) {
+            socket.write(kRaiseRequest);
+            socket.waitForBytesWritten(kConnectAttemptMs);
+            socket.disconnectFromServer();
+            if (socket.state() != QLocalSocket::UnconnectedState)
+                socket.waitForDisconnected(kConnectAttemptMs);
+            return true;
+        }
+        if (waited.elapsed() >= kActivateDeadlineMs)
+            return false;
+        QThread::msleep(kRetryPauseMs);  // the running copy may not be listening yet
+    }
 }
 
 }  // namespace kotar

@@ -4,12 +4,11 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "app/DialogLayout.h"
 #include "app/KOTARApp.h"
 #include "app/ProgramIcon.h"
-#include "app/QtPrompter.h"
-#include "audio/PhraseCommands.h"
 #include "audio/QtWaveDevice.h"
+#include "ui/DialogLayout.h"
+#include "ui/QtPrompter.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -30,15 +29,9 @@ int main(int argc, char* argv[]) {
         arguments.emplace_back(argv[i]);
 
     kotar::QtPrompter prompter;
-    // The dialogs of the phrase, device and settings commands plug in here: each hook opens its
-    // dialog modally over the main window (see KotarDlgHooks); an unset hook does nothing.
-    kotar::KotarDlgHooks hooks;
     // Recording and playback on the default devices of the sound server.
     kotar::QtWaveDevice wave_device;
     kotar::SetDefaultWaveDevice(&wave_device);
-    std::error_code ec;
-    kotar::ProfileFile ini(kotar::ConfigurationFilePath(std::filesystem::current_path(ec)));
-    kotar::InstallPhraseCommands(hooks, prompter, ini);
     kotar::CKOTARApp kotar_app(std::move(arguments), prompter);
-    return kotar_app.Run(std::move(hooks));
+    return kotar_app.Run();
 }

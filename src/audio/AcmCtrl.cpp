@@ -59,31 +59,6 @@ struct MemoryFile {
     static sf_count_t Tell(void* self) { return static_cast<MemoryFile*>(self)->position; }
 };
 
-void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-// A WAV file of the buffer: its 18-byte format record and its whole block as data.
-std::vector<std::uint8_t> WavImage(const WaveFormat& format, const std::uint8_t* data,
-                                   std::uint32_t size) {
-    std::vector<std::uint8_t> out;
-    out.reserve(46 + size + 1);
-    out.insert(out.end(), {'R', 'I', 'F', 'F'});
-    PutU32(out, 4 + 26 + 8 + size + (size & 1u));
-    out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    PutU32(out, 18);
-    auto record = CWaveFile::EncodeFormat(format);
-    out.insert(out.end(), record.begin(), record.end());
-    out.insert(out.end(), {'d', 'a', 't', 'a'});
-    PutU32(out, size);
-    if (size > 0)
-        out.insert(out.end(), data, data + size);
-    if (size & 1u)
-        out.push_back(0);
-    return out;
-}
-
 // Rounds to the nearest 16-bit value (halves away from zero) and clips.
 std::int16_t ToSample16(float x) {
     const float v = std::clamp(x * 32768.0f, -32768.0f, 32767.0f);
@@ -170,7 +145,7 @@ bool CAcmCtrl::OpenStream(const std::string* path) {
         if (path != nullptr) {
             file = sndfile.OpenForReading(PathFromUtf8(*path), &info);
         } else {
-            stream->memory.bytes = WavImage(format_, data_, data_ ? capacity_ : 0);
+            stream->memory.bytes = FileImage(capacity_, "");
             SF_VIRTUAL_IO io{&MemoryFile::Length, &MemoryFile::Seek, &MemoryFile::Read,
                              &MemoryFile::Write, &MemoryFile::Tell};
             file = sndfile.open_virtual(&io, SFM_READ, &info, &stream->memory);

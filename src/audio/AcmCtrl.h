@@ -1,3 +1,5 @@
+// CAcmCtrl is the wave format converter: it decodes a buffer or WAV file, mixes down,
+// resamples and encodes G.711 mu-law (libsndfile, libsoxr and our own mu-law codec).
 #pragma once
 
 #include <cstdint>

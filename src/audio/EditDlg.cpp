@@ -2,8 +2,8 @@
 
 #include <QPushButton>
 
-#include "app/DialogLayout.h"
 #include "audio/WaveForm.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 

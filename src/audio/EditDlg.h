@@ -14,6 +14,9 @@ public:
              const std::string& wav_path, const std::string& message_text, const CWaveFile& source,
              double max_seconds, int slot);
 
+    // The longest phrase the dialog saves, in seconds.
+    double max_seconds() const { return max_seconds_; }
+
     void accept() override;
     void reject() override;
 

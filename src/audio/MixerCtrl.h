@@ -1,3 +1,5 @@
+// CMixerCtrl is the mixer base of the recording settings dialog; the sound server has no such
+// mixer, so it is empty.
 #pragma once
 
 namespace kotar {

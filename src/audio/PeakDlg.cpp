@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include "app/DialogLayout.h"
 #include "audio/Meter.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 

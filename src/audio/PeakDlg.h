@@ -1,3 +1,5 @@
+// CPeakDlg is the recording settings dialog: input source, level meter, recording volume and
+// start delay.
 #pragma once
 
 #include <QDialog>

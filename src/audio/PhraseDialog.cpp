@@ -6,9 +6,9 @@
 #include <charconv>
 #include <string>
 
-#include "app/DialogLayout.h"
 #include "audio/WaveForm.h"
 #include "common/Messages.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 

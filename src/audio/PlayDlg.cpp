@@ -3,9 +3,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/DialogLayout.h"
 #include "audio/WaveForm.h"
 #include "common/UserAbort.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 

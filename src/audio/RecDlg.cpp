@@ -4,10 +4,10 @@
 #include <QPushButton>
 #include <QThread>
 
-#include "app/DialogLayout.h"
-#include "app/UserInputDiscarder.h"
 #include "audio/WaveForm.h"
 #include "common/Messages.h"
+#include "ui/DialogLayout.h"
+#include "ui/UserInputDiscarder.h"
 
 namespace kotar {
 

@@ -20,6 +20,8 @@ public:
             const std::string& wav_path, const std::string& message_text, double max_seconds,
             int slot);
 
+    // The longest phrase the dialog saves, in seconds.
+    double max_seconds() const { return max_seconds_; }
     // How the countdown waits one second (tests replace the blocking wait).
     void set_countdown_wait(std::function<void(int ms)> wait) { wait_ = std::move(wait); }
     // The seconds shown by the countdown of the last recording, in order.

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/DialogLayout.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 

@@ -1,3 +1,5 @@
+// CSelMeanDlg is the creation method dialog: a phrase from an existing WAV file or a new
+// recording.
 #pragma once
 
 #include <QDialog>

@@ -1,3 +1,5 @@
+// CSoundCtrl is the wave buffer of the phrase dialogs: it records, plays and edits one phrase
+// through the wave device.
 #pragma once
 
 #include <array>

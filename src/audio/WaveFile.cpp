@@ -138,25 +138,6 @@ private:
     std::uint64_t file_size_;
 };
 
-// Written beside the path and renamed over it, without waiting for the disk.
-bool WriteScratchFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    const std::filesystem::path target = PathFromUtf8(path);
-    const std::filesystem::path temporary = PathFromUtf8(path + ".part");
-    FileHandle file(OpenFile(temporary, "wb"));
-    if (!file)
-        return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    ok = (std::fclose(file.release()) == 0) && ok;
-    std::error_code ec;
-    if (ok) {
-        std::filesystem::rename(temporary, target, ec);
-        if (!ec)
-            return true;
-    }
-    std::filesystem::remove(temporary, ec);
-    return false;
-}
-
 }  // namespace
 
 CWaveFile::CWaveFile() = default;
@@ -293,11 +274,21 @@ void CWaveFile::Allocate(std::uint32_t bytes, Prompter& prompter) {
 int CWaveFile::Save(const std::string& path, const std::string& attribute,
                     Durability durability) const {
     // An attribute-mode object counts the sound's length but holds only the text.
-    const std::uint32_t data_bytes = data_ == nullptr ? 0 : std::min(length_, capacity_);
+    const std::vector<std::uint8_t> out =
+        FileImage(data_ == nullptr ? 0 : std::min(length_, capacity_), attribute);
+    if (durability == Durability::kDurable) {
+        return WriteFileAtomically(PathFromUtf8(path), std::span<const std::uint8_t>(out)) ? 1 : 0;
+    }
+    return ReplaceFileQuickly(PathFromUtf8(path), std::span<const std::uint8_t>(out)) ? 1 : 0;
+}
+
+std::vector<std::uint8_t> CWaveFile::FileImage(std::uint32_t data_bytes,
+                                               const std::string& attribute) const {
+    data_bytes = data_ == nullptr ? 0 : std::min(data_bytes, capacity_);
     const std::uint32_t data_pad = data_bytes & 1u;
 
     std::vector<std::uint8_t> out;
-    out.reserve(46 + data_bytes + data_pad + 64);
+    out.reserve(std::size_t{46} + data_bytes + data_pad + 64);
     AppendTag(out, "RIFF");
     AppendU32(out, 4 + 26 + 8 + data_bytes + data_pad);
     AppendTag(out, "WAVE");
@@ -325,10 +316,7 @@ int CWaveFile::Save(const std::string& path, const std::string& attribute,
         if (text_pad)
             out.push_back(0);
     }
-    if (durability == Durability::kDurable) {
-        return WriteFileAtomically(PathFromUtf8(path), std::span<const std::uint8_t>(out)) ? 1 : 0;
-    }
-    return WriteScratchFile(path, out) ? 1 : 0;
+    return out;
 }
 
 int CWaveFile::CopyTo(void* destination, std::uint32_t count) const {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/Prompter.h"
 
@@ -61,6 +62,10 @@ public:
     enum class Durability { kDurable, kScratch };
     int Save(const std::string& path, const std::string& attribute,
              Durability durability = Durability::kDurable) const;
+    // The bytes of such a WAV file with the first data_bytes bytes of the block (at most the
+    // capacity) as its sound: what Save writes, and what a decoder reads from memory.
+    std::vector<std::uint8_t> FileImage(std::uint32_t data_bytes,
+                                        const std::string& attribute) const;
     // Copies the first count bytes of the block; 0 when there is no block.
     int CopyTo(void* destination, std::uint32_t count) const;
 

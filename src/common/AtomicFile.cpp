@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <string>
 
@@ -23,16 +24,23 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
     return true;
 }
 
-// Permissions a newly created file would get: 0666 less the process's umask.
-mode_t DefaultFileMode() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
+// A temporary file beside path, created exclusively under a name of this process and this call;
+// -1 when none can be made. The mode 0666 is narrowed by the umask as for any new file.
+int CreateTemporary(const std::filesystem::path& folder, const std::filesystem::path& path,
+                    std::string& name) {
+    static std::atomic<unsigned long> calls{0};
+    const std::string stem =
+        "." + path.filename().string() + "." + std::to_string(::getpid()) + ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = (folder / (stem + std::to_string(calls.fetch_add(1)))).string();
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;  // EEXIST: left by a process that died and had the same id
+    }
+    return -1;
 }
 
-}  // namespace
-
-bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+bool Replace(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, bool durable) {
     std::filesystem::path folder = path.parent_path();
     if (folder.empty()) folder = ".";
     // A file the user made read-only (no write permission bit) is not replaced, as a direct
@@ -43,22 +51,32 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std:
          ::access(path.c_str(), W_OK) != 0)) {
         return false;
     }
-    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-    int fd = ::mkstemp(pattern.data());
+    std::string temporary;
+    int fd = CreateTemporary(folder, path, temporary);
     if (fd < 0) {
         return false;
     }
+    // A replaced file keeps its permissions.
     struct stat existing {};
-    mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
-                                                        : DefaultFileMode();
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes.data(), bytes.size()) &&
-              ::fsync(fd) == 0;
+    bool ok =
+        (::stat(path.c_str(), &existing) != 0 || ::fchmod(fd, existing.st_mode & 07777) == 0) &&
+        WriteAll(fd, bytes.data(), bytes.size()) && (!durable || ::fsync(fd) == 0);
     ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(pattern.c_str(), path.c_str()) == 0) {
+    if (ok && ::rename(temporary.c_str(), path.c_str()) == 0) {
         return true;
     }
-    ::unlink(pattern.c_str());
+    ::unlink(temporary.c_str());
     return false;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    return Replace(path, bytes, true);
+}
+
+bool ReplaceFileQuickly(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    return Replace(path, bytes, false);
 }
 
 }  // namespace kotar

@@ -8,6 +8,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/Cp932.h"
+#include "common/FileLock.h"
 
 namespace kotar {
 namespace {
@@ -165,9 +166,19 @@ std::optional<std::string> FindValue(const std::filesystem::path& path, const st
 
 std::string ProfileFile::GetString(const std::string& section, const std::string& key,
                                    const std::string& default_value) const {
+    return GetValue(section, key).value_or(default_value);
+}
+
+std::optional<std::string> ProfileFile::GetValue(const std::string& section,
+                                                 const std::string& key) const {
     auto value = FindValue(path_, section, key);
-    if (!value) return default_value;
+    if (!value)
+        return std::nullopt;
     return Cp932ToUtf8(*value);
+}
+
+bool ProfileFile::HasLineBreak(const std::string& text) {
+    return text.find_first_of("\r\n") != std::string::npos;
 }
 
 std::uint32_t ProfileFile::ParseInt(const std::string& text) {
@@ -212,6 +223,27 @@ std::uint32_t ProfileFile::GetInt(const std::string& section, const std::string&
 
 bool ProfileFile::WriteString(const std::string& section, const std::string& key,
                               const std::string& value) {
+    return Write(section, key, value, nullptr);
+}
+
+bool ProfileFile::WriteStringIfUnchanged(const std::string& section, const std::string& key,
+                                         const std::optional<std::string>& expected,
+                                         const std::string& value) {
+    return Write(section, key, value, &expected);
+}
+
+bool ProfileFile::Write(const std::string& section, const std::string& key,
+                        const std::string& value, const std::optional<std::string>* expected) {
+    // A line break would end the line early and turn the rest into lines of their own.
+    if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value))
+        return false;
+    std::filesystem::path lock_path = path_;
+    lock_path += ".lock";
+    const std::optional<FileLock> lock = FileLock::Acquire(lock_path);
+    if (!lock)
+        return false;
+    if (expected != nullptr && GetValue(section, key) != *expected)
+        return false;
     const std::optional<std::string> before = ReadContent(path_);
     std::vector<Line> lines = before ? SplitLines(*before) : std::vector<Line>{};
     std::string section_cp = Utf8ToCp932(section);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,10 @@ namespace kotar {
 
 // An INI file read and written with the semantics of the Windows profile functions that the
 // configuration relies on. Every call reads the file afresh; a write rewrites it at once.
+// Several copies of the program share the file: every write reads, changes and replaces it
+// while it holds the lock of the file "<name>.lock" beside it (made on first use, never
+// removed), so that no write loses the key that another copy wrote at the same time. Readers
+// need no lock, as the file is always replaced whole.
 // Section and key names match without regard to letter case. Names and values are UTF-8 in
 // the program and cp932 in the file; lines written end with CR LF, lines read may end with LF.
 class ProfileFile {
@@ -29,10 +34,21 @@ public:
     std::uint32_t GetInt(const std::string& section, const std::string& key,
                          std::int32_t default_value) const;
 
+    // The value as GetString reads it, or nothing when the file, the section or the key is
+    // missing.
+    std::optional<std::string> GetValue(const std::string& section, const std::string& key) const;
+
     // Sets key=value. A missing file or section is created; a new key is appended at the end
     // of its section; every other line of the file stays as it was. False when the file
-    // cannot be written (it is then unchanged).
+    // cannot be written or a name or the value holds a line break (CR or LF), which the file
+    // cannot carry; the file is then unchanged.
     bool WriteString(const std::string& section, const std::string& key, const std::string& value);
+    // The same, but only when the key still reads as `expected` (nothing: the key is missing)
+    // at the moment of the write: a correction that never overwrites what another copy stored
+    // since it was read. False when the key has changed meanwhile (the file is untouched).
+    bool WriteStringIfUnchanged(const std::string& section, const std::string& key,
+                                const std::optional<std::string>& expected,
+                                const std::string& value);
     bool WriteInt(const std::string& section, const std::string& key, std::int64_t value);
 
     // Key names of a section in file order (empty when the section is missing).
@@ -41,7 +57,13 @@ public:
     // The integer reading rule alone, for tests and for callers that hold the text.
     static std::uint32_t ParseInt(const std::string& text);
 
+    // True when the text holds a CR or LF and can therefore not be written.
+    static bool HasLineBreak(const std::string& text);
+
 private:
+    bool Write(const std::string& section, const std::string& key, const std::string& value,
+               const std::optional<std::string>* expected);
+
     std::filesystem::path path_;
 };
 

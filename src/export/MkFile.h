@@ -1,3 +1,5 @@
+// CMkFile is the phrase file builder: it lays converted mu-law phrases into the device's
+// 131072-byte phrase image.
 #pragma once
 
 #include <array>

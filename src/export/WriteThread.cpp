@@ -12,60 +12,28 @@
 namespace kotar {
 namespace fs = std::filesystem;
 
-namespace {
-
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
+std::string WorkTempFolder(const std::string& work_folder) {
+    return PathToUtf8(PathFromUtf8(work_folder) / "TEMP");
 }
-
-}  // namespace
 
 CWriteThread::CWriteThread(const SlotList& slots, std::string work_folder, Prompter& prompter)
     : slots_(slots), work_folder_(std::move(work_folder)), prompter_(prompter) {}
 
 int CWriteThread::PrepareTemp() {
-    temp_folder_ = PathToUtf8(PathFromUtf8(work_folder_) / "TEMP");
-    std::error_code ec;
-    fs::create_directory(PathFromUtf8(temp_folder_),
-                         ec);  // an existing folder is fine; a failure shows below
-    if (!DeleteFiles(temp_folder_, ".wav")) {
+    converted_names_.clear();
+    temp_folder_.clear();
+    scratch_ = ScratchFolder::Create(PathFromUtf8(WorkTempFolder(work_folder_)));
+    if (!scratch_) {
         prompter_.ShowMessage(kMsgDeletePropertyFailed, MessageIcon::Exclamation);
         return 0;
     }
-    converted_names_.clear();
+    temp_folder_ = PathToUtf8(scratch_->path());
     for (int n = 1; n <= 3; ++n) {
         char name[16];
         std::snprintf(name, sizeof name, "uLaw%02d.wav", n);
-        converted_names_.push_back(PathToUtf8(PathFromUtf8(temp_folder_) / name));
+        converted_names_.push_back(PathToUtf8(scratch_->path() / name));
     }
     return 1;
-}
-
-int CWriteThread::DeleteFiles(const std::string& folder, const std::string& extension) {
-    std::error_code ec;
-    fs::directory_iterator it(PathFromUtf8(folder), ec);
-    if (ec)
-        return 0;
-    bool all_gone = true;
-    for (const fs::directory_entry& entry : it) {
-        const fs::path& path = entry.path();
-        if (!EqualsIgnoringCase(path.extension().string(), extension))
-            continue;
-        std::error_code type_ec;
-        if (!entry.is_regular_file(type_ec) && !entry.is_symlink(type_ec))
-            continue;
-        std::error_code remove_ec;
-        if (!fs::remove(path, remove_ec) || remove_ec)
-            all_gone = false;
-    }
-    return all_gone ? 1 : 0;
 }
 
 int CWriteThread::ConvertSlot(int index) {

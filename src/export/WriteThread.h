@@ -1,28 +1,35 @@
+// CWriteThread is the conversion step of a phrase file build: it turns a property's slots into
+// mu-law WAV files, on the caller's thread.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/Prompter.h"
+#include "common/ScratchFolder.h"
 #include "store/SlotRecord.h"
 
 namespace kotar {
 
-// Converts the phrase slots of a property into mu-law files "uLaw01.wav" to "uLaw03.wav" in
-// the work folder's "TEMP" folder for the phrase file builder. A plain object that lives for
-// one build, run on the caller's thread; it never changes the process's current directory.
+// The work folder's "TEMP" folder, where every build and play makes its scratch folder.
+std::string WorkTempFolder(const std::string& work_folder);
+
+// Converts the phrase slots of a property into mu-law files "uLaw01.wav" to "uLaw03.wav" for the
+// phrase file builder, in a scratch folder of its own under the work folder's "TEMP" folder, so
+// that builds of other copies in the same work folder never touch them; the folder goes with
+// the worker. A plain object that lives for one build, run on the caller's thread; it never
+// changes the process's current directory.
 class CWriteThread {
 public:
     // The slot list is not owned and must outlive the worker. work_folder is absolute.
     CWriteThread(const SlotList& slots, std::string work_folder, Prompter& prompter);
     virtual ~CWriteThread() = default;
 
-    // Creates TEMP when missing and deletes the WAV files in it (other files stay). 1 with the
-    // converted names set; 0 after message 119 when TEMP could not be cleared.
+    // Creates TEMP when missing, removes the scratch folders that runs which died left in it
+    // and makes this build's own scratch folder. 1 with the converted names set; 0 after
+    // message 119 when the folder could not be made.
     int PrepareTemp();
-    // Deletes the regular files in folder whose extension is `extension` (letter case
-    // ignored). 1 when every such file is gone, else 0.
-    static int DeleteFiles(const std::string& folder, const std::string& extension);
     // Converts slot `index` (0 to 2) to mu-law and saves it under its converted name with the
     // slot's text. A slot without a phrase gives 1 and no file. 0 when the slot could not be
     // read or converted (its message has been shown) or the file could not be saved.
@@ -30,12 +37,14 @@ public:
     // 1 with the converted name of slot `index`; 0 (path untouched) when there is none.
     int GetConvertedPath(int index, std::string& path) const;
 
+    // This build's scratch folder (empty before PrepareTemp succeeded).
     const std::string& temp_folder() const { return temp_folder_; }
 
 private:
     const SlotList& slots_;
     std::string work_folder_;
     Prompter& prompter_;
+    std::optional<ScratchFolder> scratch_;
     std::string temp_folder_;
     std::vector<std::string> converted_names_;
 };

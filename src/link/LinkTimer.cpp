@@ -1,5 +1,6 @@
 #include "link/LinkTimer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <system_error>
 
@@ -29,7 +30,13 @@ LinkTimer& LinkTimer::Instance() {
 LinkTimer::LinkTimer() : tick_ms_(TickFromEnvironment()) {}
 
 LinkTimer::~LinkTimer() {
-    Stop();
+    {
+        std::lock_guard lock(mutex_);
+        quit_ = true;
+    }
+    wake_.notify_all();
+    if (ticker_.joinable())
+        ticker_.join();
 }
 
 void LinkTimer::SetTickMs(int tick_ms) {
@@ -37,48 +44,58 @@ void LinkTimer::SetTickMs(int tick_ms) {
 }
 
 void LinkTimer::Start() {
-    if (ticker_.joinable())
+    std::unique_lock lock(mutex_);
+    if (running_)
         return;
     if (force_wall_clock_) {
         fallback_ = true;
         return;
     }
-    {
-        std::lock_guard lock(mutex_);
-        stop_requested_ = false;
+    period_ = std::chrono::milliseconds(tick_ms_);
+    next_tick_.store((std::chrono::steady_clock::now() + period_).time_since_epoch().count());
+    ++starts_;
+    running_ = true;
+    fallback_ = false;
+    if (ticker_.joinable()) {
+        lock.unlock();
+        wake_.notify_all();
+        return;
     }
     try {
         ticker_ = std::thread(&LinkTimer::Run, this);
-        fallback_ = false;
     } catch (const std::system_error&) {
+        running_ = false;
         fallback_ = true;
     }
 }
 
 void LinkTimer::Stop() {
-    if (!ticker_.joinable())
-        return;
-    {
-        std::lock_guard lock(mutex_);
-        stop_requested_ = true;
-    }
-    wake_.notify_all();
-    ticker_.join();
+    // The ticker notices at its next wake-up and then waits for the next Start.
+    std::lock_guard lock(mutex_);
+    running_ = false;
 }
 
 void LinkTimer::Run() {
-    const auto period = std::chrono::milliseconds(tick_ms_);
-    auto next = std::chrono::steady_clock::now() + period;
+    using Clock = std::chrono::steady_clock;
     std::unique_lock lock(mutex_);
-    while (!wake_.wait_until(lock, next, [this] { return stop_requested_; })) {
-        // Ticks keep a fixed schedule: a late wake-up does not shift the later ones.
-        next += period;
-        for (std::atomic<int>& c : countdown_) {
-            int value = c.load();
-            while (value > 0 && !c.compare_exchange_weak(value, value - 1)) {
+    for (;;) {
+        wake_.wait(lock, [this] { return quit_ || running_; });
+        if (quit_)
+            return;
+        const unsigned start = starts_;
+        auto next = Clock::time_point(Clock::duration(next_tick_.load()));
+        while (
+            !wake_.wait_until(lock, next, [&] { return quit_ || !running_ || starts_ != start; })) {
+            // Ticks keep a fixed schedule: a late wake-up does not shift the later ones.
+            next += period_;
+            next_tick_.store(next.time_since_epoch().count());
+            for (std::atomic<int>& c : countdown_) {
+                int value = c.load();
+                while (value > 0 && !c.compare_exchange_weak(value, value - 1)) {
+                }
             }
+            ++ticks_elapsed_;
         }
-        ++ticks_elapsed_;
     }
 }
 
@@ -92,6 +109,19 @@ void LinkTimer::Arm(Counter counter, int ticks) {
 
 bool LinkTimer::Expired(Counter counter) const {
     return Remaining(counter) == 0;
+}
+
+std::chrono::steady_clock::time_point LinkTimer::NextChange() const {
+    using Clock = std::chrono::steady_clock;
+    if (!fallback_)
+        return Clock::time_point(Clock::duration(next_tick_.load()));
+    const auto now = Clock::now();
+    auto nearest = Clock::time_point::max();
+    for (const auto& deadline : deadline_) {
+        if (deadline > now)
+            nearest = std::min(nearest, deadline);
+    }
+    return nearest;
 }
 
 int LinkTimer::Remaining(Counter counter) const {

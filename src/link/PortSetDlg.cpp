@@ -3,9 +3,9 @@
 #include <QComboBox>
 #include <QPushButton>
 
-#include "app/Configuration.h"
-#include "app/DialogLayout.h"
+#include "config/Configuration.h"
 #include "link/PortList.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 

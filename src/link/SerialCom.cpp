@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 
 #include "link/CommLog.h"
 #include "link/LinkTimer.h"
@@ -17,15 +16,8 @@ constexpr const char* kUndefined = "UNDEFINED";
 constexpr std::size_t kUndefinedBytes = 9;
 constexpr const char* kRejectCode = "XXXX";
 
-void SleepOneMs() {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-}
-
-bool WaitsForLine(SerialCom::ReceiveState state) {
-    using S = SerialCom::ReceiveState;
-    return state != S::Send && state != S::CheckCommand && state != S::CheckBcc &&
-           state != S::CheckReply && state != S::Finish;
-}
+using Clock = std::chrono::steady_clock;
+constexpr auto kPumpInterval = std::chrono::milliseconds(kPumpIntervalMs);
 
 }  // namespace
 
@@ -78,16 +70,46 @@ bool SerialCom::IsPortOpen() const {
     return port_ && port_->IsOpen();
 }
 
-void SerialCom::Pause() const {
-    if (environment_.poll_pause) {
-        environment_.poll_pause();
-    } else {
-        SleepOneMs();
+void SerialCom::Pump() {
+    if (environment_.event_pump)
+        environment_.event_pump();
+    last_pump_ = Clock::now();
+}
+
+// Blocks until the line brings something new, a countdown may have run out or the window is due
+// to be painted again; false when the device is gone, which ends the exchange.
+bool SerialCom::AwaitLine() {
+    auto now = Clock::now();
+    if (now - last_pump_ >= kPumpInterval) {
+        Pump();
+        now = last_pump_;
     }
+    const auto until = std::min(LinkTimer::Instance().NextChange(), last_pump_ + kPumpInterval);
+    // Whole milliseconds, rounded up so the wait ends after the tick, and at least one so that a
+    // late ticker is not met with a busy loop.
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - now).count();
+    const int wait_ms = static_cast<int>(std::clamp<decltype(left)>(left, 1, kPumpIntervalMs));
+    if (port_ && port_->WaitReadable(wait_ms) != SerialPort::WaitResult::Gone)
+        return true;
+    line_gone_ = true;
+    return false;
 }
 
 void SerialCom::WriteLog(std::string_view text) {
     AppendLogLine(log_folder_, text);
+}
+
+bool SerialCom::StopRequested() const {
+    return environment_.stop_requested && environment_.stop_requested();
+}
+
+bool SerialCom::StopEndsExchange() const {
+    // A request about to be sent (again) is not sent; a wait for an answer that has not begun
+    // ends, so a silent device does not hold the user for its six attempts. An answer that is
+    // arriving is received whole.
+    const bool cuttable =
+        state_ == ReceiveState::Send || (state_ == ReceiveState::WaitStx && !stop_awaits_answer_);
+    return cuttable && StopRequested();
 }
 
 void SerialCom::PrepareRequest(int command, std::span<const std::uint8_t> data) {
@@ -104,14 +126,17 @@ int SerialCom::Transact() {
     response_length_ = 0;
     result_ = TRANSACT_OK;
     attempt_ = 0;
+    line_gone_ = false;
     state_ = ReceiveState::Send;
+    // Steps that wait for the line block on it; the checks and the next request follow at once,
+    // so the program adds no delay between a response and the next request.
     while (state_ != ReceiveState::Finish) {
-        if (environment_.event_pump)
-            environment_.event_pump();
-        // Steps that wait for the line pause first; the checks and the next request follow at
-        // once, so the program adds no delay between a response and the next request.
-        if (WaitsForLine(state_))
-            Pause();
+        Pump();
+        if (StopEndsExchange()) {
+            result_ = TRANSACT_STOPPED;
+            state_ = ReceiveState::Finish;
+            break;
+        }
         Step();
     }
     timer.Stop();
@@ -126,17 +151,12 @@ void SerialCom::Store(std::uint8_t byte) {
 // Reads count queued bytes into the response buffer; the caller has made sure they fit.
 bool SerialCom::StoreBytes(std::size_t count) {
     std::size_t done = 0;
-    int idle_tries = 0;
     while (done < count) {
         const std::size_t n =
             port_ ? port_->Read({response_.data() + response_length_ + done, count - done}) : 0;
-        if (n == 0) {
-            // The bytes were counted as queued; a read that finds none means the port failed.
-            if (++idle_tries > 50)
-                return false;
-            Pause();
-            continue;
-        }
+        // The bytes were counted as queued; a read that finds none means the port failed.
+        if (n == 0)
+            return false;
         done += n;
     }
     response_length_ += count;
@@ -152,11 +172,12 @@ std::optional<std::uint8_t> SerialCom::WaitSingleByte(std::string_view timeout_t
             if (port_->Read({&byte, 1}) == 1)
                 return byte;
         }
-        Pause();
         if (timer.Expired(LinkTimer::kChar)) {
             WriteLog(timeout_text);
             return std::nullopt;
         }
+        if (!AwaitLine())
+            return std::nullopt;
     }
 }
 
@@ -173,11 +194,12 @@ bool SerialCom::WaitForBytes(int count, std::string_view timeout_text) {
             last_queued = queued;
             timer.Arm(LinkTimer::kChar, kCharTimeoutTicks);
         }
-        Pause();
         if (timer.Expired(LinkTimer::kChar)) {
             WriteLog(timeout_text);
             return false;
         }
+        if (!AwaitLine())
+            return false;
     }
 }
 
@@ -189,6 +211,12 @@ void SerialCom::Step() {
     LinkTimer& timer = LinkTimer::Instance();
     switch (state_) {
         case ReceiveState::Send: {
+            // A vanished device answers no further attempt; the caller's log line says why.
+            if (line_gone_) {
+                result_ = TRANSACT_FAILED;
+                state_ = ReceiveState::Finish;
+                return;
+            }
             if (++attempt_ > kMaxAttempts) {
                 WriteLog("タイムアウト 無応答");
                 result_ = TRANSACT_FAILED;
@@ -207,7 +235,6 @@ void SerialCom::Step() {
             return;
         }
         case ReceiveState::WaitStx: {
-            Pause();
             if (timer.Expired(LinkTimer::kResponse)) {
                 state_ = ReceiveState::Send;
                 return;
@@ -218,7 +245,10 @@ void SerialCom::Step() {
                     Store(byte);
                     state_ = ReceiveState::WaitHeader;
                 }
+                return;
             }
+            if (!AwaitLine())
+                state_ = ReceiveState::Send;
             return;
         }
         case ReceiveState::WaitHeader: {
@@ -316,6 +346,19 @@ void SerialCom::Step() {
 
 // --- block operations -------------------------------------------------------------------
 
+int SerialCom::Exchange(std::string_view failure_text) {
+    const int result = Transact();
+    if (result == TRANSACT_OK)
+        return TRANSFER_OK;
+    if (result == TRANSACT_STOPPED)
+        return TRANSFER_STOPPED;
+    std::string line = label_ + std::string(failure_text);
+    if (line_gone_)
+        line += kLineGoneReason;
+    WriteLog(line);
+    return TRANSFER_NO_RESPONSE;
+}
+
 int SerialCom::WriteStart(int kind, std::int32_t area, std::int32_t byte_count,
                           std::int32_t checksum) {
     label_ = WriteLabel(kind);
@@ -324,10 +367,8 @@ int SerialCom::WriteStart(int kind, std::int32_t area, std::int32_t byte_count,
     PutLe32(data + 4, static_cast<std::uint32_t>(byte_count));
     PutLe32(data + 8, static_cast<std::uint32_t>(checksum));
     PrepareRequest(kCmdWriteStart, data);
-    if (Transact() != TRANSACT_OK) {
-        WriteLog(label_ + "書込開始 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    if (const int exchanged = Exchange("書込開始 通信エラー"); exchanged != TRANSFER_OK)
+        return exchanged;
     if (ResponseDataLength() < 1 || ResponseData()[0] != 0) {
         WriteLog(label_ + "書込開始 応答結果エラー");
         return TRANSFER_BAD_RESPONSE;
@@ -345,10 +386,8 @@ int SerialCom::WriteBlock(int kind, std::uint16_t block_number, int length,
     if (count > 0)
         std::memcpy(data.data() + 2, bytes, count);
     PrepareRequest(kCmdWriteBlock, {data.data(), 2 + count});
-    if (Transact() != TRANSACT_OK) {
-        WriteLog(label_ + "書込 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    if (const int exchanged = Exchange("書込 通信エラー"); exchanged != TRANSFER_OK)
+        return exchanged;
     const auto reply = ResponseData();
     if (reply.size() < 2 || GetLe16(reply.data()) != block_number) {
         char number[16];
@@ -366,10 +405,11 @@ int SerialCom::WriteBlock(int kind, std::uint16_t block_number, int length,
 int SerialCom::WriteEnd(int kind) {
     label_ = WriteLabel(kind);
     PrepareRequest(kCmdWriteEnd, {});
-    if (Transact() != TRANSACT_OK) {
-        WriteLog(label_ + "書込終了 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    stop_awaits_answer_ = true;
+    const int exchanged = Exchange("書込終了 通信エラー");
+    stop_awaits_answer_ = false;
+    if (exchanged != TRANSFER_OK)
+        return exchanged;
     if (ResponseDataLength() < 1 || ResponseData()[0] != 0) {
         WriteLog(label_ + "書込終了 チェックサムエラー");
         return TRANSFER_BAD_RESPONSE;
@@ -383,10 +423,8 @@ int SerialCom::ReadStart(int kind, std::int32_t area, std::int32_t byte_count) {
     PutLe32(data, static_cast<std::uint32_t>(area));
     PutLe32(data + 4, static_cast<std::uint32_t>(byte_count));
     PrepareRequest(kCmdReadStart, data);
-    if (Transact() != TRANSACT_OK) {
-        WriteLog(label_ + "読込開始 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    if (const int exchanged = Exchange("読込開始 通信エラー"); exchanged != TRANSFER_OK)
+        return exchanged;
     if (ResponseDataLength() < 1 || ResponseData()[0] != 0) {
         WriteLog(label_ + "読込開始 応答結果エラー");
         return TRANSFER_BAD_RESPONSE;
@@ -400,10 +438,8 @@ int SerialCom::ReadBlock(int kind, std::uint16_t block_number,
     std::uint8_t data[2];
     PutLe16(data, block_number);
     PrepareRequest(kCmdReadBlock, data);
-    if (Transact() != TRANSACT_OK) {
-        WriteLog(label_ + "読込 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    if (const int exchanged = Exchange("読込 通信エラー"); exchanged != TRANSFER_OK)
+        return exchanged;
     const auto reply = ResponseData();
     if (reply.size() < 2 || GetLe16(reply.data()) != block_number) {
         char number[16];
@@ -423,10 +459,8 @@ int SerialCom::ReadBlock(int kind, std::uint16_t block_number,
 int SerialCom::ReadEnd(int kind) {
     label_ = ReadLabel(kind);
     PrepareRequest(kCmdReadEnd, {});
-    if (Transact() != TRANSACT_OK) {
-        WriteLog(label_ + "読込終了 通信エラー");
-        return TRANSFER_NO_RESPONSE;
-    }
+    if (const int exchanged = Exchange("読込終了 通信エラー"); exchanged != TRANSFER_OK)
+        return exchanged;
     return TRANSFER_OK;
 }
 

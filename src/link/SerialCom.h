@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -19,10 +20,13 @@ namespace kotar {
 // Results of Transact.
 inline constexpr int TRANSACT_OK = 0;
 inline constexpr int TRANSACT_FAILED = -1;
+// The user stopped the transfer: the exchange ended without sending anything more.
+inline constexpr int TRANSACT_STOPPED = -3;
 // Results of the block operations.
 inline constexpr int TRANSFER_OK = 0;
 inline constexpr int TRANSFER_NO_RESPONSE = -2;
 inline constexpr int TRANSFER_BAD_RESPONSE = -5;
+inline constexpr int TRANSFER_STOPPED = -7;
 // Transfer kinds; they only choose the label of the log texts and are not sent.
 inline constexpr int KIND_PHRASE_WRITE = 11;
 inline constexpr int KIND_PROGRAM_WRITE = 12;
@@ -42,12 +46,19 @@ struct LinkEnvironment {
     const ProfileFile* ini = nullptr;
     // Makes the port object; null: the platform backend.
     std::function<std::unique_ptr<SerialPort>()> make_port;
-    // Called before every step of an exchange so that a window stays painted.
+    // Called before every step of an exchange, and at least every kPumpIntervalMs while the
+    // exchange waits for the line, so that a window stays painted.
     std::function<void()> event_pump;
-    // The pause between two polls of the port; null: 1 ms of sleep. Tests against an
-    // in-process port, which never makes the link wait, pass a mere yield.
-    std::function<void()> poll_pause;
+    // Asked before every request is sent and while the answer has not begun: true ends the
+    // exchange with TRANSACT_STOPPED, so nothing more is sent. Null: a transfer is never
+    // stopped.
+    std::function<bool()> stop_requested;
 };
+
+// The longest the exchange waits for the line before it calls the event pump again.
+inline constexpr int kPumpIntervalMs = 20;
+// Added to the log line of an operation whose device vanished.
+inline constexpr std::string_view kLineGoneReason = " 回線切断";
 
 // The device link for one transfer: opens the port, runs framed request/response exchanges
 // with up to six attempts each, and writes every failure it meets to the communication log.
@@ -81,6 +92,8 @@ public:
     int Transact();
     // Appends one line to the communication log.
     void WriteLog(std::string_view text);
+    // True once the user asked to stop the transfer.
+    bool StopRequested() const;
 
     int WriteStart(int kind, std::int32_t area, std::int32_t byte_count, std::int32_t checksum);
     int WriteBlock(int kind, std::uint16_t block_number, int length, const std::uint8_t* bytes);
@@ -96,6 +109,8 @@ public:
     std::span<const std::uint8_t> request() const { return {request_.data(), request_length_}; }
     std::span<const std::uint8_t> response() const { return {response_.data(), response_length_}; }
     int attempts() const { return attempt_; }
+    // True when the last exchange ended because the device was gone (hung up, unplugged).
+    bool line_gone() const { return line_gone_; }
     const std::string& label() const { return label_; }
     const std::filesystem::path& log_folder() const { return log_folder_; }
     // The device name of a port number as OpenPort forms it.
@@ -103,12 +118,18 @@ public:
 
 private:
     void Step();
+    // Whether a stop ends the exchange in its current state.
+    bool StopEndsExchange() const;
+    // Transact for a block operation: TRANSFER_OK, TRANSFER_STOPPED, or TRANSFER_NO_RESPONSE
+    // after logging the label followed by failure_text.
+    int Exchange(std::string_view failure_text);
     void Store(std::uint8_t byte);
     bool StoreBytes(std::size_t count);
     std::optional<std::uint8_t> WaitSingleByte(std::string_view timeout_text);
     bool WaitForBytes(int count, std::string_view timeout_text);
     std::span<const std::uint8_t> ResponseData() const;
-    void Pause() const;
+    bool AwaitLine();
+    void Pump();
     int ResponseDataLength() const { return response_data_length_; }
 
     // Marker fields kept as the device protocol names them.
@@ -125,6 +146,11 @@ private:
     std::filesystem::path log_folder_;
     ReceiveState state_ = ReceiveState::Send;
     std::string label_;
+    bool line_gone_ = false;
+    std::chrono::steady_clock::time_point last_pump_;
+    // The write end is acted on as soon as the device has it: only its answer tells whether
+    // the image was taken, so a stop waits for it (one attempt, no more).
+    bool stop_awaits_answer_ = false;
 
     LinkEnvironment environment_;
 };

@@ -12,11 +12,19 @@ namespace kotar {
 // parity, 1 stop bit, no flow control, DTR and RTS dropped). Reads never block.
 class SerialPort {
 public:
+    // What WaitReadable saw.
+    enum class WaitResult {
+        Readable,  // bytes (or a line error) arrived that QueuedCount has not reported yet
+        Timeout,   // nothing new within the time
+        Gone,      // the device hung up, failed with an I/O error or was removed; for good
+    };
+
     virtual ~SerialPort() = default;
 
-    // Opens the device and applies the line settings; false when either fails.
+    // Opens the device for this process alone and applies the line settings; false when the
+    // device is missing, already open elsewhere, or refuses the settings.
     virtual bool Open(const std::string& device_path) = 0;
-    // Drops DTR and closes; harmless when not open.
+    // Drops DTR, gives up the exclusive hold and closes; harmless when not open.
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
     // Discards everything queued in both directions.
@@ -28,6 +36,11 @@ public:
     virtual int QueuedCount() = 0;
     // Reads up to buffer.size() queued bytes; returns the count read, 0 when none.
     virtual std::size_t Read(std::span<std::uint8_t> buffer) = 0;
+    // Blocks until something arrives that QueuedCount has not reported yet, the device is
+    // found gone, or timeout_ms (0: only look) has passed; bytes that QueuedCount has already
+    // counted do not end the wait. Once a call has answered Gone, every later call does, at once.
+    // Not open: Gone.
+    virtual WaitResult WaitReadable(int timeout_ms) = 0;
 };
 
 // The backend of this platform.

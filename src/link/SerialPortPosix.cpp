@@ -1,18 +1,32 @@
 // POSIX backend of the serial port: termios, with line errors noticed through the driver's
-// interrupt counters (TIOCGICOUNT) where it keeps them.
+// interrupt counters (TIOCGICOUNT) where it keeps them. Received bytes are moved into a queue
+// of our own when counted: a read shows bytes as soon as poll() does, FIONREAD only once the
+// terminal's buffer work has run, which on a pseudo-terminal is milliseconds later.
 #include <fcntl.h>
+#include <linux/major.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
+#include <cstring>
 
 #include "link/SerialPort.h"
 
 namespace kotar {
 namespace {
+
+// Errors after which the device is not coming back: hung up, unplugged, removed.
+bool IsGoneError(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV || error == EPIPE ||
+           error == ESHUTDOWN;
+}
 
 class SerialPortPosix : public SerialPort {
 public:
@@ -23,11 +37,21 @@ public:
         const int fd = ::open(device_path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
             return false;
-        if (!Configure(fd)) {
+        // The lock comes before any setting, so a refused second opener never disturbs the
+        // holder's line; it belongs to this descriptor and ends with it, also when the process
+        // dies. Root passes TIOCEXCL, never the lock.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !Configure(fd)) {
             ::close(fd);
             return false;
         }
+        // Other programs that do not lock are kept out by TIOCEXCL. A pseudo-terminal keeps that
+        // mark after a holder died for as long as its other side stays open, so there the lock
+        // alone guards the port.
+        exclusive_mark_ = !IsPseudoTerminal(fd) && ::ioctl(fd, TIOCEXCL) == 0;
         fd_ = fd;
+        gone_ = false;
+        unreported_ = false;
+        in_begin_ = in_end_ = 0;
         counters_supported_ = true;
         ReadErrorCounters(&parity_errors_, &frame_errors_);
         return true;
@@ -38,16 +62,27 @@ public:
             return;
         int lines = TIOCM_DTR | TIOCM_RTS;
         ::ioctl(fd_, TIOCMBIC, &lines);
+        if (exclusive_mark_)
+            ::ioctl(fd_, TIOCNXCL);
+        ::flock(fd_, LOCK_UN);
         ::close(fd_);
         fd_ = -1;
     }
 
     bool IsOpen() const override { return fd_ >= 0; }
 
-    bool Purge() override { return fd_ >= 0 && ::tcflush(fd_, TCIOFLUSH) == 0; }
+    bool Purge() override {
+        in_begin_ = in_end_ = 0;
+        if (fd_ < 0)
+            return false;
+        if (::tcflush(fd_, TCIOFLUSH) == 0)
+            return true;
+        NoteError(errno);
+        return false;
+    }
 
     bool Write(std::span<const std::uint8_t> bytes) override {
-        if (fd_ < 0)
+        if (fd_ < 0 || gone_)
             return false;
         std::size_t done = 0;
         while (done < bytes.size()) {
@@ -63,8 +98,14 @@ public:
                 pollfd p{fd_, POLLOUT, 0};
                 if (::poll(&p, 1, 500) <= 0)
                     return false;
+                if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+                    gone_ = true;
+                    return false;
+                }
                 continue;
             }
+            if (n < 0)
+                NoteError(errno);
             return false;
         }
         return true;
@@ -81,20 +122,73 @@ public:
             frame_errors_ = frame;
             return -1;
         }
-        int queued = 0;
-        if (::ioctl(fd_, FIONREAD, &queued) != 0)
-            return 0;
-        return queued;
+        Drain();
+        unreported_ = false;
+        return static_cast<int>(in_end_ - in_begin_);
     }
 
     std::size_t Read(std::span<std::uint8_t> buffer) override {
         if (fd_ < 0 || buffer.empty())
             return 0;
-        const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
-        return n > 0 ? static_cast<std::size_t>(n) : 0;
+        if (in_begin_ == in_end_) {
+            Drain();
+            unreported_ = in_begin_ != in_end_;
+        }
+        const std::size_t n = std::min(buffer.size(), in_end_ - in_begin_);
+        std::memcpy(buffer.data(), in_.data() + in_begin_, n);
+        in_begin_ += n;
+        return n;
+    }
+
+    WaitResult WaitReadable(int timeout_ms) override {
+        if (fd_ < 0 || gone_)
+            return WaitResult::Gone;
+        if (unreported_ && in_begin_ != in_end_)
+            return WaitResult::Readable;
+        pollfd p{fd_, POLLIN, 0};
+        const int ready = ::poll(&p, 1, timeout_ms < 0 ? 0 : timeout_ms);
+        if (ready <= 0)
+            return WaitResult::Timeout;  // an interrupted wait is a short one
+        if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            gone_ = true;
+            return WaitResult::Gone;
+        }
+        return WaitResult::Readable;
     }
 
 private:
+    // The queue holds what the driver's own input buffer would.
+    static constexpr std::size_t kQueueBytes = 4096;
+
+    // Moves what the terminal holds into the queue.
+    void Drain() {
+        if (in_begin_ == in_end_)
+            in_begin_ = in_end_ = 0;
+        if (in_end_ == kQueueBytes && in_begin_ > 0) {
+            std::memmove(in_.data(), in_.data() + in_begin_, in_end_ - in_begin_);
+            in_end_ -= in_begin_;
+            in_begin_ = 0;
+        }
+        while (in_end_ < kQueueBytes && !gone_) {
+            // With VMIN 0 an empty terminal reads 0 bytes (a pseudo-terminal) or EAGAIN.
+            const ssize_t n = ::read(fd_, in_.data() + in_end_, kQueueBytes - in_end_);
+            if (n > 0) {
+                in_end_ += static_cast<std::size_t>(n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                NoteError(errno);
+            return;
+        }
+    }
+
+    void NoteError(int error) {
+        if (IsGoneError(error))
+            gone_ = true;
+    }
+
     static bool Configure(int fd) {
         termios want{};
         if (::tcgetattr(fd, &want) != 0)
@@ -111,7 +205,7 @@ private:
         if (::tcsetattr(fd, TCSANOW, &want) != 0) {
             // A pseudo-terminal drops PARENB and then refuses a request that changes nothing
             // else; that is success there.
-            if (!(errno == EINVAL && ::isatty(fd) && IsPseudoTerminal(fd)))
+            if (!(errno == EINVAL && IsPseudoTerminal(fd)))
                 return false;
         }
         int lines = TIOCM_DTR | TIOCM_RTS;
@@ -120,9 +214,12 @@ private:
     }
 
     static bool IsPseudoTerminal(int fd) {
-        // Pseudo-terminal slaves have no serial driver behind them.
-        serial_struct info{};
-        return ::ioctl(fd, TIOCGSERIAL, &info) != 0;
+        struct stat info {};
+        if (::fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode))
+            return false;
+        const unsigned int device_major = major(info.st_rdev);
+        return device_major >= UNIX98_PTY_SLAVE_MAJOR &&
+               device_major < UNIX98_PTY_SLAVE_MAJOR + UNIX98_PTY_MAJOR_COUNT;
     }
 
     bool ReadErrorCounters(int* parity, int* frame) const {
@@ -139,6 +236,13 @@ private:
     }
 
     int fd_ = -1;
+    bool exclusive_mark_ = false;
+    bool gone_ = false;
+    // Read took bytes from the terminal that QueuedCount has not counted yet.
+    bool unreported_ = false;
+    std::array<std::uint8_t, kQueueBytes> in_{};
+    std::size_t in_begin_ = 0;
+    std::size_t in_end_ = 0;
     int parity_errors_ = 0;
     int frame_errors_ = 0;
     mutable bool counters_supported_ = true;

@@ -1,9 +1,13 @@
 // Windows backend of the serial port: a COM device opened without sharing (so exclusive by
-// nature), the device link's DCB, port buffers and timeouts, PurgeComm, and ClearCommError for
-// the queued count and the parity and framing errors.
+// nature), the device link's DCB, PurgeComm, and ClearCommError for the parity and framing
+// errors. Received bytes are moved into a queue of our own whenever they are counted, so the
+// driver's buffer is empty while the line is awaited, and a one-byte read with a timeout waits
+// for the next new byte (WaitCommEvent would need an overlapped handle for a timeout).
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 #include "common/WideText.h"
 #include "link/SerialPort.h"
@@ -11,8 +15,10 @@
 namespace kotar {
 namespace {
 
-constexpr DWORD kQueueBytes = 4096;
+constexpr DWORD kDriverQueueBytes = 4096;
 constexpr DWORD kLineErrors = CE_RXPARITY | CE_FRAME;
+// The read timeout that makes ReadFile return at once with whatever the driver holds.
+constexpr DWORD kReadAtOnce = 0;
 
 class SerialPortWin32 : public SerialPort {
 public:
@@ -20,24 +26,36 @@ public:
 
     bool Open(const std::string& device_path) override {
         Close();
+        // No sharing: a second opener, in this process or another, is refused with
+        // ERROR_ACCESS_DENIED until this handle is closed (also by the system when we die).
         HANDLE handle = ::CreateFileW(Utf8ToWide(device_path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                       0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE)
             return false;
-        if (!Configure(handle)) {
+        if (!Configure(handle, &found_settings_)) {
             ::CloseHandle(handle);
             return false;
         }
         handle_ = handle;
+        read_timeout_ms_ = kNoTimeoutSet;
+        gone_ = false;
+        unreported_ = false;
         pending_error_ = false;
-        return true;
+        in_begin_ = in_end_ = 0;
+        return SetReadTimeout(kReadAtOnce) || (Close(), false);
     }
 
     void Close() override {
         if (handle_ == INVALID_HANDLE_VALUE)
             return;
-        ::SetCommMask(handle_, 0);
         ::EscapeCommFunction(handle_, CLRDTR);
+        ::EscapeCommFunction(handle_, CLRRTS);
+        // The port is left as it was found, for the next program that opens it, but with the
+        // modem lines down.
+        DCB found = found_settings_;
+        found.fDtrControl = DTR_CONTROL_DISABLE;
+        found.fRtsControl = RTS_CONTROL_DISABLE;
+        ::SetCommState(handle_, &found);
         ::CloseHandle(handle_);
         handle_ = INVALID_HANDLE_VALUE;
     }
@@ -45,12 +63,18 @@ public:
     bool IsOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
 
     bool Purge() override {
-        return IsOpen() &&
-               ::PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+        in_begin_ = in_end_ = 0;
+        unreported_ = false;
+        if (!IsOpen())
+            return false;
+        if (::PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
+            return true;
+        CheckLine();
+        return false;
     }
 
     bool Write(std::span<const std::uint8_t> bytes) override {
-        if (!IsOpen())
+        if (!IsOpen() || gone_)
             return false;
         std::size_t done = 0;
         while (done < bytes.size()) {
@@ -58,8 +82,10 @@ public:
             const DWORD chunk =
                 static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 65536));
             if (!::WriteFile(handle_, bytes.data() + done, chunk, &written, nullptr) ||
-                written == 0)
+                written == 0) {
+                CheckLine();
                 return false;
+            }
             done += written;
         }
         return true;
@@ -68,54 +94,149 @@ public:
     int QueuedCount() override {
         if (!IsOpen())
             return 0;
-        DWORD queued = 0;
-        const bool line_error = Poll(&queued);
-        if (line_error || pending_error_) {
+        if (CheckLine() || pending_error_) {
             pending_error_ = false;
             return -1;
         }
-        return static_cast<int>(queued);
+        Drain();
+        unreported_ = false;
+        return static_cast<int>(in_end_ - in_begin_);
     }
 
     std::size_t Read(std::span<std::uint8_t> buffer) override {
         if (!IsOpen() || buffer.empty())
             return 0;
-        // Only what is queued is asked for, so the read never waits for the line.
-        DWORD queued = 0;
-        if (Poll(&queued))
+        if (in_begin_ == in_end_) {
+            Drain();
+            unreported_ = in_begin_ != in_end_;
+        }
+        const std::size_t n = std::min(buffer.size(), in_end_ - in_begin_);
+        std::memcpy(buffer.data(), in_.data() + in_begin_, n);
+        in_begin_ += n;
+        return n;
+    }
+
+    WaitResult WaitReadable(int timeout_ms) override {
+        if (!IsOpen() || gone_)
+            return WaitResult::Gone;
+        if (unreported_ && in_begin_ != in_end_)
+            return WaitResult::Readable;
+        if (CheckLine()) {
             pending_error_ = true;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(buffer.size(), queued));
-        if (want == 0)
-            return 0;
+            return WaitResult::Readable;
+        }
+        if (gone_)
+            return WaitResult::Gone;
+        MakeRoom();
+        // A full queue of counted bytes cannot take the next one; the caller reads first.
+        if (in_end_ == kQueueBytes)
+            return WaitResult::Timeout;
+        const DWORD wait_ms = timeout_ms <= 0 ? kReadAtOnce : static_cast<DWORD>(timeout_ms);
+        if (!SetReadTimeout(wait_ms))
+            return gone_ ? WaitResult::Gone : WaitResult::Timeout;
         DWORD got = 0;
-        if (!::ReadFile(handle_, buffer.data(), want, &got, nullptr))
-            return 0;
-        return got;
+        const bool read = ::ReadFile(handle_, in_.data() + in_end_, 1, &got, nullptr) != 0;
+        if (!read) {
+            if (CheckLine())
+                pending_error_ = true;
+            else
+                NoteReadFailure();
+        }
+        if (got > 0) {
+            in_end_ += got;
+            unreported_ = true;
+            return WaitResult::Readable;
+        }
+        if (gone_)
+            return WaitResult::Gone;
+        return pending_error_ ? WaitResult::Readable : WaitResult::Timeout;
     }
 
 private:
-    // The driver's input count; true when a parity or framing error was noticed (the call
-    // clears it).
-    bool Poll(DWORD* queued) {
+    static constexpr std::size_t kQueueBytes = 4096;
+    static constexpr DWORD kNoTimeoutSet = MAXDWORD;
+
+    // Moves what the driver holds into the queue, without waiting.
+    void Drain() {
+        if (gone_ || !SetReadTimeout(kReadAtOnce))
+            return;
+        MakeRoom();
+        while (in_end_ < kQueueBytes) {
+            DWORD got = 0;
+            const DWORD want = static_cast<DWORD>(kQueueBytes - in_end_);
+            if (!::ReadFile(handle_, in_.data() + in_end_, want, &got, nullptr)) {
+                if (CheckLine())
+                    pending_error_ = true;
+                else
+                    NoteReadFailure();
+                return;
+            }
+            in_end_ += got;
+            if (got < want)
+                return;
+        }
+    }
+
+    void MakeRoom() {
+        if (in_begin_ == in_end_) {
+            in_begin_ = in_end_ = 0;
+        } else if (in_end_ == kQueueBytes && in_begin_ > 0) {
+            std::memmove(in_.data(), in_.data() + in_begin_, in_end_ - in_begin_);
+            in_end_ -= in_begin_;
+            in_begin_ = 0;
+        }
+    }
+
+    // Clears the driver's error state; true when it held a parity or framing error. A port
+    // whose status cannot be read any more (the device was removed) is gone.
+    bool CheckLine() {
         DWORD errors = 0;
         COMSTAT status{};
         if (!::ClearCommError(handle_, &errors, &status)) {
-            *queued = 0;
+            gone_ = true;
             return false;
         }
-        *queued = status.cbInQue;
         return (errors & kLineErrors) != 0;
     }
 
-    static bool Configure(HANDLE handle) {
-        if (!::SetupComm(handle, kQueueBytes, kQueueBytes))
+    // A read that failed without a line error: aborted reads (a purge, an error already
+    // cleared) leave the port usable, anything else means the device went away.
+    void NoteReadFailure() {
+        if (::GetLastError() != ERROR_OPERATION_ABORTED)
+            gone_ = true;
+    }
+
+    // kReadAtOnce: a read returns at once with what is there; otherwise a read waits up to
+    // timeout_ms for its bytes. Set only when it changes, as each setting is a driver request.
+    bool SetReadTimeout(DWORD timeout_ms) {
+        if (timeout_ms == read_timeout_ms_)
+            return true;
+        COMMTIMEOUTS timeouts{};
+        timeouts.ReadIntervalTimeout = timeout_ms == kReadAtOnce ? MAXDWORD : 0;
+        timeouts.ReadTotalTimeoutMultiplier = 0;
+        timeouts.ReadTotalTimeoutConstant = timeout_ms;
+        timeouts.WriteTotalTimeoutMultiplier = 0;
+        timeouts.WriteTotalTimeoutConstant = 500;
+        if (!::SetCommTimeouts(handle_, &timeouts)) {
+            read_timeout_ms_ = kNoTimeoutSet;
+            CheckLine();
+            return false;
+        }
+        read_timeout_ms_ = timeout_ms;
+        return true;
+    }
+
+    // Applies the link's settings; *found receives the settings the port had.
+    static bool Configure(HANDLE handle, DCB* found) {
+        if (!::SetupComm(handle, kDriverQueueBytes, kDriverQueueBytes))
             return false;
         if (!::PurgeComm(handle, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
             return false;
-        DCB dcb{};
-        dcb.DCBlength = sizeof dcb;
-        if (!::GetCommState(handle, &dcb))
+        *found = DCB{};
+        found->DCBlength = sizeof *found;
+        if (!::GetCommState(handle, found))
             return false;
+        DCB dcb = *found;
         dcb.BaudRate = CBR_38400;
         dcb.ByteSize = 8;
         dcb.Parity = EVENPARITY;
@@ -124,6 +245,7 @@ private:
         dcb.fParity = 1;
         dcb.fOutxCtsFlow = 0;
         dcb.fOutxDsrFlow = 0;
+        dcb.fDsrSensitivity = 0;
         dcb.fDtrControl = DTR_CONTROL_DISABLE;
         dcb.fRtsControl = RTS_CONTROL_DISABLE;
         dcb.fOutX = 0;
@@ -131,6 +253,8 @@ private:
         dcb.fTXContinueOnXoff = 1;
         dcb.fErrorChar = 0;
         dcb.fNull = 0;
+        // After a line error the driver refuses reads until ClearCommError: the error is seen
+        // before any byte that followed it.
         dcb.fAbortOnError = 1;
         dcb.XonLim = 512;
         dcb.XoffLim = 512;
@@ -139,20 +263,20 @@ private:
         dcb.ErrorChar = 0x00;
         dcb.EofChar = 0x03;
         dcb.EvtChar = 0x02;
-        if (!::SetCommState(handle, &dcb))
-            return false;
-        COMMTIMEOUTS timeouts{};
-        timeouts.ReadIntervalTimeout = 500;
-        timeouts.ReadTotalTimeoutMultiplier = 0;
-        timeouts.ReadTotalTimeoutConstant = 500;
-        timeouts.WriteTotalTimeoutMultiplier = 0;
-        timeouts.WriteTotalTimeoutConstant = 500;
-        return ::SetCommTimeouts(handle, &timeouts) != 0;
+        return ::SetCommState(handle, &dcb) != 0;
     }
 
     HANDLE handle_ = INVALID_HANDLE_VALUE;
-    // A line error noticed by a read, reported by the next queued count.
+    DCB found_settings_{};
+    DWORD read_timeout_ms_ = kNoTimeoutSet;
+    bool gone_ = false;
+    // Read or a wait took bytes from the driver that QueuedCount has not counted yet.
+    bool unreported_ = false;
+    // A line error noticed by a read or a wait, reported by the next queued count.
     bool pending_error_ = false;
+    std::array<std::uint8_t, kQueueBytes> in_{};
+    std::size_t in_begin_ = 0;
+    std::size_t in_end_ = 0;
 };
 
 }  // namespace

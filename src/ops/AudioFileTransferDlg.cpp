@@ -1,5 +1,6 @@
 #include "ops/AudioFileTransferDlg.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,17 +8,19 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "app/Configuration.h"
-#include "app/DialogLayout.h"
 #include "common/Messages.h"
+#include "common/ScratchFolder.h"
 #include "common/UserAbort.h"
+#include "config/Configuration.h"
 #include "export/PhraseFileBuild.h"
 #include "export/PhraseFileKind.h"
+#include "export/WriteThread.h"
 #include "ops/FileChoice.h"
 #include "ops/PhrasePlayback.h"
 #include "ops/PhraseTransfer.h"
 #include "ops/TransferUi.h"
 #include "store/PropertyStore.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 namespace {
@@ -63,7 +66,7 @@ void CAudioFileTransferDlg::BuildControls() {
     setWindowTitle(Q("書込／読込"));
     setFont(DialogFont(8));
     DialogUnits du(font());
-    setFixedSize(du.Size(515, 205));
+    setFixedSize(du.Size(515, 219));
 
     header_ = PlaceControl(new QLabel(this), du, 1081, 7, 7, 501, 10);
     PlaceControl(new QLabel(Q("の音声データを火災通報装置経由で不定フレーズとしてＲＯＭパックに"
@@ -88,15 +91,20 @@ void CAudioFileTransferDlg::BuildControls() {
     play_read_ = MakeButton(this, du, 1120, "再生", 389, 94, 55, 14);
     read_ = MakeButton(this, du, 1121, "読込", 449, 94, 55, 14);
 
-    PlaceControl(new QGroupBox(Q("書込／読込状況表示"), this), du, 0, 7, 122, 501, 56);
-    PlaceControl(new QLabel(Q("書込／読込状況："), this), du, 0, 15, 140, 72, 10);
-    status_ = MakeReadOnlyEdit(this, du, 1001, 88, 138, 412, 14);
-    progress_ = PlaceControl(new QProgressBar(this), du, 1077, 15, 160, 485, 10);
+    // Applies to both write buttons above it.
+    verify_ = PlaceControl(new QCheckBox(Q("書込後に照合"), this), du, 1131, 15, 121, 120, 10);
+    verify_->setChecked(ini_.GetInt("CONFIG", "VERIFY", 0) != 0);
+
+    PlaceControl(new QGroupBox(Q("書込／読込状況表示"), this), du, 0, 7, 136, 501, 56);
+    PlaceControl(new QLabel(Q("書込／読込状況："), this), du, 0, 15, 154, 72, 10);
+    status_ = MakeReadOnlyEdit(this, du, 1001, 88, 152, 412, 14);
+    progress_ = PlaceControl(new QProgressBar(this), du, 1077, 15, 174, 485, 10);
     progress_->setRange(0, 100);
     progress_->setValue(0);
     progress_->setTextVisible(false);
 
-    close_ = MakeButton(this, du, 2, "閉じる", 458, 185, 50, 14);
+    stop_ = MakeButton(this, du, 1130, "中止", 402, 199, 50, 14);
+    close_ = MakeButton(this, du, 2, "閉じる", 458, 199, 50, 14);
 
     connect(play_created_, &QPushButton::clicked, this, &CAudioFileTransferDlg::OnPlayCreated);
     connect(write_created_, &QPushButton::clicked, this, &CAudioFileTransferDlg::OnWriteCreated);
@@ -108,10 +116,13 @@ void CAudioFileTransferDlg::BuildControls() {
             [this] { PlayPhraseFile(read_back_path_, "読み込んだ不定フレーズ"); });
     connect(read_, &QPushButton::clicked, this, &CAudioFileTransferDlg::OnReadPhrases);
     connect(close_, &QPushButton::clicked, this, &CAudioFileTransferDlg::reject);
+    // Only a change by the user adds the key to the file.
+    connect(verify_, &QCheckBox::clicked, this,
+            [this](bool checked) { ini_.WriteInt("CONFIG", "VERIFY", checked ? 1 : 0); });
 }
 
 void CAudioFileTransferDlg::reject() {
-    // A transfer cannot be interrupted; the dialog closes only when idle.
+    // A running transfer ends by its stop button; the dialog closes only when idle.
     if (busy_)
         return;
     QDialog::reject();
@@ -120,6 +131,8 @@ void CAudioFileTransferDlg::reject() {
 void CAudioFileTransferDlg::EnableControls(bool e) {
     busy_ = !e;
     close_->setEnabled(e);
+    stop_->setEnabled(!e);
+    verify_->setEnabled(e);
     browse_->setEnabled(e);
     read_->setEnabled(e);
     const bool has_mode = !SourceSlotIndices(static_cast<PhraseFileKind>(mode_)).empty();
@@ -168,9 +181,15 @@ void CAudioFileTransferDlg::OnWriteCreated() {
 
 void CAudioFileTransferDlg::PlayPhraseFile(const std::string& path, const std::string& caption) {
     try {
-        const std::filesystem::path play_file = PlayFilePath(PropertyFolder());
-        if (path.empty() || PreparePhrasePlayFile(path, play_file, caption, prompter_) !=
-                                PlayFilePrepared::kReady) {
+        // play.ulw lives in a scratch folder of this play, which goes when the play dialog has
+        // closed: another copy playing at the same time never replaces the file being played.
+        std::optional<ScratchFolder> scratch;
+        if (!path.empty())
+            scratch = ScratchFolder::Create(WorkTempFolder(WorkFolder()));
+        const std::filesystem::path play_file =
+            scratch ? PlayFilePath(scratch->path()) : std::filesystem::path();
+        if (!scratch || PreparePhrasePlayFile(path, play_file, caption, prompter_) !=
+                            PlayFilePrepared::kReady) {
             prompter_.ShowText(kPlayDataFailedText, kPlayCheckCaption, MessageIcon::Information);
             return;
         }
@@ -189,19 +208,21 @@ void CAudioFileTransferDlg::OnBrowse() {
     }
 }
 
-LinkEnvironment CAudioFileTransferDlg::TransferEnvironment() const {
+LinkEnvironment CAudioFileTransferDlg::TransferEnvironment(const TransferScope& scope) const {
     LinkEnvironment environment = environment_;
     environment.ini = &ini_;
     environment.event_pump = WindowEventPump();
+    environment.stop_requested = scope.StopCheck();
     return environment;
 }
 
 void CAudioFileTransferDlg::WritePhrases(const std::string& path) {
     DialogTransferSink sink(status_, progress_);
     {
-        TransferScope scope(this);
+        TransferScope scope(this, stop_);
         EnableControls(false);
-        WritePhraseFile(path, ReadPortNumber(ini_), TransferEnvironment(), sink);
+        WritePhraseFile(path, ReadPortNumber(ini_), TransferEnvironment(scope), sink,
+                        verify_->isChecked());
     }
     EnableControls(true);
 }
@@ -213,9 +234,9 @@ void CAudioFileTransferDlg::OnReadPhrases() {
     DialogTransferSink sink(status_, progress_);
     bool read = false;
     {
-        TransferScope scope(this);
+        TransferScope scope(this, stop_);
         EnableControls(false);
-        read = ReadPhrasesToFile(*chosen, ReadPortNumber(ini_), TransferEnvironment(), sink);
+        read = ReadPhrasesToFile(*chosen, ReadPortNumber(ini_), TransferEnvironment(scope), sink);
     }
     if (read)
         read_back_path_ = *chosen;

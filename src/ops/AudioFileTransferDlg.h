@@ -9,12 +9,15 @@
 #include "link/SerialCom.h"
 #include "store/SlotRecord.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 
 namespace kotar {
+
+class TransferScope;
 
 // "書込／読込": writes the property's phrases (made into a phrase file on the spot) or a chosen
 // phrase file into the device's variable phrase area, reads that area back into a file, and
@@ -56,8 +59,9 @@ private:
     void OnBrowse();
     void OnReadPhrases();
 
-    // The link environment of one transfer: this configuration and the window event pump.
-    LinkEnvironment TransferEnvironment() const;
+    // The link environment of one transfer: this configuration, the window event pump and the
+    // stop button of the scope.
+    LinkEnvironment TransferEnvironment(const TransferScope& scope) const;
     std::string WorkFolder() const;
     std::string PropertyFolder() const;
 
@@ -87,6 +91,8 @@ private:
     QPushButton* play_read_ = nullptr;
     QPushButton* read_ = nullptr;
     QPushButton* close_ = nullptr;
+    QCheckBox* verify_ = nullptr;
+    QPushButton* stop_ = nullptr;
 };
 
 }  // namespace kotar

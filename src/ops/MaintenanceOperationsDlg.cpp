@@ -6,11 +6,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/Configuration.h"
-#include "app/DialogLayout.h"
+#include "config/Configuration.h"
 #include "ops/FileChoice.h"
 #include "ops/MaintenanceTransfer.h"
 #include "ops/TransferUi.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 namespace {
@@ -101,6 +101,8 @@ void CMaintenanceOperationsDlg::BuildControls() {
     auto* cancel = MakeButton(this, du, 1126, "キャンセル", 249, 262);
     cancel->setEnabled(false);
     cancel->hide();
+    // In the place of the hidden button.
+    stop_ = MakeButton(this, du, 1130, "中止", 249, 262);
 
     connect(app_browse_, &QPushButton::clicked, this,
             &CMaintenanceOperationsDlg::OnSelectApplicationFile);
@@ -112,7 +114,7 @@ void CMaintenanceOperationsDlg::BuildControls() {
 }
 
 void CMaintenanceOperationsDlg::reject() {
-    // A transfer cannot be interrupted; the dialog closes only when idle.
+    // A running transfer ends by its stop button; the dialog closes only when idle.
     if (busy_)
         return;
     QDialog::reject();
@@ -121,6 +123,7 @@ void CMaintenanceOperationsDlg::reject() {
 void CMaintenanceOperationsDlg::EnableControls(bool enable) {
     busy_ = !enable;
     close_->setEnabled(enable);
+    stop_->setEnabled(!enable);
     app_browse_->setEnabled(enable);
     upd_browse_->setEnabled(enable);
     read_->setEnabled(enable);
@@ -156,19 +159,20 @@ void CMaintenanceOperationsDlg::OnSelectUpdateFile() {
     }
 }
 
-LinkEnvironment CMaintenanceOperationsDlg::TransferEnvironment() {
+LinkEnvironment CMaintenanceOperationsDlg::TransferEnvironment(const TransferScope& scope) {
     LinkEnvironment environment = environment_;
     environment.ini = &ini_;
     environment.event_pump = WindowEventPump();
+    environment.stop_requested = scope.StopCheck();
     return environment;
 }
 
 void CMaintenanceOperationsDlg::OnWriteProgram() {
     DialogTransferSink sink(status_, progress_);
     {
-        TransferScope scope(this);
+        TransferScope scope(this, stop_);
         EnableControls(false);
-        WriteProgram(application_, update_, ReadPortNumber(ini_), TransferEnvironment(), sink);
+        WriteProgram(application_, update_, ReadPortNumber(ini_), TransferEnvironment(scope), sink);
     }
     EnableControls(true);
 }
@@ -179,9 +183,9 @@ void CMaintenanceOperationsDlg::OnReadDataToFile() {
         return;
     DialogTransferSink sink(status_, progress_);
     {
-        TransferScope scope(this);
+        TransferScope scope(this, stop_);
         EnableControls(false);
-        ReadDataToFile(*path, ReadPortNumber(ini_), TransferEnvironment(), sink);
+        ReadDataToFile(*path, ReadPortNumber(ini_), TransferEnvironment(scope), sink);
     }
     EnableControls(true);
 }

@@ -14,6 +14,8 @@ class QPushButton;
 
 namespace kotar {
 
+class TransferScope;
+
 // "保守操作": loads and checks the device's application and update program files and writes
 // both into the device; reads the device's 64 KiB data area into a file.
 class CMaintenanceOperationsDlg : public QDialog {
@@ -36,7 +38,7 @@ private:
     void BuildControls();
     void EnableControls(bool enable);
     void ShowSelections();
-    LinkEnvironment TransferEnvironment();
+    LinkEnvironment TransferEnvironment(const TransferScope& scope);
 
     // Button handlers.
     void OnSelectApplicationFile();
@@ -67,6 +69,7 @@ private:
     QPushButton* write_ = nullptr;
     QPushButton* read_ = nullptr;
     QPushButton* close_ = nullptr;
+    QPushButton* stop_ = nullptr;
 };
 
 }  // namespace kotar

@@ -24,7 +24,7 @@ bool WriteProgramArea(std::span<const std::uint8_t> image, std::int32_t area,
                                         [&] { sink.SetProgress(++*progress); });
     link.ClosePort();
     if (result != TRANSFER_OK) {
-        sink.SetStatus(WriteFailedText(kProgramLabel, result));
+        ShowSequenceEnd(link, sink, WriteFailedText(kProgramLabel, result), result);
         return false;
     }
     return true;
@@ -68,7 +68,7 @@ bool ReadDataToFile(const std::filesystem::path& out, int port_number,
                                        [&] { sink.SetProgress(++position); });
     link.ClosePort();
     if (result != TRANSFER_OK) {
-        sink.SetStatus(ReadFailedText(kDataLabel, result));
+        ShowSequenceEnd(link, sink, ReadFailedText(kDataLabel, result), result);
         return false;
     }
     if (!WriteFileAtomically(out, data)) {

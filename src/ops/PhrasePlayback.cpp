@@ -48,8 +48,8 @@ std::array<std::uint8_t, 44> PhraseImageWavHeader() {
     return header;
 }
 
-std::filesystem::path PlayFilePath(const std::filesystem::path& property_folder) {
-    return property_folder / "TEMP" / "play.ulw";
+std::filesystem::path PlayFilePath(const std::filesystem::path& scratch_folder) {
+    return scratch_folder / "play.ulw";
 }
 
 bool WriteMuLawPlayFile(const std::filesystem::path& phrase_file,

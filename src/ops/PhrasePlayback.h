@@ -13,8 +13,8 @@ namespace kotar {
 // second, 8 bits, 131072 data bytes.
 std::array<std::uint8_t, 44> PhraseImageWavHeader();
 
-// "<property folder>/TEMP/play.ulw".
-std::filesystem::path PlayFilePath(const std::filesystem::path& property_folder);
+// "play.ulw" in the scratch folder of one play.
+std::filesystem::path PlayFilePath(const std::filesystem::path& scratch_folder);
 
 // Writes play_file as the header followed by the phrase file, which must be exactly 131072
 // bytes; creates the folder of play_file when missing. False (nothing shown) when the phrase

@@ -1,6 +1,10 @@
 #include "ops/PhraseTransfer.h"
 
-#include <fstream>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <numeric>
+#include <span>
 #include <vector>
 
 #include "common/AtomicFile.h"
@@ -12,10 +16,43 @@ namespace {
 
 constexpr const char* kPhraseLabel = "不定フレーズ";
 
+// Reads the phrase area back over the open port and compares it with what was written; shows
+// the outcome. True when every byte matches.
+bool VerifyPhraseArea(SerialCom& link, std::span<const std::uint8_t> written, TransferSink& sink,
+                      const std::function<void()>& after_block) {
+    const std::string label = kPhraseLabel;
+    sink.SetStatus(label + " 照合中");
+    std::vector<std::uint8_t> back(written.size(), 0xFF);
+    const int result = RunReadSequence(link, KIND_PHRASE_READ, kPhraseArea, back, after_block);
+    link.ClosePort();
+    if (result != TRANSFER_OK) {
+        // A stop here comes after a write the device has taken; only the check was left out.
+        const std::string text =
+            result == TRANSFER_STOPPED ? label + " 照合中止" : ReadFailedText(label, result);
+        ShowSequenceEnd(link, sink, text, result);
+        return false;
+    }
+    const auto [w, b] = std::mismatch(written.begin(), written.end(), back.begin());
+    if (w != written.end()) {
+        const auto differing = std::inner_product(
+            written.begin(), written.end(), back.begin(), std::size_t{0}, std::plus<>(),
+            [](std::uint8_t x, std::uint8_t y) { return std::size_t{x != y}; });
+        char detail[96];
+        std::snprintf(detail, sizeof detail,
+                      " 照合不一致 オフセット 0x%06zX 書込 0x%02X 読込 0x%02X 不一致 %zu バイト",
+                      static_cast<std::size_t>(w - written.begin()), *w, *b, differing);
+        link.WriteLog(label + detail);
+        sink.SetStatus(label + " 照合失敗（不一致）");
+        return false;
+    }
+    sink.SetStatus(label + " 書込完了（照合一致）");
+    return true;
+}
+
 }  // namespace
 
 bool WritePhraseFile(const std::filesystem::path& file, int port_number,
-                     const LinkEnvironment& environment, TransferSink& sink) {
+                     const LinkEnvironment& environment, TransferSink& sink, bool verify) {
     SerialCom link(environment);
     const std::string label = kPhraseLabel;
     sink.SetStatus(label + " 書込中");
@@ -34,13 +71,16 @@ bool WritePhraseFile(const std::filesystem::path& file, int port_number,
         return false;
     }
     int position = 1;
-    sink.SetProgressRange(kPhraseBlocks + 1);
+    sink.SetProgressRange(kPhraseBlocks * (verify ? 2 : 1) + 1);
     sink.SetProgress(position);
-    const int result = RunWriteSequence(link, KIND_PHRASE_WRITE, kPhraseArea, image, checksum,
-                                        [&] { sink.SetProgress(++position); });
+    const auto advance = [&] { sink.SetProgress(++position); };
+    const int result =
+        RunWriteSequence(link, KIND_PHRASE_WRITE, kPhraseArea, image, checksum, advance);
+    if (result == TRANSFER_OK && verify)
+        return VerifyPhraseArea(link, image, sink, advance);
     link.ClosePort();
     if (result != TRANSFER_OK) {
-        sink.SetStatus(WriteFailedText(label, result));
+        ShowSequenceEnd(link, sink, WriteFailedText(label, result), result);
         return false;
     }
     sink.SetStatus("不定フレーズ書込成功");
@@ -64,7 +104,7 @@ bool ReadPhrasesToFile(const std::filesystem::path& out, int port_number,
                                        [&] { sink.SetProgress(++position); });
     link.ClosePort();
     if (result != TRANSFER_OK) {
-        sink.SetStatus(ReadFailedText(label, result));
+        ShowSequenceEnd(link, sink, ReadFailedText(label, result), result);
         return false;
     }
     if (!WriteFileAtomically(out, image)) {

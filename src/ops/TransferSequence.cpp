@@ -61,11 +61,21 @@ int RunReadSequence(SerialCom& link, int kind, std::int32_t area, std::span<std:
 }
 
 std::string WriteFailedText(const std::string& label, int result) {
+    if (result == TRANSFER_STOPPED)
+        return label + " 書込中止";
     return label + " 書込失敗" + FailureSuffix(result);
 }
 
 std::string ReadFailedText(const std::string& label, int result) {
+    if (result == TRANSFER_STOPPED)
+        return label + " 読込中止";
     return label + " 読込失敗" + FailureSuffix(result);
+}
+
+void ShowSequenceEnd(SerialCom& link, TransferSink& sink, const std::string& text, int result) {
+    sink.SetStatus(text);
+    if (result == TRANSFER_STOPPED)
+        link.WriteLog(text);
 }
 
 }  // namespace kotar

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "link/SerialCom.h"
+#include "ops/TransferSink.h"
 
 namespace kotar {
 
@@ -25,9 +26,13 @@ int RunReadSequence(SerialCom& link, int kind, std::int32_t area, std::span<std:
                     const std::function<void()>& after_block);
 
 // label + " 書込失敗" / " 読込失敗" + "（応答無し）" for TRANSFER_NO_RESPONSE or
-// "（応答結果異常）".
+// "（応答結果異常）"; label + " 書込中止" / " 読込中止" for TRANSFER_STOPPED.
 std::string WriteFailedText(const std::string& label, int result);
 std::string ReadFailedText(const std::string& label, int result);
+
+// Shows the text of a sequence that did not succeed. A stop also leaves it in the log, as the
+// one line of the stop (a failure has logged its details already).
+void ShowSequenceEnd(SerialCom& link, TransferSink& sink, const std::string& text, int result);
 
 inline constexpr const char* kPortOpenErrorText = "COMポートオープンエラー";
 

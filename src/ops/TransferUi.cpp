@@ -1,5 +1,6 @@
 #include "ops/TransferUi.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -7,12 +8,25 @@
 
 namespace kotar {
 
-TransferScope::TransferScope(QWidget* dialog) : dialog_(dialog) {
+TransferScope::TransferScope(QWidget* dialog, QAbstractButton* stop_button)
+    : discard_input_(stop_button), dialog_(dialog), stop_button_(stop_button) {
     if (dialog_)
         dialog_->setCursor(Qt::WaitCursor);
+    if (stop_button_) {
+        stop_connection_ = QObject::connect(stop_button_, &QAbstractButton::clicked,
+                                            [this] { stop_requested_ = true; });
+        stop_button_->setEnabled(true);
+        // So that the keyboard reaches it: every other control is disabled meanwhile.
+        stop_button_->setFocus();
+    }
 }
 
 TransferScope::~TransferScope() {
+    if (stop_button_) {
+        // Before the queued input is delivered: a late click on it stops nothing.
+        stop_button_->setEnabled(false);
+        QObject::disconnect(stop_connection_);
+    }
     if (dialog_)
         dialog_->setCursor(Qt::ArrowCursor);
 }

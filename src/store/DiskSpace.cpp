@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "app/Configuration.h"
+#include "config/Configuration.h"
 
 namespace kotar {
 

@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/DialogLayout.h"
 #include "common/Cp932.h"
 #include "store/PropertyName.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 

@@ -70,6 +70,23 @@ int FindPropertyName(const std::vector<std::string>& names, std::string_view nam
     return -1;
 }
 
+std::vector<std::string> CaseVariantsOf(const std::vector<std::string>& names,
+                                        std::string_view name) {
+    std::vector<std::string> variants;
+    for (const std::string& listed : names) {
+        if (listed != name && PropertyNamesEqual(listed, name))
+            variants.push_back(listed);
+    }
+    return variants;
+}
+
+std::string JoinNames(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names)
+        text += (text.empty() ? "" : "、") + name;
+    return text;
+}
+
 PropertyNameCheck CheckNewPropertyName(const std::vector<std::string>& names,
                                        std::string_view name) {
     if (name.empty())

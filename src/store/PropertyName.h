@@ -42,6 +42,13 @@ bool PropertyNameLess(std::string_view a, std::string_view b);
 // Position of the name in the list (letter case ignored), or -1.
 int FindPropertyName(const std::vector<std::string>& names, std::string_view name);
 
+// The names in the list that equal `name` when letter case is ignored but differ from it in
+// letter case, in list order.
+std::vector<std::string> CaseVariantsOf(const std::vector<std::string>& names,
+                                        std::string_view name);
+// "ABC、abc": the variants as a refusal lists them.
+std::string JoinNames(const std::vector<std::string>& names);
+
 // All checks of a new name against the listed names.
 PropertyNameCheck CheckNewPropertyName(const std::vector<std::string>& names,
                                        std::string_view name);

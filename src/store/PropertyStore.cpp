@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "common/FileLock.h"
 #include "common/Messages.h"
 #include "common/Utf8Path.h"
 #include "store/PropertyName.h"
@@ -97,7 +98,12 @@ std::filesystem::path PropertyStore::PropertyFolder(const std::string& name) con
 }
 
 int PropertyStore::Find(const std::string& name) const {
-    return FindPropertyName(names_, name);
+    const auto it = std::find(names_.begin(), names_.end(), name);
+    return it == names_.end() ? -1 : static_cast<int>(it - names_.begin());
+}
+
+std::vector<std::string> PropertyStore::CaseVariants(const std::string& name) const {
+    return CaseVariantsOf(names_, name);
 }
 
 PropertyButtons PropertyStore::Buttons(bool ab_mode) const {
@@ -134,7 +140,9 @@ bool PropertyStore::Select(int index) {
 CreateResult PropertyStore::Create(const std::string& name,
                                    const std::optional<std::string>& copy_from) {
     CreateResult result;
-    PropertyNameCheck check = CheckNewPropertyName(names_, name);
+    std::optional<FileLock> work_folder_lock = FileLock::Acquire(work_folder_);
+    std::vector<std::string> on_disk = ListProperties(work_folder_);
+    PropertyNameCheck check = CheckNewPropertyName(on_disk, name);
     if (check != PropertyNameCheck::Ok) {
         ShowPropertyNameRefusal(check, prompter_);
         result.outcome = CreateOutcome::NameRefused;
@@ -142,14 +150,17 @@ CreateResult PropertyStore::Create(const std::string& name,
     }
     std::optional<std::filesystem::path> source;
     if (copy_from) {
-        int source_index = Find(*copy_from);
-        if (source_index < 0) {
-            prompter_.ShowText("コピー元の物件が見つかりません。\n" + *copy_from, "",
-                               MessageIcon::Error);
+        if (std::find(on_disk.begin(), on_disk.end(), *copy_from) == on_disk.end()) {
+            const std::vector<std::string> variants = CaseVariantsOf(on_disk, *copy_from);
+            prompter_.ShowText(
+                "コピー元の物件が見つかりません。\n" + *copy_from +
+                    (variants.empty() ? std::string()
+                                      : "\n大文字・小文字だけが異なる物件：" + JoinNames(variants)),
+                "", MessageIcon::Error);
             result.outcome = CreateOutcome::NameRefused;
             return result;
         }
-        source = PropertyFolder(names_[static_cast<std::size_t>(source_index)]);
+        source = PropertyFolder(*copy_from);
     }
     if (!CheckDiskQuota(work_folder_, ini_, space_)) {
         prompter_.ShowMessage(kMsgDiskQuota, MessageIcon::Error);
@@ -167,6 +178,7 @@ CreateResult PropertyStore::Create(const std::string& name,
         result.outcome = CreateOutcome::FolderNotCreated;
         return result;
     }
+    work_folder_lock.reset();  // the folder is there for every later check to see
     if (source && !ShellCopy(*source, folder)) {
         prompter_.ShowMessage(kMsgCopyFailed, MessageIcon::Exclamation);
         ShellDelete(folder);
@@ -174,10 +186,11 @@ CreateResult PropertyStore::Create(const std::string& name,
         return result;
     }
 
+    names_ = std::move(on_disk);
     names_.push_back(name);
     std::sort(names_.begin(), names_.end(),
               [](const std::string& a, const std::string& b) { return PropertyNameLess(a, b); });
-    int position = static_cast<int>(std::find(names_.begin(), names_.end(), name) - names_.begin());
+    int position = Find(name);
     if (!HasFreeSpace(work_folder_, kNewPropertyMinFreeBytes, space_)) {
         new_property_disabled_ = true;
     }

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Configuration.h"
 #include "common/ProfileFile.h"
 #include "common/Prompter.h"
+#include "config/Configuration.h"
 #include "store/DiskSpace.h"
 #include "store/SlotRecord.h"
 #include "store/SlotScan.h"
@@ -84,8 +84,12 @@ public:
     std::string current_name() const;
     std::filesystem::path current_folder() const;
     std::filesystem::path PropertyFolder(const std::string& name) const;
-    // Position of a name in names(), letter case ignored; -1 when not listed.
+    // Position of the property named exactly `name` in names(); -1 when not listed. A name
+    // that differs only in letter case is another property (see CaseVariants): a command never
+    // acts on it in place of the one named.
     int Find(const std::string& name) const;
+    // The listed names that differ from `name` only in letter case.
+    std::vector<std::string> CaseVariants(const std::string& name) const;
 
     // The slot list of the current property: three records after any selection (paths always
     // set); the phrase dialogs' results go in through SetSlotPhrase.
@@ -102,9 +106,13 @@ public:
     // message 110; the selection is made all the same).
     bool Select(int index);
 
-    // CreateProperty: checks the name, the DISK rule (137), makes the folder, copies everything
-    // of the listed property copy_from when given (139 on failure, the new folder removed),
-    // lists and selects the new property, and checks the 500 MiB rule.
+    // CreateProperty: checks the name against the properties on disk at this moment (not the
+    // list loaded earlier; another copy may have made one since), the DISK rule (137), makes
+    // the folder, copies everything of the property named exactly copy_from when given (139 on
+    // failure, the new folder removed), lists the work folder afresh and selects the new
+    // property, and checks the 500 MiB rule. The check and the folder's creation hold the work
+    // folder's lock, and the folder is made only when nothing of its name exists, so that two
+    // copies never make two folders whose names differ only in letter case.
     CreateResult Create(const std::string& name, const std::optional<std::string>& copy_from);
 
     // DeleteProperty: asks 118 (Yes/No, information icon, No default); removes the current

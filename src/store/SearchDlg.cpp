@@ -12,10 +12,10 @@
 #include <filesystem>
 #include <map>
 
-#include "app/DialogLayout.h"
 #include "common/Messages.h"
 #include "store/PropertyName.h"
 #include "store/PropertyStore.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 namespace {

@@ -5,8 +5,9 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "app/DialogLayout.h"
+#include "common/ProfileFile.h"
 #include "store/WorkFolderPath.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 
@@ -58,6 +59,11 @@ void CSetWorkDlg::OnBrowse() {
 }
 
 void CSetWorkDlg::accept() {
+    if (ProfileFile::HasLineBreak(path())) {
+        prompter_.ShowText(kLineBreakWorkFolderText, kBadWorkFolderCaption,
+                           MessageIcon::Exclamation);
+        return;
+    }
     if (!IsAcceptableWorkFolderPath(path())) {
         prompter_.ShowText(kBadWorkFolderText, kBadWorkFolderCaption, MessageIcon::Exclamation);
         return;

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/Configuration.h"
 #include "common/Prompter.h"
+#include "config/Configuration.h"
 #include "store/SlotRecord.h"
 
 namespace kotar {

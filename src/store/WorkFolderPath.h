@@ -9,6 +9,11 @@ namespace kotar {
 inline constexpr const char* kBadWorkFolderCaption = "作業フォルダパス不正";
 extern const char* const kBadWorkFolderText;
 
+// Text of the box that refuses a work folder path holding a line break (CR or LF), which
+// MEVAN.INI cannot store (see ProfileFile::HasLineBreak); shown with kBadWorkFolderCaption.
+inline constexpr const char* kLineBreakWorkFolderText =
+    "作業フォルダのパスに改行文字（CR、LF）は使えません。";
+
 // The path rule of the work folder, one per system. Windows: a drive letter, ":" and "\"
 // first, and not containing "C:\Program Files" (case-sensitive). Elsewhere: an absolute path
 // ("/" first, more than one character) that is neither "/usr" nor below it (system software

@@ -302,5 +302,20 @@ TEST(AcmCtrlBuffer, BufferConstructorRoundsTheTargetUpAndCopiesTheSource) {
     EXPECT_TRUE(prompter.prompts().empty());
 }
 
+TEST(AcmCtrlBuffer, EightBitBufferIsDecodedFromItsWavImageInMemory) {
+    ScriptedPrompter prompter;
+    CWaveFile source(kFormatPcm, 1, 8000, 8, 4, prompter);
+    const std::uint8_t samples[] = {0x80, 0xFF, 0x00, 0xC0};
+    std::copy(std::begin(samples), std::end(samples), source.data());
+    CAcmCtrl converter(kFormatPcm, 1, 8000, 16, kSuggestAll, source, prompter);
+    ASSERT_EQ(converter.Convert(), 1);
+    const std::uint8_t* out = converter.target().data();
+    std::vector<int> decoded;
+    for (int i = 0; i < 4; ++i)
+        decoded.push_back(static_cast<std::int16_t>(out[2 * i] | (out[2 * i + 1] << 8)));
+    EXPECT_EQ(decoded, (std::vector<int>{0, 32512, -32768, 16384}));
+    EXPECT_TRUE(prompter.prompts().empty());
+}
+
 }  // namespace
 }  // namespace kotar

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 #include "SystemFaults.h"
 #include "TempDir.h"
 
@@ -70,6 +74,32 @@ TEST(AtomicFile, MissingFolderIsAFailure) {
     TempDir dir;
     EXPECT_FALSE(WriteFileAtomically(dir / "no" / "f", std::string_view("x")));
     EXPECT_FALSE(std::filesystem::exists(dir / "no"));
+}
+
+TEST(AtomicFile, WritersOfOnePathAtOnceNeverShareATemporaryFile) {
+    TempDir dir;
+    // Each writer's content is its own letter many times over: a shared temporary file would
+    // mix letters or lose a write.
+    constexpr int kWriters = 4;
+    std::atomic<int> failures{0};
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        writers.emplace_back([&, w] {
+            const std::vector<std::uint8_t> content(65536, static_cast<std::uint8_t>('a' + w));
+            for (int i = 0; i < 50; ++i) {
+                const bool written = i % 2 ? ReplaceFileQuickly(dir / "f", content)
+                                           : WriteFileAtomically(dir / "f", content);
+                failures += written ? 0 : 1;
+            }
+        });
+    }
+    for (std::thread& writer : writers)
+        writer.join();
+    EXPECT_EQ(failures, 0);
+    const std::string last = ReadText(dir / "f");
+    ASSERT_EQ(last.size(), 65536u);
+    EXPECT_EQ(last.find_first_not_of(last[0]), std::string::npos);
+    EXPECT_EQ(EntryCount(dir.path()), 1u);
 }
 
 }  // namespace

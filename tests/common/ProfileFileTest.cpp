@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+#include <vector>
+
 #include "TempDir.h"
 
 namespace kotar {
@@ -145,6 +148,63 @@ TEST(ProfileFile, WriteToAReadOnlyFileFailsAndChangesNothing) {
     ProfileFile ini(dir / "A.INI");
     EXPECT_FALSE(ini.WriteString("S", "k", "2"));
     EXPECT_EQ(ReadText(dir / "A.INI"), "[S]\r\nk=1\r\n");
+}
+
+TEST(ProfileFile, ALineBreakIsNeverWritten) {
+    TempDir dir;
+    ProfileFile ini(dir / "A.INI");
+    EXPECT_FALSE(ini.WriteString("CONFIG", "PATH", "/a\nb"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "A.INI"));
+    WriteText(dir / "A.INI", "[CONFIG]\r\nPATH=/a\r\n");
+    EXPECT_FALSE(ini.WriteString("CONFIG", "PATH", "/a\r[X]"));
+    EXPECT_FALSE(ini.WriteString("CONFIG", "K\nEY", "1"));
+    EXPECT_FALSE(ini.WriteString("CON\rFIG", "KEY", "1"));
+    EXPECT_FALSE(ini.WriteStringIfUnchanged("CONFIG", "PATH", "/a", "/b\n"));
+    EXPECT_EQ(ReadText(dir / "A.INI"), "[CONFIG]\r\nPATH=/a\r\n");
+    EXPECT_TRUE(ProfileFile::HasLineBreak("x\r"));
+    EXPECT_FALSE(ProfileFile::HasLineBreak("/home/x y"));
+}
+
+TEST(ProfileFile, AConditionalWriteKeepsWhatChangedSinceItWasRead) {
+    TempDir dir;
+    WriteText(dir / "A.INI", "[CONFIG]\r\nPORT=3\r\n");
+    ProfileFile ini(dir / "A.INI");
+    EXPECT_EQ(ini.GetValue("CONFIG", "PORT"), std::optional<std::string>("3"));
+    EXPECT_EQ(ini.GetValue("CONFIG", "DISK"), std::nullopt);
+    EXPECT_FALSE(ini.WriteStringIfUnchanged("CONFIG", "PORT", "2", "1"));  // read 2, now 3
+    EXPECT_FALSE(ini.WriteStringIfUnchanged("CONFIG", "PORT", std::nullopt, "1"));
+    EXPECT_FALSE(ini.WriteStringIfUnchanged("CONFIG", "DISK", "5", "6"));
+    EXPECT_EQ(ReadText(dir / "A.INI"), "[CONFIG]\r\nPORT=3\r\n");
+    EXPECT_TRUE(ini.WriteStringIfUnchanged("CONFIG", "PORT", "3", "4"));
+    EXPECT_TRUE(ini.WriteStringIfUnchanged("CONFIG", "DISK", std::nullopt, "5"));
+    EXPECT_EQ(ReadText(dir / "A.INI"), "[CONFIG]\r\nPORT=4\r\nDISK=5\r\n");
+    EXPECT_TRUE(std::filesystem::exists(dir / "A.INI.lock"));
+}
+
+// Writer w stores keys K<w>_0 .. K<w>_24, each with its own value, in a file all writers share;
+// each has its own ProfileFile, as separate copies of the program have.
+void WriteKeys(const std::filesystem::path& path, int writer) {
+    ProfileFile ini(path);
+    for (int k = 0; k < 25; ++k) {
+        const std::string key = "K" + std::to_string(writer) + "_" + std::to_string(k);
+        ini.WriteString(k % 2 ? "ODD" : "EVEN", key, key + "v");
+    }
+}
+
+TEST(ProfileFile, WritersAtOnceLoseNoKey) {
+    TempDir dir;
+    std::vector<std::thread> writers;
+    for (int w = 0; w < 4; ++w)
+        writers.emplace_back(WriteKeys, dir / "MEVAN.INI", w);
+    for (std::thread& writer : writers)
+        writer.join();
+    ProfileFile ini(dir / "MEVAN.INI");
+    for (int w = 0; w < 4; ++w) {
+        for (int k = 0; k < 25; ++k) {
+            const std::string key = "K" + std::to_string(w) + "_" + std::to_string(k);
+            EXPECT_EQ(ini.GetString(k % 2 ? "ODD" : "EVEN", key, "lost"), key + "v");
+        }
+    }
 }
 
 }  // namespace

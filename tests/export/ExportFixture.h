@@ -50,11 +50,22 @@ protected:
         return out;
     }
 
-    std::set<std::string> WavFilesInTemp() const {
+    static std::set<std::string> WavFilesIn(const std::filesystem::path& folder) {
         std::set<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(temp())) {
+        for (const auto& e : std::filesystem::directory_iterator(folder)) {
             if (e.path().extension() == ".wav")
                 names.insert(e.path().filename().string());
+        }
+        return names;
+    }
+
+    // Everything below TEMP, as paths relative to it (none when there is no TEMP).
+    std::set<std::string> TempEntries() const {
+        std::set<std::string> names;
+        std::error_code ec;
+        for (auto it = std::filesystem::recursive_directory_iterator(temp(), ec);
+             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+            names.insert(std::filesystem::relative(it->path(), temp()).string());
         }
         return names;
     }

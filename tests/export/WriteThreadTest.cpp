@@ -11,30 +11,36 @@ using test::WriteBytes;
 
 class WriteThreadTest : public test::ExportFixture {};
 
-TEST_F(WriteThreadTest, PrepareTempCreatesItAndClearsOnlyWavFiles) {
+TEST_F(WriteThreadTest, PrepareTempMakesAPrivateFolderThatGoesWithTheWorker) {
     const auto cwd = std::filesystem::current_path();
-    CWriteThread first(slots_, work().string(), prompter_);
-    ASSERT_EQ(first.PrepareTemp(), 1);
-    EXPECT_TRUE(std::filesystem::is_directory(temp()));
-    EXPECT_EQ(first.temp_folder(), temp().string());
-
-    WriteBytes(temp() / "uLaw02.wav", {1});
-    WriteBytes(temp() / "OLD.WAV", {1});
-    WriteBytes(temp() / "notes.txt", {2});
-    WriteBytes(temp() / "keep.wav.bak", {3});
-    std::filesystem::create_directory(temp() / "folder.wav");
-    CWriteThread second(slots_, work().string(), prompter_);
-    ASSERT_EQ(second.PrepareTemp(), 1);
-    EXPECT_FALSE(std::filesystem::exists(temp() / "uLaw02.wav"));
-    EXPECT_FALSE(std::filesystem::exists(temp() / "OLD.WAV"));
-    EXPECT_TRUE(std::filesystem::exists(temp() / "notes.txt"));
-    EXPECT_TRUE(std::filesystem::exists(temp() / "keep.wav.bak"));
-    EXPECT_TRUE(std::filesystem::is_directory(temp() / "folder.wav"));
-    std::string path;
-    ASSERT_EQ(second.GetConvertedPath(2, path), 1);
-    EXPECT_EQ(path, (temp() / "uLaw03.wav").string());
-    EXPECT_EQ(second.GetConvertedPath(3, path), 0);
-    EXPECT_EQ(path, (temp() / "uLaw03.wav").string());  // untouched
+    std::string first_folder;
+    {
+        CWriteThread first(slots_, work().string(), prompter_);
+        CWriteThread second(slots_, work().string(), prompter_);
+        ASSERT_EQ(first.PrepareTemp(), 1);
+        ASSERT_EQ(second.PrepareTemp(), 1);
+        first_folder = first.temp_folder();
+        EXPECT_NE(first_folder, second.temp_folder());
+        for (const CWriteThread* worker : {&first, &second}) {
+            const std::filesystem::path folder = worker->temp_folder();
+            EXPECT_EQ(folder.parent_path(), temp());
+            EXPECT_EQ(folder.filename().string().substr(0, 6), "kotar-");
+            EXPECT_EQ(folder.filename().string().size(), 12u);
+            EXPECT_TRUE(std::filesystem::is_directory(folder));
+        }
+        std::string path;
+        ASSERT_EQ(first.GetConvertedPath(2, path), 1);
+        EXPECT_EQ(path, (std::filesystem::path(first_folder) / "uLaw03.wav").string());
+        EXPECT_EQ(first.GetConvertedPath(3, path), 0);
+        EXPECT_EQ(path, (std::filesystem::path(first_folder) / "uLaw03.wav").string());
+        // What others keep in TEMP is not touched by a build.
+        WriteBytes(temp() / "uLaw01.wav", {1});
+        WriteBytes(temp() / "notes.txt", {2});
+        CWriteThread third(slots_, work().string(), prompter_);
+        ASSERT_EQ(third.PrepareTemp(), 1);
+    }
+    EXPECT_FALSE(std::filesystem::exists(first_folder));
+    EXPECT_EQ(TempEntries(), (std::set<std::string>{"notes.txt", "uLaw01.wav"}));
     EXPECT_EQ(std::filesystem::current_path(), cwd);
     EXPECT_TRUE(prompter_.prompts().empty());
 }
@@ -58,7 +64,7 @@ TEST_F(WriteThreadTest, ConvertSlotWritesTheMuLawFileWithTheText) {
     CWriteThread worker(slots_, work().string(), prompter_);
     ASSERT_EQ(worker.PrepareTemp(), 1);
     ASSERT_EQ(worker.ConvertSlot(0), 1);
-    EXPECT_EQ(WavFilesInTemp(), std::set<std::string>{"uLaw01.wav"});
+    EXPECT_EQ(WavFilesIn(worker.temp_folder()), std::set<std::string>{"uLaw01.wav"});
 
     std::vector<std::uint8_t> expected = test::WavBuilder()
                                              .Tag("RIFF")
@@ -79,7 +85,7 @@ TEST_F(WriteThreadTest, ConvertSlotWritesTheMuLawFileWithTheText) {
                                              .Tag("abc")
                                              .Fill(1, 0)
                                              .bytes();
-    EXPECT_EQ(ReadBytes(temp() / "uLaw01.wav"), expected);
+    EXPECT_EQ(ReadBytes(std::filesystem::path(worker.temp_folder()) / "uLaw01.wav"), expected);
     EXPECT_TRUE(prompter_.prompts().empty());
 }
 
@@ -87,14 +93,14 @@ TEST_F(WriteThreadTest, EmptyAndUnreadableSlots) {
     CWriteThread worker(slots_, work().string(), prompter_);
     ASSERT_EQ(worker.PrepareTemp(), 1);
     EXPECT_EQ(worker.ConvertSlot(1), 1);  // no phrase: nothing to convert
-    EXPECT_TRUE(WavFilesInTemp().empty());
+    EXPECT_TRUE(WavFilesIn(worker.temp_folder()).empty());
     EXPECT_TRUE(prompter_.prompts().empty());
 
     slots_[2].attribute_text = "text but no file";
     EXPECT_EQ(worker.ConvertSlot(2), 0);
     EXPECT_EQ(prompter_.MessageIds(), std::vector<int>{110});
     EXPECT_EQ(worker.ConvertSlot(7), 0);
-    EXPECT_TRUE(WavFilesInTemp().empty());
+    EXPECT_TRUE(WavFilesIn(worker.temp_folder()).empty());
 
     // A slot file in a format the mu-law stream cannot take (8-bit PCM is decoded, but a
     // two-channel target cannot be made from it... so use an unknown encoding).

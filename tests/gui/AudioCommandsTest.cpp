@@ -13,7 +13,6 @@
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
 #include "app/KOTARDlg.h"
-#include "audio/PhraseCommands.h"
 #include "audio/WaveFile.h"
 #include "store/DiskSpace.h"
 
@@ -38,9 +37,6 @@ struct Fixture {
         ini.WriteInt("CONFIG", "RECDELAY", 0);
         window.SetStartDirectory(temp / "start");
         window.SetDefaultWorkFolder(temp / "default");
-        KotarDlgHooks hooks;
-        InstallPhraseCommands(hooks, prompter, ini, endpoints);
-        window.SetHooks(hooks);
         window.Initialize({});
         window.show();
     }
@@ -56,7 +52,7 @@ struct Fixture {
     Space space;
     kotar::test::FakeEndpoints endpoints;
     FakeWaveDevice device;
-    CKOTARDlg window{ini, prompter, space};
+    CKOTARDlg window{{.ini = ini, .prompter = prompter, .space = space, .endpoints = &endpoints}};
 };
 
 }  // namespace

@@ -13,10 +13,10 @@
 #include "GuiHarness.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
-#include "app/DialogLayout.h"
 #include "link/PortSetDlg.h"
 #include "ops/AudioFileTransferDlg.h"
 #include "ops/MaintenanceOperationsDlg.h"
+#include "ui/DialogLayout.h"
 
 namespace fs = std::filesystem;
 using kotar::test::ClippedTexts;
@@ -50,7 +50,8 @@ private Q_SLOTS:
             "東京都千代田区丸の内一丁目駅前ビルディング本館地下三階防災センター管理事務所内１", 4,
             slots);
         SetEdit(&transfer, 1123, "/home/installer/MEVAN/DATA/TR_東京駅前ビル/04.snd");
-        SetEdit(&transfer, 1001, "不定フレーズ 書込失敗（応答結果異常）");
+        SetEdit(&transfer, 1001, "不定フレーズ 照合失敗（不一致）");
+        kotar::test::Button(&transfer, 1131)->setChecked(true);
         kotar::test::Control<QProgressBar>(&transfer, 1077)->setRange(0, 129);
         kotar::test::Control<QProgressBar>(&transfer, 1077)->setValue(77);
 

@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <atomic>
 #include <memory>
@@ -45,7 +47,6 @@ struct DeviceFixture {
                 return model.Receive(request);
             };
             environment.make_port = [l = line] { return std::make_unique<FakeSerialPort>(l); };
-            environment.poll_pause = [] { std::this_thread::yield(); };
             opened = true;
             return;
         }
@@ -83,6 +84,34 @@ struct TextRecorder {
                          [this](const QString& text) { texts << text; });
     }
     QStringList texts;
+};
+
+// Presses a dialog's stop button (1130) once its progress bar (1077) has reached a position, as
+// a user does while a transfer runs: with a click, or with the space key on the button. Notes
+// whether the button was enabled and focused then.
+struct StopPress {
+    StopPress(QWidget* dialog, int position, bool by_keyboard = false) {
+        timer.setInterval(0);
+        QObject::connect(&timer, &QTimer::timeout, [this, dialog, position, by_keyboard] {
+            if (pressed || Control<QProgressBar>(dialog, 1077)->value() < position)
+                return;
+            pressed = true;
+            QWidget* stop = Control(dialog, 1130);
+            enabled = stop->isEnabled();
+            focused = dialog->focusWidget() == stop;
+            if (by_keyboard) {
+                PostKey(stop, Qt::Key_Space);
+            } else {
+                PostClick(stop);
+            }
+        });
+        timer.start();
+    }
+
+    QTimer timer;
+    bool pressed = false;
+    bool enabled = false;
+    bool focused = false;
 };
 
 // What the screen shows of a child (the window's last painted content) equals a fresh

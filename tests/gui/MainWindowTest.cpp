@@ -8,11 +8,17 @@
 #include <QTest>
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 
+#include "FakeEndpoints.h"
+#include "FakeWaveDevice.h"
 #include "GuiHarness.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
 #include "app/KOTARDlg.h"
+#include "audio/EditDlg.h"
+#include "audio/RecDlg.h"
+#include "audio/WaveFile.h"
 #include "common/Messages.h"
 #include "store/DiskSpace.h"
 
@@ -41,18 +47,27 @@ public:
     kotar::DiskSpace space{100'000 * kMiB, 50'000 * kMiB, 50'000 * kMiB};
 };
 
-// A start directory with MEVAN.INI pointing at a work folder, and the main window over them.
+// The data kinds by the text the write/read dialog shows for them.
+int KindOfModeText(const QString& text) {
+    const QStringList texts{"音声データなし", "音声データＡ", "音声データＢ",
+                            "音声データＡ＋Ｂ（連続）", "音声データＡ＋Ｂ（個別）"};
+    return static_cast<int>(texts.indexOf(text));
+}
+
+// A start directory with MEVAN.INI pointing at a work folder, and the main window over them,
+// recording and playing on a fake wave device.
 struct Fixture {
     explicit Fixture(std::vector<std::string> arguments = {}, bool initialize = true) {
+        kotar::SetDefaultWaveDevice(&device);
         fs::create_directories(start());
         fs::create_directories(work());
         ini.WriteString("CONFIG", "PATH", work().string());
         window.SetStartDirectory(start());
         window.SetDefaultWorkFolder(temp / "default");
-        window.SetHooks(MakeHooks());
         if (initialize)
             Start(std::move(arguments));
     }
+    ~Fixture() { kotar::SetDefaultWaveDevice(nullptr); }
 
     void Start(std::vector<std::string> arguments) {
         window.Initialize(arguments);
@@ -72,24 +87,54 @@ struct Fixture {
         }
     }
 
-    kotar::KotarDlgHooks MakeHooks() {
-        kotar::KotarDlgHooks hooks;
-        hooks.open_write_read = [this](QWidget*, const std::string& name, int kind,
-                                       kotar::SlotList& slots) {
-            write_read_calls.push_back({name, kind, slots.size()});
-        };
-        hooks.choose_creation_method = [this](QWidget*, const std::string& text) {
-            creation_texts.push_back(text);
-            return creation_method;
-        };
-        hooks.record_phrase =
-            [this](QWidget*,
-                   const kotar::PhraseRequest& request) -> std::optional<kotar::PhraseResult> {
-            recorded.push_back(request);
-            WriteSlotWav(request.wav_path, request.message_text);
-            return kotar::PhraseResult{request.wav_path, request.message_text};
-        };
-        return hooks;
+    // Clicks the write/read button; a dialog it opens is noted in write_read_calls and closed.
+    bool ClickWriteRead() {
+        ModalAnswer answer([this](QWidget* dialog) {
+            const QString header = TextOf(dialog, 1081);
+            const QString prefix = QStringLiteral("物件名称：");
+            write_read_calls.push_back(
+                {(header.startsWith(prefix) ? header.mid(prefix.size()) : header).toStdString(),
+                 KindOfModeText(TextOf(dialog, 1122))});
+            Click(dialog, 2);
+        });
+        return Click(&window, 1080);
+    }
+
+    // Clicks a slot's create button and answers as a user would: the creation method dialog
+    // with creation_method (0: cancel), then a 1.5-second take in the recording dialog or OK in
+    // the edit dialog; what the phrase dialogs showed is noted in recorded and edited.
+    bool ClickCreate(int id) {
+        std::unique_ptr<ModalAnswer> phrase;
+        ModalAnswer method([this, &phrase](QWidget* dialog) {
+            creation_texts.push_back(TextOf(dialog, 1023).toStdString());
+            if (creation_method == 0) {
+                Click(dialog, 2);
+                return;
+            }
+            phrase = std::make_unique<ModalAnswer>([this](QWidget* next) {
+                if (auto* recording = dynamic_cast<kotar::CRecDlg*>(next))
+                    Record(*recording);
+                if (auto* edit = dynamic_cast<kotar::CEditDlg*>(next)) {
+                    edited.push_back({TextOf(edit, 1026).toStdString(), edit->max_seconds(), {}});
+                    Click(edit, 1);
+                }
+            });
+            Click(dialog, creation_method == 1 ? 1012 : 1013);
+            Click(dialog, 1);
+        });
+        return Click(&window, id);
+    }
+
+    void Record(kotar::CRecDlg& dialog) {
+        dialog.set_countdown_wait([](int) {});
+        Click(&dialog, 1027);
+        device.Deliver();
+        device.CaptureSilence(24'000);
+        Click(&dialog, 1028);
+        device.Deliver();
+        recorded.push_back(
+            {TextOf(&dialog, 1026).toStdString(), dialog.max_seconds(), dialog.countdown_shown()});
+        Click(&dialog, 1);
     }
 
     QRadioButton* Radio(int id) const { return Control<QRadioButton>(&window, id); }
@@ -98,17 +143,26 @@ struct Fixture {
     struct WriteReadCall {
         std::string name;
         int kind;
-        std::size_t slot_count;
+    };
+    // What a phrase dialog showed: its message text, its length limit and (recording) the
+    // seconds its countdown showed.
+    struct PhraseDialogSeen {
+        std::string message_text;
+        double max_seconds;
+        std::vector<int> countdown;
     };
 
     TempDir temp;
     kotar::ProfileFile ini{temp / "start" / "MEVAN.INI"};
     ScriptedPrompter prompter;
     FakeSpace space;
-    CKOTARDlg window{ini, prompter, space};
+    kotar::test::FakeEndpoints endpoints;
+    kotar::test::FakeWaveDevice device;
+    CKOTARDlg window{{.ini = ini, .prompter = prompter, .space = space, .endpoints = &endpoints}};
     std::vector<WriteReadCall> write_read_calls;
     std::vector<std::string> creation_texts;
-    std::vector<kotar::PhraseRequest> recorded;
+    std::vector<PhraseDialogSeen> recorded;
+    std::vector<PhraseDialogSeen> edited;
     int creation_method = 2;
 };
 
@@ -167,7 +221,7 @@ private Q_SLOTS:
         for (int id : {1009, 1068, 1071})
             QVERIFY(IsEnabled(&f.window, id));
         QVERIFY(!f.window.WriteReadDataKind().has_value());
-        QVERIFY(Click(&f.window, 1080));
+        QVERIFY(f.ClickWriteRead());
         QVERIFY(f.write_read_calls.empty());
     }
 
@@ -198,11 +252,10 @@ private Q_SLOTS:
         QVERIFY(Click(&f.window, 1068));
         QVERIFY(f.Radio(1068)->isChecked() && !f.Radio(1071)->isChecked());
         QVERIFY(IsEnabled(&f.window, 1072));
-        QVERIFY(Click(&f.window, 1080));
+        QVERIFY(f.ClickWriteRead());
         QCOMPARE(f.write_read_calls.size(), std::size_t{1});
         QCOMPARE(f.write_read_calls[0].name, std::string("B only"));
         QCOMPARE(f.write_read_calls[0].kind, 2);
-        QCOMPARE(f.write_read_calls[0].slot_count, std::size_t{3});
 
         QVERIFY(Click(&f.window, 1071));
         QVERIFY(!IsEnabled(&f.window, 1072));
@@ -229,7 +282,7 @@ private Q_SLOTS:
         // A/B mode without any phrase still opens the write/read dialog, with kind 0.
         QVERIFY(Click(&f.window, 1068));
         QVERIFY(!IsEnabled(&f.window, 1072));
-        QVERIFY(Click(&f.window, 1080));
+        QVERIFY(f.ClickWriteRead());
         QCOMPARE(f.write_read_calls.size(), std::size_t{1});
         QCOMPARE(f.write_read_calls[0].kind, 0);
         QCOMPARE(f.write_read_calls[0].name, std::string("a3 none"));
@@ -290,7 +343,7 @@ private Q_SLOTS:
         f.AddProperty("P", {"", "", "全体"});
         f.Start({});
         f.prompter.AnswerNextMessage(MessageAnswer::No);
-        QVERIFY(Click(&f.window, 1018));
+        QVERIFY(f.ClickCreate(1018));
         QCOMPARE(f.prompter.MessageIds(), std::vector<int>{145});
         const kotar::MessageRequest& ask = f.prompter.prompts()[0].message;
         QVERIFY(ask.icon == MessageIcon::Question);
@@ -303,7 +356,7 @@ private Q_SLOTS:
         // An empty slot is created without asking; the method dialog gets the slot's comment.
         f.prompter.Clear();
         f.creation_method = 0;
-        QVERIFY(Click(&f.window, 1006));
+        QVERIFY(f.ClickCreate(1006));
         QVERIFY(f.prompter.MessageIds().empty());
         QCOMPARE(f.creation_texts, std::vector<std::string>{"音声フレーズＡ"});
         QVERIFY(f.recorded.empty());
@@ -316,16 +369,18 @@ private Q_SLOTS:
         f.Start({});
         QVERIFY(!IsEnabled(&f.window, 1072));
 
-        QVERIFY(Click(&f.window, 1018));
+        QVERIFY(f.ClickCreate(1018));
         QCOMPARE(f.recorded.size(), std::size_t{1});
-        const kotar::PhraseRequest& request = f.recorded[0];
-        QCOMPARE(request.slot_index, 2);
-        QCOMPARE(request.wav_path, (f.Property("P") / "03.wav").string());
-        QCOMPARE(request.message_text, std::string("音声フレーズＡ＋Ｂ"));
-        QCOMPARE(request.max_seconds, 16.384);
-        QCOMPARE(request.record_delay_s, 3);
-        QCOMPARE(request.property_name, std::string("P"));
-        QCOMPARE(request.work_folder, f.work().string());
+        const Fixture::PhraseDialogSeen& recording = f.recorded[0];
+        QCOMPARE(recording.message_text, std::string("音声フレーズＡ＋Ｂ"));
+        QCOMPARE(recording.max_seconds, 16.384);
+        QCOMPARE(recording.countdown, (std::vector<int>{3, 2, 1}));
+        // Slot 3 of the selected property in the work folder holds the take and its text.
+        QCOMPARE(f.window.store().slots()[2].wav_path, (f.Property("P") / "03.wav").string());
+        ScriptedPrompter reader;
+        const kotar::CWaveFile saved((f.Property("P") / "03.wav").string(),
+                                     kotar::CWaveFile::kAttributeMode, reader);
+        QCOMPARE(saved.AttributeText(), std::string("音声フレーズＡ＋Ｂ"));
         QCOMPARE(TextOf(&f.window, 1015), QStringLiteral("データあり"));
         QVERIFY(IsEnabled(&f.window, 1016) && IsEnabled(&f.window, 1023));
         QVERIFY(IsEnabled(&f.window, 1072));
@@ -358,32 +413,35 @@ private Q_SLOTS:
         f.AddProperty("P", {"", "", ""});
         f.Start({});
         f.creation_method = 1;
-        std::vector<kotar::PhraseRequest> imports;
-        kotar::KotarDlgHooks hooks = f.MakeHooks();
-        hooks.import_phrase =
-            [&imports](QWidget*,
-                       const kotar::PhraseRequest& request) -> std::optional<kotar::PhraseResult> {
-            imports.push_back(request);
-            WriteSlotWav(request.wav_path, "取込");
-            return kotar::PhraseResult{request.wav_path, "取込"};
-        };
-        f.window.SetHooks(hooks);
+        // One second of PCM 8000 Hz 16-bit mono to import.
+        const fs::path source_path = f.temp / "source.wav";
+        {
+            ScriptedPrompter maker;
+            kotar::CWaveFile source(kotar::kFormatPcm, 1, 8000, 16, 16'000, maker);
+            source.set_length(16'000);
+            QCOMPARE(source.Save(source_path.string(), ""), 1);
+        }
 
         // Cancelled file dialog: nothing imported.
-        QVERIFY(Click(&f.window, 1012));
-        QVERIFY(imports.empty());
-        f.prompter.AnswerNextDialog(std::string("/tmp/source.wav"));
-        QVERIFY(Click(&f.window, 1012));
-        QCOMPARE(imports.size(), std::size_t{1});
-        QCOMPARE(imports[0].source_file, std::string("/tmp/source.wav"));
-        QCOMPARE(imports[0].max_seconds, 8.192);
+        QVERIFY(f.ClickCreate(1012));
+        QVERIFY(f.edited.empty());
+        f.prompter.AnswerNextDialog(source_path.string());
+        QVERIFY(f.ClickCreate(1012));
+        QCOMPARE(f.edited.size(), std::size_t{1});
+        QCOMPARE(f.edited[0].message_text, std::string("音声フレーズＢ"));
+        QCOMPARE(f.edited[0].max_seconds, 8.192);
+        // The chosen file's sound, converted, is the slot's phrase.
+        ScriptedPrompter reader;
+        const kotar::CWaveFile saved((f.Property("P") / "02.wav").string(),
+                                     kotar::CWaveFile::kAudioMode, reader);
+        QCOMPARE(saved.length(), 16'040u);
         const kotar::FileDialogRequest& open = f.prompter.prompts()[0].file;
         QVERIFY(f.prompter.prompts()[0].kind == ScriptedPrompter::Prompt::Kind::OpenFile);
         QCOMPARE(open.default_extension, std::string("wav"));
         QCOMPARE(open.initial_name, std::string("*.wav"));
         QCOMPARE(open.filter, std::string("Wave(*.wav)|*.wav|全て(*.*)|*.*||"));
         QCOMPARE(TextOf(&f.window, 1003), QStringLiteral("データあり"));
-        QCOMPARE(f.window.store().slots()[1].attribute_text, std::string("取込"));
+        QCOMPARE(f.window.store().slots()[1].attribute_text, std::string("音声フレーズＢ"));
         QCOMPARE(f.window.focusWidget(), Control(&f.window, 1007));
     }
 
@@ -593,19 +651,29 @@ private Q_SLOTS:
         QCOMPARE(version, QStringLiteral("1.0.0"));
     }
 
-    void HooksOfLaterDialogsReceiveWhatTheyNeed() {
-        Fixture f;
+    void SettingsAndMaintenanceMenusOpenTheirDialogsWithWhatTheyNeed() {
+        Fixture f({"maintenance"});
         std::vector<std::string> opened;
-        kotar::KotarDlgHooks hooks;
-        hooks.open_recording_settings = [&opened](QWidget*) { opened.push_back("rec"); };
-        hooks.open_port_settings = [&opened](QWidget*) { opened.push_back("port"); };
-        hooks.open_maintenance = [&opened](QWidget*, const std::string& start) {
-            opened.push_back("maint " + start);
+        // Each dialog is noted and closed; the maintenance dialog's file dialog shows where it
+        // opens (cancelled).
+        auto open = [&f, &opened](const char* item, auto note) {
+            ModalAnswer answer([&](QWidget* dialog) { opened.push_back(note(dialog)); });
+            f.window.findChild<QAction*>(item)->trigger();
+            return answer.answered();
         };
-        f.window.SetHooks(hooks);
-        f.window.findChild<QAction*>("32777")->trigger();
-        f.window.findChild<QAction*>("32781")->trigger();
-        f.window.findChild<QAction*>("32779")->trigger();
+        QVERIFY(open("32777", [](QWidget* dialog) {
+            Click(dialog, 8);
+            return std::string("rec");
+        }));
+        QVERIFY(open("32781", [](QWidget* dialog) {
+            Click(dialog, 2);
+            return std::string("port");
+        }));
+        QVERIFY(open("32779", [&f](QWidget* dialog) {
+            Click(dialog, 1107);
+            Click(dialog, 2);
+            return "maint " + f.prompter.prompts().at(0).file.initial_folder;
+        }));
         QCOMPARE(opened, (std::vector<std::string>{"rec", "port", "maint " + f.start().string()}));
     }
 };

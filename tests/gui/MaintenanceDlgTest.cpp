@@ -206,6 +206,34 @@ private Q_SLOTS:
         QCOMPARE(TextOf(&g.dialog, 1078), QStringLiteral("COMポートオープンエラー"));
     }
 
+    void Stop_EndsAProgramWriteWithoutEndRequestAndADataReadWithoutFile() {
+        MaintenanceFixture f;
+        f.Choose(1107, f.app());
+        f.Choose(1108, f.upd());
+        QCOMPARE(TextOf(&f.dialog, 1130), QStringLiteral("中止"));
+        QVERIFY(!IsEnabled(&f.dialog, 1130));
+        {
+            kotar::test::StopPress press(&f.dialog, 20);
+            QVERIFY(Click(&f.dialog, 1025));
+            QVERIFY(press.pressed && press.enabled && press.focused);
+        }
+        QCOMPARE(TextOf(&f.dialog, 1078), QStringLiteral("プログラム 書込中止"));
+        const std::vector<int>& commands = f.model.commands();
+        QCOMPARE(std::count(commands.begin(), commands.end(), 9000), 1L);  // no update write
+        QCOMPARE(std::count(commands.begin(), commands.end(), 9002), 0L);
+        QVERIFY(!IsEnabled(&f.dialog, 1130) && IsEnabled(&f.dialog, 1025));
+
+        f.prompter.AnswerNextDialog((f.temp / "data.log").string());
+        {
+            kotar::test::StopPress press(&f.dialog, 20, true);
+            QVERIFY(Click(&f.dialog, 1106));
+            QVERIFY(press.pressed);
+        }
+        QCOMPARE(TextOf(&f.dialog, 1078), QStringLiteral("データ 読込中止"));
+        QVERIFY(!fs::exists(f.temp / "data.log"));
+        QCOMPARE(f.Log(), (std::vector<std::string>{"プログラム 書込中止", "データ 読込中止"}));
+    }
+
     void DataRead_SavesTheAreaWithProgressTo65() {
         MaintenanceFixture f(kotar::test::DeviceLink::PseudoTerminal);
         f.prompter.AnswerNextDialog((f.temp / "data.log").string());

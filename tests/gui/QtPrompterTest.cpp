@@ -8,9 +8,9 @@
 
 #include "GuiHarness.h"
 #include "TempDir.h"
-#include "app/DialogLayout.h"
-#include "app/QtPrompter.h"
 #include "common/Messages.h"
+#include "ui/DialogLayout.h"
+#include "ui/QtPrompter.h"
 
 using kotar::MessageAnswer;
 using kotar::MessageButtons;

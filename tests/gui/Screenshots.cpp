@@ -15,14 +15,14 @@
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
 #include "app/AboutDlg.h"
-#include "app/DialogLayout.h"
 #include "app/KOTARDlg.h"
-#include "app/QtPrompter.h"
 #include "common/Messages.h"
 #include "store/DiskSpace.h"
 #include "store/NewObjDlg.h"
 #include "store/SearchDlg.h"
 #include "store/SetWorkDlg.h"
+#include "ui/DialogLayout.h"
+#include "ui/QtPrompter.h"
 
 namespace fs = std::filesystem;
 using kotar::test::ClippedTexts;
@@ -56,7 +56,7 @@ private Q_SLOTS:
         ini.WriteString("CONFIG", "PATH", (temp / "work").string());
         ScriptedPrompter prompter;
         FakeSpace space;
-        kotar::CKOTARDlg window(ini, prompter, space);
+        kotar::CKOTARDlg window({.ini = ini, .prompter = prompter, .space = space});
         window.SetDefaultWorkFolder(temp / "default");
         window.Initialize({"maintenance"});
         window.show();

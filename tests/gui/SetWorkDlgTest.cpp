@@ -75,6 +75,24 @@ private Q_SLOTS:
         QCOMPARE(TextOf(&dialog, 1050), path);
     }
 
+    void APathWithALineBreakIsRefused() {
+        // Typed, pasted or picked in the browser: MEVAN.INI cannot hold such a path.
+        for (const char* path : {"/home/a\nb", "/home/a\rb", "/home/ab\n"}) {
+            ScriptedPrompter prompter;
+            CSetWorkDlg dialog(prompter);
+            dialog.SetPath(path);
+            dialog.show();
+            QVERIFY(Click(&dialog, 1));
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(prompter.prompts().size(), std::size_t{1});
+            const kotar::MessageRequest& box = prompter.prompts()[0].message;
+            QCOMPARE(box.caption, std::string("作業フォルダパス不正"));
+            QCOMPARE(box.text, std::string("作業フォルダのパスに改行文字（CR、LF）は使えません。"));
+            QVERIFY(box.icon == MessageIcon::Exclamation);
+            QCOMPARE(dialog.path(), std::string(path));
+        }
+    }
+
     void FolderBrowserReplacesThePathAndCancelKeepsIt() {
         ScriptedPrompter prompter;
         prompter.AnswerNextDialog(std::string("/srv/phrases"));

@@ -1,6 +1,14 @@
-// Single instance: a second copy is refused with 143 and the first window comes forward.
+// Single instance: a second copy is refused with 143 and the first window comes forward; copies
+// started together never both run, and what a dead copy left behind never blocks a start.
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QProcess>
 #include <QTest>
 #include <QUuid>
+#include <cstring>
 
 #include "GuiHarness.h"
 #include "ScriptedPrompter.h"
@@ -12,6 +20,29 @@
 
 using kotar::test::ScriptedPrompter;
 
+namespace {
+
+// A server name of one test; the lock file that the program leaves is removed with it.
+struct FreshName {
+    QString name = QStringLiteral("kotar-test-") + QUuid::createUuid().toString(QUuid::Id128);
+    ~FreshName() { QFile::remove(kotar::SingleInstance(name).LockFilePath()); }
+    operator const QString&() const { return name; }
+};
+
+// A socket file at the server's place that nobody listens on, as a killed copy leaves it.
+void LeaveDeadSocket(const QString& name) {
+    const QByteArray path = QDir(QDir::tempPath()).filePath(name).toLocal8Bit();
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+}
+
+}  // namespace
+
 class StartTest : public QObject {
     Q_OBJECT
 
@@ -20,17 +51,18 @@ private Q_SLOTS:
         const QString name = kotar::SingleInstance::DefaultServerName();
         QVERIFY(name.startsWith(QStringLiteral("hPrevKOTAR")));
         QVERIFY(name.size() > 10);
+        QCOMPARE(kotar::SingleInstance(name).LockFilePath(),
+                 QDir::tempPath() + QStringLiteral("/") + name + QStringLiteral(".lock"));
     }
 
     void SecondCopyIsRefusedAndTheFirstWindowRaised() {
-        const QString name =
-            QStringLiteral("kotar-test-") + QUuid::createUuid().toString(QUuid::Id128);
+        const FreshName name;
         kotar::test::TempDir temp;
         kotar::ProfileFile ini(temp / "MEVAN.INI");
         ini.WriteString("CONFIG", "PATH", temp.path().string());
         ScriptedPrompter first_prompter;
         kotar::FilesystemSpaceSource space;
-        kotar::CKOTARDlg window(ini, first_prompter, space);
+        kotar::CKOTARDlg window({.ini = ini, .prompter = first_prompter, .space = space});
         window.SetDefaultWorkFolder(temp / "default");
         window.Initialize({});
         window.showMinimized();
@@ -45,7 +77,8 @@ private Q_SLOTS:
         }
 
         kotar::SingleInstance first(name);
-        QVERIFY(first.BecomeRunningCopy([&window] { window.RestoreAndRaise(); }));
+        QVERIFY(first.Claim());
+        first.SetRaiseRequest([&window] { window.RestoreAndRaise(); });
 
         kotar::CKOTARApp second({}, second_prompter, name);
         QVERIFY(second.RefuseSecondCopy());
@@ -57,17 +90,61 @@ private Q_SLOTS:
         QVERIFY(window.isVisible());
     }
 
-    void AnEndedCopyLeavesTheNameFree() {
-        const QString name =
-            QStringLiteral("kotar-test-") + QUuid::createUuid().toString(QUuid::Id128);
+    void AnEndedCopyLeavesTheNameFreeAndARefusedOneTakesNothing() {
+        const FreshName name;
         {
             kotar::SingleInstance ended(name);
-            QVERIFY(ended.BecomeRunningCopy({}));
+            QVERIFY(ended.Claim());
         }
         kotar::SingleInstance next(name);
-        QVERIFY(!next.EarlierCopyRunning());
-        QVERIFY(next.BecomeRunningCopy({}));
-        QVERIFY(kotar::SingleInstance(name).EarlierCopyRunning());
+        QVERIFY(next.Claim());
+        int raised = 0;
+        next.SetRaiseRequest([&raised] { ++raised; });
+        for (int copy = 1; copy <= 2; ++copy) {
+            kotar::SingleInstance refused(name);
+            QVERIFY(!refused.Claim());
+            // The refused copy removed nothing: the running one still answers.
+            QVERIFY(refused.ActivateEarlierCopy());
+            QTRY_COMPARE_WITH_TIMEOUT(raised, copy, 5000);
+        }
+    }
+
+    void StaleSocketAndLockFileDoNotBlockAStart() {
+        const FreshName name;
+        LeaveDeadSocket(name);
+        QFile lock_file(kotar::SingleInstance(name).LockFilePath());
+        QVERIFY(lock_file.open(QIODevice::WriteOnly));
+        lock_file.close();
+
+        kotar::SingleInstance started(name);
+        QVERIFY(started.Claim());
+        bool raised = false;
+        started.SetRaiseRequest([&raised] { raised = true; });
+        QVERIFY(kotar::SingleInstance(name).ActivateEarlierCopy());
+        QTRY_VERIFY_WITH_TIMEOUT(raised, 5000);
+    }
+
+    void CopiesStartedTogether_ExactlyOneRuns() {
+        const FreshName name;
+        for (int round = 0; round < 10; ++round) {
+            QProcess copies[2];
+            for (QProcess& copy : copies)
+                copy.start(QStringLiteral(KOTAR_INSTANCE_PROBE), {name.name});
+            QStringList outputs;
+            int running = 0;
+            for (QProcess& copy : copies) {
+                QVERIFY(copy.waitForFinished(40000));
+                const QString output = QString::fromLocal8Bit(copy.readAllStandardOutput());
+                outputs << output;
+                if (output == QStringLiteral("running\nraised\n") && copy.exitCode() == 0) {
+                    ++running;
+                } else {
+                    QCOMPARE(output, QStringLiteral("refused\n"));
+                    QCOMPARE(copy.exitCode(), 3);
+                }
+            }
+            QVERIFY2(running == 1, qPrintable(outputs.join(QStringLiteral(" | "))));
+        }
     }
 };
 

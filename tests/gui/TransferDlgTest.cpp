@@ -3,8 +3,12 @@
 // port open error and the input discarded during a transfer); the main window's commands that
 // open the device dialogs.
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -17,9 +21,9 @@
 #include "common/Messages.h"
 #include "link/PortSetDlg.h"
 #include "ops/AudioFileTransferDlg.h"
-#include "ops/DeviceDialogHooks.h"
 #include "ops/PhraseTransfer.h"
 #include "store/DiskSpace.h"
+#include "ui/UserInputDiscarder.h"
 
 namespace fs = std::filesystem;
 using kotar::CAudioFileTransferDlg;
@@ -326,15 +330,19 @@ private Q_SLOTS:
     void Play_MakesPlayUlwAPlayableWavWithTheCaption() {
         TransferFixture f(1);
         std::vector<std::pair<std::string, std::string>> played;
-        f.dialog->SetPlayer([&](QWidget*, const std::string& wav, const std::string& text) {
-            played.emplace_back(wav, text);
+        Bytes wav;
+        f.dialog->SetPlayer([&](QWidget*, const std::string& file, const std::string& text) {
+            played.emplace_back(file, text);
+            wav = ReadBytes(file);  // the file lives while the play dialog is open
         });
         QVERIFY(Click(f.dialog.get(), 1116));
-        const fs::path play = f.property() / "TEMP" / "play.ulw";
         QCOMPARE(played.size(), std::size_t{1});
-        QCOMPARE(played[0].first, play.string());
+        // play.ulw in a scratch folder of this play under the work folder's TEMP, gone after it.
+        const fs::path play = played[0].first;
+        QCOMPARE(play.filename().string(), std::string("play.ulw"));
+        QCOMPARE(play.parent_path().parent_path(), f.work() / "TEMP");
+        QVERIFY(!fs::exists(play.parent_path()));
         QCOMPARE(played[0].second, std::string("音声データＡ"));
-        const Bytes wav = ReadBytes(play);
         QVERIFY(wav.size() > 44);
         QCOMPARE(std::string(wav.begin(), wav.begin() + 4), std::string("RIFF"));
         QCOMPARE(int(wav[20] | (wav[21] << 8)), 1);  // PCM
@@ -356,7 +364,8 @@ private Q_SLOTS:
         QCOMPARE(played.size(), std::size_t{3});
         QCOMPARE(played[1].second, std::string("選択したファイル"));
         QCOMPARE(played[2].second, std::string("読み込んだ不定フレーズ"));
-        QCOMPARE(played[2].first, play.string());
+        QVERIFY(played[2].first != play.string());  // every play has a folder of its own
+        QVERIFY(fs::is_empty(f.work() / "TEMP"));
     }
 
     void ClicksDuringATransfer_HaveNoEffectAfterwards_AndTheWindowRepaints() {
@@ -418,6 +427,110 @@ private Q_SLOTS:
         QVERIFY(f.DevicePhrases() == ReadBytes(f.temp / "p.snd"));
     }
 
+    void VerifyCheckBox_RestoredFromTheIniAndStoredOnlyWhenTheUserChangesIt() {
+        TransferFixture f(1);
+        auto* box = kotar::test::Control<QCheckBox>(f.dialog.get(), 1131);
+        QCOMPARE(box->text(), QStringLiteral("書込後に照合"));
+        QVERIFY(!box->isChecked() && box->isEnabled());
+        f.dialog->close();
+        QVERIFY(kotar::test::ReadText(f.temp / "MEVAN.INI").find("VERIFY") == std::string::npos);
+        QVERIFY(Click(f.dialog.get(), 1131));
+        QVERIFY(kotar::test::ReadText(f.temp / "MEVAN.INI").find("VERIFY=1\r\n") !=
+                std::string::npos);
+        CAudioFileTransferDlg again(f.ini, f.prompter, "現場", 1, f.slots);
+        QVERIFY(kotar::test::Control<QCheckBox>(&again, 1131)->isChecked());
+        QVERIFY(Click(&again, 1131));
+        QCOMPARE(f.ini.GetInt("CONFIG", "VERIFY", 7), 0u);
+        CAudioFileTransferDlg third(f.ini, f.prompter, "現場", 1, f.slots);
+        QVERIFY(!kotar::test::Control<QCheckBox>(&third, 1131)->isChecked());
+    }
+
+    void VerifiedWrite_ReportsTheMatch_OrTheFirstDifferingOffset() {
+        TransferFixture f(1);
+        QVERIFY(Click(f.dialog.get(), 1131));
+        WriteBytes(f.temp / "p.snd", Pattern(kotar::kPhraseFileBytes, 6));
+        f.Choose(f.temp / "p.snd");
+        kotar::test::TextRecorder shown(kotar::test::Edit(f.dialog.get(), 1001));
+        QVERIFY(Click(f.dialog.get(), 1119));
+        QCOMPARE(shown.texts, (QStringList{"不定フレーズ 書込中", "不定フレーズ 照合中",
+                                           "不定フレーズ 書込完了（照合一致）"}));
+        QCOMPARE(f.Progress()->maximum(), 257);
+        QCOMPARE(f.Progress()->value(), 257);
+        QVERIFY(f.Log().empty());
+
+        f.model.AddFault({DeviceFault::CorruptsStoredByte, 0, 0, 0, 0, 0x1A2});
+        QVERIFY(Click(f.dialog.get(), 1119));
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ 照合失敗（不一致）"));
+        QCOMPARE(f.Log().size(), std::size_t{1});
+        QVERIFY(f.Log()[0].starts_with("不定フレーズ 照合不一致 オフセット 0x0001A2 "));
+        QVERIFY(IsEnabled(f.dialog.get(), 1119) && IsEnabled(f.dialog.get(), 1131));
+    }
+
+    void StopButton_EnabledOnlyWhileATransferRuns_StopsAWriteAndARead() {
+        TransferFixture f(1);
+        QCOMPARE(TextOf(f.dialog.get(), 1130), QStringLiteral("中止"));
+        QVERIFY(!IsEnabled(f.dialog.get(), 1130));
+        WriteBytes(f.temp / "p.snd", Pattern(kotar::kPhraseFileBytes, 7));
+        f.Choose(f.temp / "p.snd");
+        {
+            kotar::test::StopPress press(f.dialog.get(), 20);
+            QVERIFY(Click(f.dialog.get(), 1119));
+            QVERIFY(press.pressed && press.enabled && press.focused);
+        }
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ 書込中止"));
+        const std::vector<int>& commands = f.model.commands();
+        QCOMPARE(std::count(commands.begin(), commands.end(), 9002), 0L);  // the device discards
+        QVERIFY(commands.size() < 40);
+        QVERIFY(!f.line->is_open);
+        QVERIFY(!IsEnabled(f.dialog.get(), 1130));
+        QVERIFY(IsEnabled(f.dialog.get(), 1119) && IsEnabled(f.dialog.get(), 2));
+
+        // A read stopped from the keyboard saves nothing.
+        f.prompter.AnswerNextDialog((f.temp / "back.snd").string());
+        {
+            kotar::test::StopPress press(f.dialog.get(), 20, true);
+            QVERIFY(Click(f.dialog.get(), 1121));
+            QVERIFY(press.pressed);
+        }
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ 読込中止"));
+        QVERIFY(!fs::exists(f.temp / "back.snd"));
+        QVERIFY(!IsEnabled(f.dialog.get(), 1120));
+        QCOMPARE(f.Log(),
+                 (std::vector<std::string>{"不定フレーズ 書込中止", "不定フレーズ 読込中止"}));
+    }
+
+    void InputFilter_LetsOnlyTheStopButtonsClicksAndSpaceThrough() {
+        QWidget window;
+        auto* stop = new QPushButton(QStringLiteral("中止"), &window);
+        auto* other = new QPushButton(QStringLiteral("読込"), &window);
+        other->move(0, 40);
+        window.show();
+        int stops = 0;
+        int others = 0;
+        QObject::connect(stop, &QPushButton::clicked, [&] { ++stops; });
+        QObject::connect(other, &QPushButton::clicked, [&] { ++others; });
+        {
+            kotar::InputDiscardScope scope(stop);
+            kotar::test::PostClick(stop);
+            kotar::test::PostKey(stop, Qt::Key_Space);
+            kotar::test::PostClick(other);
+            kotar::test::PostKey(other, Qt::Key_Space);
+            QCoreApplication::processEvents();
+            QCOMPARE(stops, 2);
+            QCOMPARE(others, 0);
+        }
+        kotar::UserInputDiscarder filter;
+        filter.PassButton(stop);
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), QPointF(1, 1), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QVERIFY(filter.eventFilter(stop, &escape));
+        QVERIFY(filter.eventFilter(stop, &move));
+        QVERIFY(filter.eventFilter(other, &space));
+        QVERIFY(!filter.eventFilter(stop, &space));
+    }
+
     void PortSettings_PreselectsTheLastEntryOfThePortAndStoresTheChoice() {
         kotar::test::TempDir temp;
         kotar::ProfileFile ini(temp / "MEVAN.INI");
@@ -473,6 +586,30 @@ private Q_SLOTS:
         QVERIFY(listed);
     }
 
+    void MainWindow_WriteReadTransfersOverTheLinkItWasGiven() {
+        DeviceFixture f;
+        const fs::path property = f.work() / "TR_現場";
+        fs::create_directories(property);
+        kotar::test::WriteSlotWav(property / "03.wav", "全体", 4000);
+        FakeSpace space;
+        kotar::CKOTARDlg window(
+            {.ini = f.ini, .prompter = f.prompter, .space = space, .link = f.environment});
+        window.Initialize({});
+        window.show();
+
+        QString status;
+        kotar::test::ModalAnswer answer([&status](QWidget* dialog) {
+            Click(dialog, 1117);
+            status = TextOf(dialog, 1001);
+            Click(dialog, 2);
+        });
+        QVERIFY(Click(&window, 1080));
+        QVERIFY(answer.answered());
+        QCOMPARE(status, QStringLiteral("不定フレーズ書込成功"));
+        const auto memory = f.model.Memory(kotar::kPhraseArea, kotar::kPhraseFileBytes);
+        QVERIFY(Bytes(memory.begin(), memory.end()) == ReadBytes(property / "03.snd"));
+    }
+
     void MainWindow_OpensTheDeviceDialogs() {
         kotar::test::TempDir temp;
         fs::create_directories(temp / "work" / "TR_現場");
@@ -484,11 +621,9 @@ private Q_SLOTS:
         kotar::test::FakeWaveDevice device;
         kotar::SetDefaultWaveDevice(&device);
         SoundEndpoints endpoints;
-        kotar::CKOTARDlg window(ini, prompter, space);
+        kotar::CKOTARDlg window(
+            {.ini = ini, .prompter = prompter, .space = space, .endpoints = &endpoints});
         window.SetStartDirectory(temp.path());
-        kotar::KotarDlgHooks hooks;
-        kotar::AddDeviceDialogHooks(hooks, ini, prompter, endpoints);
-        window.SetHooks(hooks);
         window.Initialize({"maintenance"});
         window.show();
 
@@ -530,7 +665,7 @@ private Q_SLOTS:
         QCOMPARE(played.mode, QStringLiteral("音声データＡ＋Ｂ（連続）"));
         QCOMPARE(played.header, QStringLiteral("長さ： 16.38秒"));  // the whole phrase image
         QCOMPARE(play_size, QSize(350, 180));                       // the compact form
-        QVERIFY(fs::exists(temp / "work" / "TR_現場" / "TEMP" / "play.ulw"));
+        QVERIFY(fs::is_empty(temp / "work" / "TEMP"));  // the play's scratch folder went with it
         {
             kotar::test::ModalAnswer answer(close_and_note);
             window.findChild<QAction*>("32781")->trigger();

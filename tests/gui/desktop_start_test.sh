@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Whole-program start of the desktop program (offscreen): MEVAN.INI is written in the start
-# directory, and a copy that was killed does not keep the next one from starting.
+# directory, and a copy that was killed (leaving its socket and lock file) does not keep the
+# next one from starting.
 set -euo pipefail
 kotar=$1
 work=$(mktemp -d)
@@ -32,11 +33,13 @@ grep -q $'^PATH='"$work/data"$'\r$' "$work/start/MEVAN.INI"
 [ -z "$(ls "$work/data" | grep -v '^TR_site$')" ]  # nothing else written to the work folder
 socket=$work/tmp/hPrevKOTAR$(id -u)
 [ -S "$socket" ]
+[ -f "$socket.lock" ]
 kill -9 "$first"
 wait "$first" 2>/dev/null || true
 [ -S "$socket" ]  # left behind
+[ -f "$socket.lock" ]
 
-# The killed copy left its socket behind; the next copy starts all the same.
+# The killed copy left its socket and lock file behind; the next copy starts all the same.
 printf '[CONFIG]\r\nPATH=%s\r\n' "$work/data" > "$work/start/MEVAN.INI"
 (cd "$work/start" && exec "$kotar") &
 second=$!

@@ -147,6 +147,24 @@ TEST_F(PtyLinkTest, DeviceFailures_EndTheSequenceWithTheirCodes) {
     EXPECT_EQ(std::count(commands.begin(), commands.end(), kCmdWriteEnd), 0);
 }
 
+TEST_F(PtyLinkTest, DeviceVanishingMidWrite_FailsAtOnceWithTheReasonLogged) {
+    model_.AddFault({DeviceFault::Vanishes, 1, kCmdWriteBlock, 3, 0});
+    StartDevice();
+    const auto image = Pattern(8 * 1024);
+    int blocks = 0;
+    EXPECT_EQ(RunWriteSequence(*link_, KIND_PHRASE_WRITE, 0x80000, image, AdditiveChecksum(image),
+                               [&] { ++blocks; }),
+              TRANSFER_NO_RESPONSE);
+    EXPECT_EQ(blocks, 2);
+    EXPECT_EQ(link_->attempts(), 1);
+    EXPECT_EQ(model_.commands(),
+              (std::vector<int>{kCmdWriteStart, kCmdWriteBlock, kCmdWriteBlock, kCmdWriteBlock}));
+    EXPECT_EQ(Log(), Texts{"不定フレーズ書込 通信エラー 回線切断"});
+    // The pulled device's port is gone.
+    link_->ClosePort();
+    EXPECT_FALSE(link_->OpenPort(12));
+}
+
 TEST_F(PtyLinkTest, PortStaysUsableAcrossCloseAndReopen) {
     StartDevice();
     link_->ClosePort();
@@ -169,12 +187,66 @@ bool Eventually(Condition condition) {
     return true;
 }
 
+// A pseudo-terminal whose slave the tests open as a port.
+struct Pty {
+    Pty() {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0)
+            slave = ::ptsname(master);
+    }
+    ~Pty() { HangUp(); }
+    void HangUp() {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+    int master = -1;
+    std::string slave;
+};
+
+TEST(SerialPortPosix, WaitReadable_EndsOnNewBytesOnlyAndReportsTheHangUp) {
+    Pty pty;
+    ASSERT_FALSE(pty.slave.empty());
+    auto port = CreateSerialPort();
+    EXPECT_EQ(port->WaitReadable(0), SerialPort::WaitResult::Gone);  // not open
+    ASSERT_TRUE(port->Open(pty.slave));
+    EXPECT_EQ(port->WaitReadable(0), SerialPort::WaitResult::Timeout);
+
+    ASSERT_EQ(::write(pty.master, "abc", 3), 3);
+    ASSERT_EQ(port->WaitReadable(5000), SerialPort::WaitResult::Readable);
+    // What the wait saw is counted at once, not when the terminal gets round to it.
+    EXPECT_EQ(port->QueuedCount(), 3);
+    EXPECT_EQ(port->WaitReadable(0), SerialPort::WaitResult::Timeout);
+    std::uint8_t byte = 0;
+    EXPECT_EQ(port->Read({&byte, 1}), 1u);
+    EXPECT_EQ(byte, 'a');
+
+    pty.HangUp();
+    EXPECT_EQ(port->WaitReadable(5000), SerialPort::WaitResult::Gone);
+    EXPECT_FALSE(port->Write(std::vector<std::uint8_t>{0x02}));
+    EXPECT_EQ(port->WaitReadable(0), SerialPort::WaitResult::Gone);
+    port->Close();
+}
+
+// (A holder that dies frees the port too: the system tests show it with two programs.)
+TEST(SerialPortPosix, SecondOpenOfAnOpenPort_IsRefusedUntilTheHolderCloses) {
+    Pty pty;
+    ASSERT_FALSE(pty.slave.empty());
+    auto first = CreateSerialPort();
+    auto second = CreateSerialPort();
+    ASSERT_TRUE(first->Open(pty.slave));
+    EXPECT_FALSE(second->Open(pty.slave));
+    EXPECT_FALSE(second->IsOpen());
+    first->Close();
+    ASSERT_TRUE(second->Open(pty.slave));
+    second->Close();
+}
+
 TEST(SerialPortPosix, OnAPseudoTerminal_QueuesReadsWritesPurgesAndReopens) {
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(::grantpt(master), 0);
-    ASSERT_EQ(::unlockpt(master), 0);
-    const std::string slave = ::ptsname(master);
+    Pty pty;
+    ASSERT_FALSE(pty.slave.empty());
+    const int master = pty.master;
+    const std::string& slave = pty.slave;
     auto port = CreateSerialPort();
     EXPECT_EQ(port->QueuedCount(), 0);  // not open
     ASSERT_TRUE(port->Open(slave));
@@ -208,7 +280,6 @@ TEST(SerialPortPosix, OnAPseudoTerminal_QueuesReadsWritesPurgesAndReopens) {
     ASSERT_TRUE(port->Open(slave));
     port->Close();
     EXPECT_FALSE(port->Open("/dev/kotar-no-such-port"));
-    ::close(master);
 }
 
 }  // namespace

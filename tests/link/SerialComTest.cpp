@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "CommLogLines.h"
@@ -37,7 +37,6 @@ protected:
     void SetUp() override {
         LinkTimer::Instance().SetTickMs(2);
         environment_.log_folder = dir_.path();
-        environment_.poll_pause = [] { std::this_thread::yield(); };
         environment_.make_port = [line = line_] {
             return std::make_unique<test::FakeSerialPort>(line);
         };
@@ -167,6 +166,57 @@ TEST_F(SerialComTest, Transact_SilentDevice_SixAttemptsAndOneLogLine) {
     EXPECT_EQ(line_->writes.size(), 6u);
     EXPECT_EQ(line_->purges, 1 + 6);  // open, then before every attempt
     EXPECT_EQ(Log(), Texts{"タイムアウト 無応答"});
+}
+
+TEST_F(SerialComTest, Transact_QuietLine_IsWaitedForInSlicesWithThePumpBetween) {
+    // A tick longer than the pump interval, so that the interval bounds the waits.
+    LinkTimer::Instance().SetTickMs(kPumpIntervalMs + 5);
+    line_->script.push_back({});  // the first request goes unanswered
+    line_->script.push_back(Response("9012", {}));
+    EXPECT_EQ(TransactReadEnd(), TRANSACT_OK);
+    EXPECT_EQ(link_->attempts(), 2);
+    ASSERT_FALSE(line_->waits.empty());
+    EXPECT_GE(*std::min_element(line_->waits.begin(), line_->waits.end()), 1);
+    EXPECT_LE(*std::max_element(line_->waits.begin(), line_->waits.end()), kPumpIntervalMs);
+    EXPECT_GE(pump_calls_, static_cast<int>(line_->waits.size()));
+    EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(SerialComTest, Transact_AnswerAlreadyQueued_IsTakenWithoutWaiting) {
+    line_->script.push_back(Response("9012", Text("at once")));
+    EXPECT_EQ(TransactReadEnd(), TRANSACT_OK);
+    EXPECT_TRUE(line_->waits.empty());
+}
+
+TEST_F(SerialComTest, Transact_DeviceGoneMidAnswer_FailsAtOnceWithoutFurtherAttempts) {
+    const Bytes reply = Response("9012", Text("abcdef"));
+    line_->respond = [this, reply](std::span<const std::uint8_t>) {
+        line_->gone = true;
+        return Bytes(reply.begin(), reply.begin() + 9);
+    };
+    EXPECT_EQ(TransactReadEnd(), TRANSACT_FAILED);
+    EXPECT_TRUE(link_->line_gone());
+    EXPECT_EQ(link_->attempts(), 1);
+    EXPECT_EQ(line_->writes.size(), 1u);
+    // No timeout passed: the block operation's line carries the reason.
+    EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(SerialComTest, EveryOperation_OnAVanishedDevice_LogsItsFailureWithTheReason) {
+    line_->gone = true;
+    std::array<std::uint8_t, kBlockBytes> block{};
+    EXPECT_EQ(link_->WriteStart(KIND_PHRASE_WRITE, 0x80000, 0x20000, 0), TRANSFER_NO_RESPONSE);
+    EXPECT_EQ(link_->WriteBlock(KIND_PHRASE_WRITE, 5, 1024, block.data()), TRANSFER_NO_RESPONSE);
+    EXPECT_EQ(link_->WriteEnd(KIND_PROGRAM_WRITE), TRANSFER_NO_RESPONSE);
+    EXPECT_EQ(link_->ReadStart(KIND_DATA_READ, 0x60000, 0x10000), TRANSFER_NO_RESPONSE);
+    EXPECT_EQ(link_->ReadBlock(KIND_PHRASE_READ, 1, block), TRANSFER_NO_RESPONSE);
+    EXPECT_EQ(link_->ReadEnd(KIND_DATA_READ), TRANSFER_NO_RESPONSE);
+    EXPECT_TRUE(line_->writes.empty());
+    EXPECT_EQ(
+        Log(),
+        (Texts{"不定フレーズ書込開始 通信エラー 回線切断", "不定フレーズ書込 通信エラー 回線切断",
+               "プログラム書込終了 通信エラー 回線切断", "データ読込開始 通信エラー 回線切断",
+               "不定フレーズ読込 通信エラー 回線切断", "データ読込終了 通信エラー 回線切断"}));
 }
 
 // A device that stops inside a field: the field's inter-character timeout, then a new attempt.

@@ -27,14 +27,14 @@ TEST(PhrasePlaybackTest, Header_IsMuLawMono8000HzWith131072DataBytes) {
     EXPECT_EQ(Bytes(header.begin(), header.end()), expected);
 }
 
-TEST(PhrasePlaybackTest, PlayFile_IsHeaderAndImageInANewTempFolder) {
+TEST(PhrasePlaybackTest, PlayFile_IsHeaderAndImageInTheScratchFolder) {
     test::TempDir dir;
     Bytes image(kPhraseFileBytes);
     for (std::size_t i = 0; i < image.size(); ++i)
         image[i] = static_cast<std::uint8_t>(i * 13);
     WriteBytes(dir / "04.snd", image);
-    const std::filesystem::path play = PlayFilePath(dir / "TR_A");
-    EXPECT_EQ(play, dir / "TR_A" / "TEMP" / "play.ulw");
+    const std::filesystem::path play = PlayFilePath(dir / "TEMP" / "kotar-abcdef");
+    EXPECT_EQ(play, dir / "TEMP" / "kotar-abcdef" / "play.ulw");
 
     ASSERT_TRUE(WriteMuLawPlayFile(dir / "04.snd", play));
     const Bytes written = ReadBytes(play);

@@ -1,9 +1,10 @@
 // The transfer operations against the simulated device behind a scripted port.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "CommLogLines.h"
@@ -51,7 +52,6 @@ protected:
     void SetUp() override {
         LinkTimer::Instance().SetTickMs(2);
         environment_.log_folder = dir_.path();
-        environment_.poll_pause = [] { std::this_thread::yield(); };
         environment_.make_port = [line = line_] {
             return std::make_unique<test::FakeSerialPort>(line);
         };
@@ -222,6 +222,151 @@ TEST_F(TransferTest, DataRead_FailuresKeepTheOldFile) {
     EXPECT_EQ(ReadBytes(dir_ / "data.log"), (Bytes{1, 2, 3}));
     EXPECT_EQ(Log(),
               (Texts{"要求拒否 通信エラー", "データ読込 通信エラー", "データファイル書込エラー"}));
+}
+
+TEST_F(TransferTest, PhraseWriteVerified_ReadsTheAreaBackOverTheSamePort) {
+    const Bytes phrase = Pattern(kPhraseFileBytes, 7);
+    WriteBytes(dir_ / "01.snd", phrase);
+    EXPECT_TRUE(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_, true));
+    EXPECT_EQ(sink_.statuses, (Texts{"不定フレーズ 書込中", "不定フレーズ 照合中",
+                                     "不定フレーズ 書込完了（照合一致）"}));
+    EXPECT_EQ(sink_.range, 257);
+    EXPECT_EQ(sink_.positions, Range(1, 257));
+    std::vector<int> expected{kCmdWriteStart};
+    expected.insert(expected.end(), 128, kCmdWriteBlock);
+    expected.push_back(kCmdWriteEnd);
+    expected.push_back(kCmdReadStart);
+    expected.insert(expected.end(), 128, kCmdReadBlock);
+    expected.push_back(kCmdReadEnd);
+    EXPECT_EQ(model_.commands(), expected);
+    EXPECT_EQ(line_->opens, 1);
+    EXPECT_FALSE(line_->is_open);
+    EXPECT_TRUE(Log().empty());
+}
+
+// A transfer stopped by the user once its progress reached a position.
+struct StopCase {
+    const char* name;
+    std::function<bool(const LinkEnvironment&, TransferSink&, const std::filesystem::path&)> run;
+    int stop_at;  // progress position
+    const char* status;
+    int requests;  // complete requests the device received in all
+    std::vector<int> last_commands;
+};
+
+void PrintTo(const StopCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class TransferStopTest : public ProgramTransferTest,
+                         public ::testing::WithParamInterface<StopCase> {};
+
+TEST_P(TransferStopTest, EndsAfterTheCurrentExchangeSendingNothingMore) {
+    const StopCase& c = GetParam();
+    WriteBytes(dir_ / "in.snd", Pattern(kPhraseFileBytes, 10));
+    WriteBytes(dir_ / "out.bin", Bytes{'o', 'l', 'd'});
+    class StoppingSink : public RecordingSink {
+    public:
+        void SetProgress(int position) override {
+            RecordingSink::SetProgress(position);
+            stop = stop || position == stop_at;
+        }
+        int stop_at = 0;
+        bool stop = false;
+    } sink;
+    sink.stop_at = c.stop_at;
+    environment_.stop_requested = [&sink] { return sink.stop; };
+    EXPECT_FALSE(c.run(environment_, sink, dir_.path()));
+    EXPECT_EQ(sink.statuses.back(), c.status);
+    EXPECT_EQ(sink.positions.back(), c.stop_at);
+    EXPECT_EQ(Log(), Texts{c.status});  // the one line of the stop
+    EXPECT_EQ(model_.requests_received(), c.requests);
+    EXPECT_EQ(line_->writes.size(), static_cast<std::size_t>(c.requests));
+    const std::vector<int>& commands = model_.commands();
+    EXPECT_EQ(std::vector<int>(commands.end() - static_cast<std::ptrdiff_t>(c.last_commands.size()),
+                               commands.end()),
+              c.last_commands);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), kCmdWriteEnd),
+              std::count(c.last_commands.begin(), c.last_commands.end(), kCmdWriteEnd));
+    EXPECT_EQ(ReadBytes(dir_ / "out.bin"), (Bytes{'o', 'l', 'd'}));  // a stopped read saves nothing
+    EXPECT_FALSE(line_->is_open);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryTransfer, TransferStopTest,
+    ::testing::Values(
+        StopCase{"PhraseWrite",
+                 [](auto& e, auto& s, auto& d) { return WritePhraseFile(d / "in.snd", 1, e, s); },
+                 50,
+                 "不定フレーズ 書込中止",
+                 50,
+                 {kCmdWriteBlock, kCmdWriteBlock}},
+        StopCase{
+            "PhraseRead",
+            [](auto& e, auto& s, auto& d) { return ReadPhrasesToFile(d / "out.bin", 1, e, s); },
+            129,
+            "不定フレーズ 読込中止",
+            129,
+            {kCmdReadBlock}},
+        // The write has been taken; only its check is left out.
+        StopCase{
+            "PhraseWriteVerified",
+            [](auto& e, auto& s, auto& d) { return WritePhraseFile(d / "in.snd", 1, e, s, true); },
+            131,
+            "不定フレーズ 照合中止",
+            133,
+            {kCmdWriteEnd, kCmdReadStart, kCmdReadBlock, kCmdReadBlock}},
+        StopCase{"DataRead",
+                 [](auto& e, auto& s, auto& d) { return ReadDataToFile(d / "out.bin", 1, e, s); },
+                 1,
+                 "データ 読込中止",
+                 0,
+                 {}},
+        StopCase{"ProgramWrite",
+                 [](auto& e, auto& s, auto&) {
+                     ProgramSelection a, u;
+                     a.image = Pattern(kApplicationImageBytes, 5);
+                     u.image = Pattern(kUpdateFileBytes, 6);
+                     return WriteProgram(a, u, 1, e, s);
+                 },
+                 300,
+                 "プログラム 書込中止",
+                 300,
+                 {kCmdWriteBlock}}),
+    [](const ::testing::TestParamInfo<StopCase>& param_info) {
+        return std::string(param_info.param.name);
+    });
+
+TEST_F(TransferTest, Stop_WhileASilentDeviceIsAwaitedEndsTheWaitAtTheNextStep) {
+    WriteBytes(dir_ / "01.snd", Pattern(kPhraseFileBytes, 11));
+    model_.AddFault({DeviceFault::StaysSilent, 0, kCmdWriteBlock, 5, 0});
+    // The user presses stop during the third step of the wait for block 5's answer.
+    bool stop = false;
+    int steps_after_block5 = 0;
+    environment_.event_pump = [&] {
+        if (line_->writes.size() == 6 && ++steps_after_block5 == 3)
+            stop = true;
+    };
+    environment_.stop_requested = [&stop] { return stop; };
+    EXPECT_FALSE(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_));
+    EXPECT_EQ(sink_.statuses.back(), "不定フレーズ 書込中止");
+    EXPECT_EQ(steps_after_block5, 3);     // the wait ended there, not at its timeout
+    EXPECT_EQ(line_->writes.size(), 6u);  // start, blocks 1 to 5, each once
+    EXPECT_EQ(Log(), Texts{"不定フレーズ 書込中止"});
+}
+
+TEST_F(TransferTest, Stop_AfterTheEndRequestWasSentAwaitsItsVerdict) {
+    WriteBytes(dir_ / "01.snd", Pattern(kPhraseFileBytes, 12));
+    bool stop = false;
+    line_->respond = [&](std::span<const std::uint8_t> request) {
+        stop = stop || request.size() == 14;  // the end request, the one without data
+        return model_.Receive(request);
+    };
+    environment_.stop_requested = [&stop] { return stop; };
+    EXPECT_TRUE(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_));
+    EXPECT_EQ(sink_.statuses.back(), "不定フレーズ書込成功");
+    EXPECT_EQ(model_.commands().back(), kCmdWriteEnd);
+    EXPECT_TRUE(Log().empty());
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <latch>
+#include <thread>
+
 #include "ScriptedPrompter.h"
 #include "StoreFixtures.h"
 #include "SystemFaults.h"
@@ -256,6 +260,64 @@ TEST_F(PropertyStoreTest, AFolderThatCannotBeMadeIsReportedAndNotListed) {
     EXPECT_NE(prompter_.prompts()[0].message.text.find("TR_taken"), std::string::npos);
     EXPECT_TRUE(store_.names().empty());
     EXPECT_EQ(store_.selection(), -1);
+}
+
+TEST_F(PropertyStoreTest, NamesThatDifferOnlyInLetterCaseAreNeverTakenForEachOther) {
+    if (!test::NamesDifferingInCaseAreDistinct(work_))
+        GTEST_SKIP() << "this file system takes such names for one";
+    MakeProperty("TR_abc", {{1, "x"}});
+    MakeProperty("TR_ABC");
+    ASSERT_TRUE(store_.Reload(work_));
+    EXPECT_EQ(store_.names(), (std::vector<std::string>{"ABC", "abc"}));
+    EXPECT_EQ(store_.Find("abc"), 1);
+    EXPECT_EQ(store_.Find("Abc"), -1);
+    EXPECT_EQ(store_.CaseVariants("Abc"), (std::vector<std::string>{"ABC", "abc"}));
+    EXPECT_EQ(store_.CaseVariants("abc"), std::vector<std::string>{"ABC"});
+    EXPECT_EQ(store_.Create("x", std::string("Abc")).outcome, CreateOutcome::NameRefused);
+    EXPECT_EQ(prompter_.prompts().at(0).message.icon, MessageIcon::Error);
+    // The exact name copies exactly its own folder.
+    ASSERT_EQ(store_.Create("y", std::string("abc")).outcome, CreateOutcome::Created);
+    EXPECT_EQ(ReadText(work_ / "TR_y" / "01.wav"), ReadText(work_ / "TR_abc" / "01.wav"));
+}
+
+TEST_F(PropertyStoreTest, CreationChecksTheDiskAtThatMomentNotTheListLoadedBefore) {
+    MakeProperty("TR_a");
+    ASSERT_TRUE(store_.Reload(work_));
+    MakeProperty("TR_site");  // made by another copy after this list was loaded
+    EXPECT_EQ(store_.Create("SITE", std::nullopt).outcome, CreateOutcome::NameRefused);
+    EXPECT_EQ(prompter_.MessageIds(), std::vector<int>{kMsgDuplicateProperty});
+    EXPECT_EQ(test::EntryNames(work_), (std::vector<std::string>{"TR_a", "TR_site"}));
+
+    ASSERT_EQ(store_.Create("new", std::nullopt).outcome, CreateOutcome::Created);
+    EXPECT_EQ(store_.names(), (std::vector<std::string>{"a", "new", "site"}));
+    EXPECT_EQ(store_.current_name(), "new");
+}
+
+TEST_F(PropertyStoreTest, CopiesCreatingCaseVariantsAtOnceMakeOneFolder) {
+    const std::vector<std::string> variants{"abc", "ABC", "Abc", "aBC"};
+    for (int round = 0; round < 20; ++round) {
+        const fs::path work = work_ / std::to_string(round);
+        fs::create_directory(work);
+        std::latch listed(static_cast<std::ptrdiff_t>(variants.size()));
+        std::atomic<int> created{0};
+        std::vector<std::thread> copies;
+        for (const std::string& name : variants) {
+            copies.emplace_back([&, name] {
+                ProfileFile ini(dir_ / "MEVAN.INI");
+                ScriptedPrompter prompter;
+                FakeSpaceSource space;
+                PropertyStore store(ini, prompter, space);
+                store.List(work);
+                listed.arrive_and_wait();  // every copy holds a list without the new name
+                if (store.Create(name, std::nullopt).outcome == CreateOutcome::Created)
+                    ++created;
+            });
+        }
+        for (std::thread& copy : copies)
+            copy.join();
+        EXPECT_EQ(created, 1);
+        EXPECT_EQ(ListProperties(work).size(), 1u) << "round " << round;
+    }
 }
 
 TEST_F(PropertyStoreTest, DeletionAsksFirstAndKeepsThePropertyOnNo) {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "link/SerialPort.h"
@@ -15,7 +17,8 @@ namespace kotar::test {
 
 // The state of a scripted serial line, shared between a test and the port objects that a
 // SerialCom makes: bytes to feed, every write recorded, line errors to inject, and a responder
-// that answers each write (scripted answers first, then respond, else silence).
+// that answers each write (scripted answers first, then respond, else silence). Nothing arrives
+// on its own, so a wait for the line that finds nothing new lasts its whole timeout.
 struct FakeLine {
     bool open_fails = false;
     bool is_open = false;
@@ -38,6 +41,13 @@ struct FakeLine {
     // bytes of the current response.
     std::vector<std::size_t> line_error_at_consumed;
     std::size_t consumed = 0;
+    // The device has vanished: writes fail and every wait answers Gone; what was received
+    // before stays readable.
+    bool gone = false;
+    // The timeout of every WaitReadable call, in order.
+    std::vector<int> waits;
+    // Bytes the last QueuedCount reported that have not been read since.
+    std::size_t reported = 0;
 
     void Feed(std::span<const std::uint8_t> bytes) {
         rx.insert(rx.end(), bytes.begin(), bytes.end());
@@ -60,11 +70,12 @@ public:
         ++line_->purges;
         line_->rx.clear();
         line_->released = 0;
+        line_->reported = 0;
         line_->consumed = 0;
         return line_->is_open;
     }
     bool Write(std::span<const std::uint8_t> bytes) override {
-        if (!line_->is_open)
+        if (!line_->is_open || line_->gone)
             return false;
         line_->writes.emplace_back(bytes.begin(), bytes.end());
         if (!line_->script.empty()) {
@@ -89,10 +100,13 @@ public:
             at.erase(it);
             return -1;
         }
-        if (line_->bytes_per_poll == 0)
-            return static_cast<int>(line_->rx.size());
-        line_->released = std::min(line_->rx.size(), line_->released + line_->bytes_per_poll);
-        return static_cast<int>(line_->released);
+        if (line_->bytes_per_poll == 0) {
+            line_->reported = line_->rx.size();
+        } else {
+            line_->released = std::min(line_->rx.size(), line_->released + line_->bytes_per_poll);
+            line_->reported = line_->released;
+        }
+        return static_cast<int>(line_->reported);
     }
     std::size_t Read(std::span<std::uint8_t> buffer) override {
         if (!line_->is_open)
@@ -106,8 +120,21 @@ public:
         }
         if (line_->bytes_per_poll != 0)
             line_->released -= n;
+        line_->reported -= std::min(n, line_->reported);
         line_->consumed += n;
         return n;
+    }
+    WaitResult WaitReadable(int timeout_ms) override {
+        line_->waits.push_back(timeout_ms);
+        if (!line_->is_open || line_->gone)
+            return WaitResult::Gone;
+        const auto& at = line_->line_error_at_consumed;
+        if (line_->line_errors > 0 || line_->rx.size() > line_->reported ||
+            std::find(at.begin(), at.end(), line_->consumed) != at.end()) {
+            return WaitResult::Readable;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(timeout_ms));
+        return WaitResult::Timeout;
     }
 
 private:

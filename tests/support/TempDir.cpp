@@ -1,5 +1,6 @@
 #include "TempDir.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -51,6 +52,23 @@ void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_
 void WriteText(const std::filesystem::path& path, std::string_view text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+bool NamesDifferingInCaseAreDistinct(const std::filesystem::path& folder) {
+    const std::filesystem::path probe = folder / "case-probe";
+    WriteText(probe, "");
+    std::error_code ec;
+    const bool distinct = !std::filesystem::exists(folder / "CASE-PROBE", ec);
+    std::filesystem::remove(probe, ec);
+    return distinct;
+}
+
+std::vector<std::string> EntryNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(PathToUtf8(entry.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace kotar::test

@@ -33,4 +33,10 @@ std::string ReadText(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 void WriteText(const std::filesystem::path& path, std::string_view text);
 
+// True when the file system of folder keeps names that differ only in letter case apart
+// (Linux), false where they name one file (Windows).
+bool NamesDifferingInCaseAreDistinct(const std::filesystem::path& folder);
+// The names in folder as they are stored, sorted.
+std::vector<std::string> EntryNames(const std::filesystem::path& folder);
+
 }  // namespace kotar::test

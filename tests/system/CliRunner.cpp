@@ -1,25 +1,24 @@
 #include "CliRunner.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <stdexcept>
 
-#include "TempDir.h"
-
 namespace kotar::test {
 
-CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-              const std::filesystem::path& home) {
+CliProcess::CliProcess(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                       const std::filesystem::path& home) {
     const char* bin_dir = std::getenv("KOTAR_TEST_BIN_DIR");
     if (bin_dir == nullptr)
         throw std::runtime_error("KOTAR_TEST_BIN_DIR is not set");
     const std::string program = (std::filesystem::path(bin_dir) / "kotar-cli").string();
-    TempDir capture;
-    const std::string out_path = (capture / "out").string();
-    const std::string err_path = (capture / "err").string();
+    const std::string out_path = (capture_ / "out").string();
+    const std::string err_path = (capture_ / "err").string();
 
     std::vector<std::string> argv_text{program};
     argv_text.insert(argv_text.end(), args.begin(), args.end());
@@ -28,10 +27,10 @@ CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path&
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    pid_t pid = ::fork();
-    if (pid < 0)
+    pid_ = ::fork();
+    if (pid_ < 0)
         throw std::runtime_error("fork failed");
-    if (pid == 0) {
+    if (pid_ == 0) {
         int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
@@ -41,14 +40,31 @@ CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path&
         ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
+}
+
+CliProcess::~CliProcess() {
+    // A test that ended early leaves no program behind.
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        Wait();
     }
+}
+
+CliRun CliProcess::Wait() {
+    int status = 0;
+    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
     CliRun run;
     run.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadText(out_path);
-    run.err = ReadText(err_path);
+    run.out = ReadText(capture_ / "out");
+    run.err = ReadText(capture_ / "err");
     return run;
+}
+
+CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+              const std::filesystem::path& home) {
+    return CliProcess(args, cwd, home).Wait();
 }
 
 }  // namespace kotar::test

@@ -5,10 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +19,7 @@
 #include "CliRunner.h"
 #include "CommLogLines.h"
 #include "DeviceModel.h"
+#include "PtyDevice.h"
 #include "TempDir.h"
 #include "link/Frame.h"
 #include "ops/ProgramFile.h"
@@ -200,6 +204,42 @@ TEST_F(DeviceCommands, PortThatCannotBeOpened_IsReportedAndLogged) {
     EXPECT_EQ(Log(), Texts{"COMポートオープンエラー " + (dir_ / "absent").string()});
 }
 
+TEST_F(DeviceCommands, PortInUse_IsRefusedAtOnceUntilTheHolderDies) {
+    // The holder waits for an answer to its write start that never comes.
+    devsim::DeviceModel model;
+    model.AddFault({devsim::DeviceFault::StaysSilent, 0, kCmdWriteStart, 0, 0});
+    std::promise<void> asked;
+    std::atomic<bool> told{false};
+    model.SetRequestObserver([&](int command, int) {
+        if (command == kCmdWriteStart && !told.exchange(true))
+            asked.set_value();
+    });
+    devsim::PtyDevice device(model, {port_});
+    std::string error;
+    ASSERT_TRUE(device.Open(&error)) << error;
+    std::atomic<bool> stop{false};
+    std::thread sim([&] { device.Run(stop); });
+    WriteBytes(dir_ / "in.snd", Pattern(131072, 9));
+    ::setenv("KOTAR_LINK_TICK_MS", "60000", 1);  // the holder outlasts the test
+    test::CliProcess holder({"write", "--file", (dir_ / "in.snd").string()}, start_, dir_.path());
+    ::setenv("KOTAR_LINK_TICK_MS", "20", 1);
+    const bool held =
+        asked.get_future().wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    const CliRun second = Run({"write", "--file", (dir_ / "in.snd").string()});
+    ::kill(holder.pid(), SIGKILL);
+    holder.Wait();
+    // The holder's death freed the port.
+    const CliRun after = Run({"data-read", (dir_ / "data.log").string()});
+    stop = true;
+    sim.join();
+    ASSERT_TRUE(held) << "the first kotar-cli never asked the device";
+    EXPECT_EQ(second.exit_status, 1);
+    EXPECT_EQ(second.err, "不定フレーズ 書込中\nCOMポートオープンエラー\n");
+    EXPECT_EQ(Log(), Texts{"COMポートオープンエラー " + port_.string()});
+    EXPECT_EQ(after.exit_status, 0) << after.err;
+    EXPECT_EQ(ReadBytes(dir_ / "data.log"), devsim::DeviceModel::DataAreaContent());
+}
+
 TEST_F(DeviceCommands, Ports_ListsTheSimulatorUnderItsNumber) {
     StartSim();
     CliRun run = Run({"ports"});
@@ -255,6 +295,10 @@ TEST_F(DeviceCommands, WriteProperty_BuildsThePhraseFileAndWritesIt) {
     CliRun write = Run({"write", "site"});
     EXPECT_EQ(write.exit_status, 0) << write.err;
     EXPECT_EQ(write.err, "不定フレーズ 書込中\n不定フレーズ書込成功\n");
+    CliRun verified = Run({"write", "site", "--verify"});
+    EXPECT_EQ(verified.exit_status, 0) << verified.err;
+    EXPECT_EQ(verified.err,
+              "不定フレーズ 書込中\n不定フレーズ 照合中\n不定フレーズ 書込完了（照合一致）\n");
     const Bytes built = ReadBytes(work_ / "TR_site" / "03.snd");
     ASSERT_EQ(built.size(), 131072u);
     EXPECT_NE(built, Bytes(131072, 0xFF));
@@ -265,6 +309,42 @@ TEST_F(DeviceCommands, WriteProperty_BuildsThePhraseFileAndWritesIt) {
     EXPECT_FALSE(fs::exists(work_ / "TR_site" / "04.snd"));
     EXPECT_EQ(DeviceMemory(0x80000, 131072), built);
 }
+
+// The device falls silent at block 20 of a write, and the user signals the program while it
+// waits for the answer: the write stops there, without an end request.
+class StopSignals : public DeviceCommands, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StopSignals, MidWrite_StopsWithTheStopTextAndExitStatus1) {
+    devsim::DeviceModel model;
+    model.AddFault({devsim::DeviceFault::StaysSilent, 0, kCmdWriteBlock, 20, 0});
+    std::atomic<pid_t> cli{0};
+    model.SetRequestObserver([&cli](int command, int block) {
+        if (command == kCmdWriteBlock && block == 20 && cli.load() > 0)
+            ::kill(cli.load(), GetParam());
+    });
+    devsim::PtyDevice device(model, {port_});
+    std::string error;
+    ASSERT_TRUE(device.Open(&error)) << error;
+    std::atomic<bool> stop{false};
+    std::thread sim([&] { device.Run(stop); });
+    WriteBytes(dir_ / "in.snd", Pattern(131072, 6));
+    test::CliProcess process({"write", "--file", (dir_ / "in.snd").string()}, start_, dir_.path());
+    cli = process.pid();
+    const CliRun run = process.Wait();
+    stop = true;
+    sim.join();
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_EQ(run.err, "不定フレーズ 書込中\n不定フレーズ 書込中止\n");
+    EXPECT_EQ(Log(), Texts{"不定フレーズ 書込中止"});
+    const std::vector<int>& commands = model.commands();
+    ASSERT_GE(commands.size(), 21u);  // start and blocks 1 to 20
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), kCmdWriteEnd), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(IntAndTerm, StopSignals, ::testing::Values(SIGINT, SIGTERM),
+                         [](const ::testing::TestParamInfo<int>& param_info) {
+                             return std::string(param_info.param == SIGINT ? "SIGINT" : "SIGTERM");
+                         });
 
 // One injected fault: the command fails (or survives) with its status text and log lines.
 struct FaultCase {
@@ -289,9 +369,11 @@ TEST_P(DeviceFaults, CommandReportsTheFault) {
     std::vector<std::string> args{command};
     const fs::path out = dir_ / "out.bin";
     WriteBytes(out, Bytes{'o', 'l', 'd'});
-    if (command == "write") {
+    if (command == "write" || command == "write-verify") {
         WriteBytes(dir_ / "in.snd", Pattern(131072, 5));
         args = {"write", "--file", (dir_ / "in.snd").string()};
+        if (command == "write-verify")
+            args.push_back("--verify");
     } else if (command == "program") {
         WriteBytes(dir_ / "app.bin", ProgramFileBytes(384000, "APLI_X", 6));
         WriteBytes(dir_ / "upd.bin", ProgramFileBytes(4096, "UDPG_X", 7));
@@ -306,7 +388,7 @@ TEST_P(DeviceFaults, CommandReportsTheFault) {
     EXPECT_EQ(run.err.substr(last_line == std::string::npos ? 0 : last_line + 1),
               std::string(c.last_status) + "\n");
     EXPECT_EQ(Log(), c.log);
-    if (c.exit_status != 0 && command != "write" && command != "program") {
+    if (c.exit_status != 0 && (command == "read" || command == "data-read")) {
         EXPECT_EQ(ReadBytes(out), (Bytes{'o', 'l', 'd'}));  // a failed read changes nothing
     }
 }
@@ -381,12 +463,48 @@ INSTANTIATE_TEST_SUITE_P(
                                 1,
                                 "データ 読込失敗（応答無し）",
                                 {"要求拒否 通信エラー", "データ読込 通信エラー"}},
+                      FaultCase{"VanishesMidWrite",
+                                {"--fault", "vanish", "--command", "9001", "--block", "5"},
+                                "write",
+                                1,
+                                "不定フレーズ 書込失敗（応答無し）",
+                                {"不定フレーズ書込 通信エラー 回線切断"}},
+                      FaultCase{"VanishesMidRead",
+                                {"--fault", "vanish", "--command", "9011", "--block", "3"},
+                                "data-read",
+                                1,
+                                "データ 読込失敗（応答無し）",
+                                {"データ読込 通信エラー 回線切断"}},
                       FaultCase{"ProgramBlockError",
                                 {"--fault", "block-error", "--block", "2"},
                                 "program",
                                 1,
                                 "プログラム 書込失敗（応答結果異常）",
                                 {"プログラム書込 応答結果エラー"}}),
+    [](const ::testing::TestParamInfo<FaultCase>& param_info) {
+        return std::string(param_info.param.name);
+    });
+
+// The byte at 418 of the written pattern, stored with bit 0 flipped.
+constexpr const char* kMismatchAt418 =
+    "不定フレーズ 照合不一致 オフセット 0x0001A2 書込 0x96 読込 0x97 不一致 1 バイト";
+
+INSTANTIATE_TEST_SUITE_P(
+    VerifiedWrites, DeviceFaults,
+    ::testing::Values(
+        FaultCase{"Matching", {}, "write-verify", 0, "不定フレーズ 書込完了（照合一致）", {}},
+        FaultCase{"AByteStoredWrong",
+                  {"--corrupt-byte", "418"},
+                  "write-verify",
+                  1,
+                  "不定フレーズ 照合失敗（不一致）",
+                  {kMismatchAt418}},
+        FaultCase{"AFailedReadBack",
+                  {"--fault", "xxxx", "--command", "9010"},
+                  "write-verify",
+                  1,
+                  "不定フレーズ 読込失敗（応答無し）",
+                  {"要求拒否 通信エラー", "不定フレーズ読込開始 通信エラー"}}),
     [](const ::testing::TestParamInfo<FaultCase>& param_info) {
         return std::string(param_info.param.name);
     });

@@ -112,6 +112,34 @@ TEST_F(PhraseCliTest, ABModeExportsBothSlotsAndTooLongImportsAreCut) {
     EXPECT_EQ(SlotSamples(1).size(), 65536u);
 }
 
+TEST_F(PhraseCliTest, ExportsOfTwoPropertiesRunAtOnceEachHoldTheirOwnPhrases) {
+    WriteRecording("p.wav", 2.0);
+    WriteBytes(dir_ / "q.wav",
+               WavBuilder::Pcm(1, 1, 8000, 16, std::vector<std::uint8_t>(24000, 0x30)));
+    ASSERT_EQ(Cli({"import", "P", "3", "p.wav", "--text", "P"}), 0) << err_;
+    std::filesystem::create_directories(work() / "TR_Q");
+    ASSERT_EQ(Cli({"import", "Q", "3", "q.wav", "--text", "Q"}), 0) << err_;
+    ASSERT_EQ(Cli({"export", "P", "p.snd"}), 0) << err_;
+    ASSERT_EQ(Cli({"export", "Q", "q.snd"}), 0) << err_;
+    const auto expected_p = ReadBytes(dir_ / "p.snd");
+    const auto expected_q = ReadBytes(dir_ / "q.snd");
+    ASSERT_NE(expected_p, expected_q);
+
+    for (int round = 0; round < 10; ++round) {
+        const std::string p = "p" + std::to_string(round) + ".snd";
+        const std::string q = "q" + std::to_string(round) + ".snd";
+        test::CliProcess p_run({"export", "P", p}, dir_.path(), dir_.path());
+        test::CliProcess q_run({"export", "Q", q}, dir_.path(), dir_.path());
+        const test::CliRun p_done = p_run.Wait();
+        const test::CliRun q_done = q_run.Wait();
+        EXPECT_EQ(p_done.exit_status, 0) << p_done.err;
+        EXPECT_EQ(q_done.exit_status, 0) << q_done.err;
+        EXPECT_TRUE(ReadBytes(dir_ / p) == expected_p) << "round " << round;
+        EXPECT_TRUE(ReadBytes(dir_ / q) == expected_q) << "round " << round;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(work() / "TEMP"));
+}
+
 TEST_F(PhraseCliTest, RefusalsAndUsageErrors) {
     WriteBytes(dir_ / "big.wav",
                WavBuilder::Pcm(1, 2, 44100, 16, std::vector<std::uint8_t>(1'024'004, 1)));

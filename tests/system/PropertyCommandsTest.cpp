@@ -89,6 +89,18 @@ TEST_F(PropertyCommands, WorkOverrideIsUsedAndNotWritten) {
     EXPECT_NE(missing.err.find("work folder not found"), std::string::npos);
 }
 
+TEST_F(PropertyCommands, AWorkFolderWithALineBreakIsRefusedAndNothingChanges) {
+    const std::string before = ReadText(start_ / "MEVAN.INI");
+    for (const std::string& path : {work_.string() + "\n[CONFIG]", work_.string() + "\rx"}) {
+        CliRun run = Run({"--work", path, "new", "x"});
+        EXPECT_EQ(run.exit_status, 2);
+        EXPECT_EQ(run.err,
+                  "kotar-cli: --work: a path with a line break (CR or LF) cannot be used\n");
+    }
+    EXPECT_EQ(ReadText(start_ / "MEVAN.INI"), before);
+    EXPECT_TRUE(fs::is_empty(work_));
+}
+
 TEST_F(PropertyCommands, NewCreatesEmptyOrCopiedProperties) {
     Phrase("TR_src", 1, "A");
     PutFile(work_ / "TR_src" / "TEMP" / "back.snd", "snd");
@@ -98,7 +110,7 @@ TEST_F(PropertyCommands, NewCreatesEmptyOrCopiedProperties) {
     EXPECT_TRUE(fs::is_directory(work_ / "TR_Empty"));
     EXPECT_TRUE(fs::is_empty(work_ / "TR_Empty"));
 
-    CliRun copy = Run({"new", "copy", "--copy-from", "SRC"});
+    CliRun copy = Run({"new", "copy", "--copy-from", "src"});
     EXPECT_EQ(copy.exit_status, 0) << copy.err;
     EXPECT_EQ(ReadText(work_ / "TR_copy" / "01.wav"), ReadText(work_ / "TR_src" / "01.wav"));
     EXPECT_EQ(ReadText(work_ / "TR_copy" / "TEMP" / "back.snd"), "snd");
@@ -134,7 +146,7 @@ TEST_F(PropertyCommands, DeleteRemovesTheWholeProperty) {
     Phrase("TR_a", 1, "A");
     PutFile(work_ / "TR_a" / "TEMP" / "x.snd", "x");
     fs::create_directories(work_ / "TR_b");
-    CliRun run = Run({"delete", "A"});
+    CliRun run = Run({"delete", "a"});
     EXPECT_EQ(run.exit_status, 0) << run.err;
     EXPECT_EQ(run.err, "本物件を削除しますか？\n");  // the question, answered by the command
     EXPECT_EQ(Entries(work_), std::vector<std::string>{"TR_b"});
@@ -143,6 +155,58 @@ TEST_F(PropertyCommands, DeleteRemovesTheWholeProperty) {
     EXPECT_EQ(missing.exit_status, 1);
     EXPECT_NE(missing.err.find("no property named 'a'"), std::string::npos);
     EXPECT_EQ(Run({"delete"}).exit_status, 2);
+}
+
+// A command names a property by its exact name; of names that differ only in letter case it
+// never picks one.
+struct CaseVariantCase {
+    std::vector<std::string> args;
+    std::string refusal;
+};
+void PrintTo(const CaseVariantCase& c, std::ostream* out) {
+    for (const std::string& arg : c.args)
+        *out << arg << ' ';
+}
+
+class CaseVariantNames : public PropertyCommands,
+                         public ::testing::WithParamInterface<CaseVariantCase> {};
+
+TEST_P(CaseVariantNames, AreRefusedWithTheVariantsNamedAndNothingChanges) {
+    Phrase("TR_abc", 1, "A");
+    Phrase("TR_ABC", 3, "B");
+    const std::string before = Run({"properties"}).out;
+    ASSERT_EQ(before, "ABC\t0 0 1\nabc\t1 0 0\n");
+    CliRun run = Run(GetParam().args);
+    EXPECT_EQ(run.exit_status, 1);
+    EXPECT_NE(run.err.find(GetParam().refusal), std::string::npos) << run.err;
+    EXPECT_EQ(Run({"properties"}).out, before);
+    EXPECT_EQ(Entries(work_), (std::vector<std::string>{"TR_ABC", "TR_abc"}));
+}
+
+const std::string kCliRefusal = "names that differ only in letter case: 'ABC', 'abc'";
+INSTANTIATE_TEST_SUITE_P(
+    EveryCommand, CaseVariantNames,
+    ::testing::Values(
+        CaseVariantCase{{"delete", "Abc"}, kCliRefusal},
+        CaseVariantCase{{"delete-phrase", "Abc", "1"}, kCliRefusal},
+        CaseVariantCase{{"import", "Abc", "1", "in.wav"}, kCliRefusal},
+        CaseVariantCase{{"export", "Abc", "out.snd"}, kCliRefusal},
+        CaseVariantCase{{"write", "Abc"}, kCliRefusal},
+        CaseVariantCase{
+            {"new", "x", "--copy-from", "Abc"},
+            "コピー元の物件が見つかりません。\nAbc\n大文字・小文字だけが異なる物件：ABC、abc"}),
+    [](const ::testing::TestParamInfo<CaseVariantCase>& param_info) {
+        std::string name = param_info.param.args[0];
+        std::replace(name.begin(), name.end(), '-', '_');
+        return name;
+    });
+
+TEST_F(PropertyCommands, TheExactNameActsOnItsOwnFolderOnly) {
+    Phrase("TR_abc", 1, "A");
+    Phrase("TR_ABC", 3, "B");
+    EXPECT_EQ(Run({"delete-phrase", "ABC", "3"}).exit_status, 0);
+    EXPECT_EQ(Run({"delete", "abc"}).exit_status, 0);
+    EXPECT_EQ(Run({"properties"}).out, "ABC\t0 0 0\n");
 }
 
 TEST_F(PropertyCommands, DeletePhraseRemovesTheSlotsFiles) {

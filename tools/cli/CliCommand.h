@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Configuration.h"
 #include "common/ProfileFile.h"
 #include "common/StderrPrompter.h"
+#include "config/Configuration.h"
 
 namespace kotar::cli {
 

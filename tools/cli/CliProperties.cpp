@@ -25,8 +25,17 @@ bool CliProperties::Select(const std::string& name) {
     }
     const int index = store_.Find(name);
     if (index < 0) {
-        std::fprintf(stderr, "kotar-cli: no property named '%s' in %s\n", name.c_str(),
-                     PathToUtf8(store_.work_folder()).c_str());
+        // Never one of several names that differ only in letter case in place of the one named.
+        const std::vector<std::string> variants = store_.CaseVariants(name);
+        std::string others;
+        for (const std::string& variant : variants)
+            others += (others.empty() ? " '" : ", '") + variant + "'";
+        std::fprintf(stderr, "kotar-cli: no property named '%s' in %s%s\n", name.c_str(),
+                     PathToUtf8(store_.work_folder()).c_str(),
+                     variants.empty() ? ""
+                                      : ("; names that differ only in letter case:" + others +
+                                         " (give the exact name)")
+                                            .c_str());
         return false;
     }
     store_.Select(index);

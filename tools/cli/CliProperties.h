@@ -16,8 +16,9 @@ public:
 
     // Lists the work folder; false after a message when it cannot be entered.
     bool List();
-    // Lists and selects the property `name` (letter case ignored); false after a message when
-    // the work folder or the property is missing. An unreadable slot file has been reported
+    // Lists and selects the property named exactly `name`; false after a message when the work
+    // folder or the property is missing, also when only names that differ in letter case exist
+    // (the message names them). An unreadable slot file has been reported
     // through the prompter then, and store().scan_complete() is false.
     bool Select(const std::string& name);
 

@@ -5,6 +5,7 @@
 
 #include "CliCommand.h"
 #include "CliProperties.h"
+#include "StopSignal.h"
 #include "common/Messages.h"
 #include "common/Utf8Path.h"
 #include "export/PhraseFileBuild.h"
@@ -57,16 +58,19 @@ private:
     bool bar_shown_ = false;
 };
 
+// The environment of a device command; from here on SIGINT and SIGTERM stop its transfer.
 LinkEnvironment EnvironmentFor(CliContext& context) {
     // MEVAN.INI is loaded and corrected as the desktop program does at start.
     context.config();
     LinkEnvironment environment;
     environment.ini = &context.ini();
+    InstallStopSignals();
+    environment.stop_requested = [] { return StopSignalled(); };
     return environment;
 }
 
 // Builds the property's phrase file as the write/read dialog does and writes it.
-int WriteProperty(CliContext& context, const std::string& name, PhrasePanelMode mode) {
+int WriteProperty(CliContext& context, const std::string& name, PhrasePanelMode mode, bool verify) {
     CliProperties properties(context);
     if (!properties.Select(name))
         return kExitFailure;
@@ -93,24 +97,25 @@ int WriteProperty(CliContext& context, const std::string& name, PhrasePanelMode 
     }
     const LinkEnvironment environment = EnvironmentFor(context);
     StderrTransferSink sink(context.progress_on_terminal());
-    return WritePhraseFile(destination, context.port(), environment, sink) ? kExitSuccess
-                                                                           : kExitFailure;
+    return WritePhraseFile(destination, context.port(), environment, sink, verify) ? kExitSuccess
+                                                                                   : kExitFailure;
 }
 
 int WriteCommand(CliContext& context, const std::vector<std::string>& args) {
-    const ParsedArguments parsed = ParseArguments(args, {"file", "mode"});
+    const ParsedArguments parsed = ParseArguments(args, {"file", "mode"}, {"verify"});
+    const bool verify = parsed.Has("verify");
     if (const auto file = parsed.Option("file")) {
         if (!parsed.positionals.empty() || parsed.Has("mode"))
             throw UsageError{"--file takes no property name and no --mode"};
         const LinkEnvironment environment = EnvironmentFor(context);
         StderrTransferSink sink(context.progress_on_terminal());
-        return WritePhraseFile(PathFromUtf8(*file), context.port(), environment, sink)
+        return WritePhraseFile(PathFromUtf8(*file), context.port(), environment, sink, verify)
                    ? kExitSuccess
                    : kExitFailure;
     }
     if (parsed.positionals.size() != 1)
         throw UsageError{"needs one property NAME or --file F"};
-    return WriteProperty(context, parsed.positionals[0], ParseModeOption(parsed));
+    return WriteProperty(context, parsed.positionals[0], ParseModeOption(parsed), verify);
 }
 
 int ReadCommand(CliContext& context, const std::vector<std::string>& args) {
@@ -176,9 +181,10 @@ int PortsCommand(CliContext& context, const std::vector<std::string>& args) {
 }
 
 const CommandRegistration kWrite{
-    {"write", "NAME [--mode ab|continuous] | --file F",
+    {"write", "NAME [--mode ab|continuous] [--verify] | --file F [--verify]",
      "write the variable phrases: the phrase file built from property NAME's slots (mode "
-     "continuous by default: slot 3; ab: slots 1 and 2), or the phrase file F (131072 bytes)",
+     "continuous by default: slot 3; ab: slots 1 and 2), or the phrase file F (131072 bytes); "
+     "--verify then reads the area back and compares it byte for byte (a mismatch fails)",
      WriteCommand}};
 const CommandRegistration kRead{
     {"read", "OUT", "read the device's variable phrases into OUT (131072 bytes)", ReadCommand}};

@@ -8,6 +8,7 @@
 
 #include "CliCommand.h"
 #include "ProcessArguments.h"
+#include "common/ProfileFile.h"
 #include "common/UserAbort.h"
 #include "common/Utf8Path.h"
 
@@ -37,7 +38,11 @@ void PrintHelp(std::FILE* out) {
     }
     std::fprintf(out,
                  "\nExit status: 0 success, 1 failure, 2 usage error.\n"
-                 "Messages and status texts are printed to stderr as the dialogs show them.\n");
+                 "Messages and status texts are printed to stderr as the dialogs show them.\n"
+                 "SIGINT (Ctrl+C) or SIGTERM during a device command stops its transfer after\n"
+                 "the current exchange: nothing more is sent (a stopped write sends no end\n"
+                 "request, so the device discards it), a stopped read saves nothing, the\n"
+                 "status reads \"... 中止\" and the exit status is 1.\n");
 }
 
 int Run(int argc, char** argv) {
@@ -59,6 +64,12 @@ int Run(int argc, char** argv) {
             }
             const std::string& value = args[++i];
             if (a == "--work") {
+                if (ProfileFile::HasLineBreak(value)) {
+                    std::fprintf(stderr,
+                                 "kotar-cli: --work: a path with a line break (CR or LF) cannot be "
+                                 "used\n");
+                    return kExitUsage;
+                }
                 work =
                     PathToUtf8(std::filesystem::absolute(PathFromUtf8(value)).lexically_normal());
                 // A trailing separator goes, except that of a root ("/", "C:\\").

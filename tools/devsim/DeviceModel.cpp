@@ -25,6 +25,8 @@ constexpr FaultNameEntry kFaultNames[] = {
     {DeviceFault::SendsNoiseBeforeStx, "noise"},
     {DeviceFault::AnswersOtherCommand, "other-command"},
     {DeviceFault::StopsMidFrame, "stop-mid-frame"},
+    {DeviceFault::Vanishes, "vanish"},
+    {DeviceFault::CorruptsStoredByte, "corrupt-byte"},
 };
 
 std::vector<std::uint8_t> ResponseFrame(std::string_view command,
@@ -99,6 +101,8 @@ std::vector<std::uint8_t> DeviceModel::Receive(std::span<const std::uint8_t> byt
 }
 
 std::vector<std::uint8_t> DeviceModel::ReceiveByte(std::uint8_t byte) {
+    if (vanished_)
+        return {};
     if (pending_.empty() && byte != kStx)
         return {};  // line noise between frames
     pending_.push_back(byte);
@@ -141,7 +145,9 @@ DeviceModel::Rule* DeviceModel::MatchingRule(int command, int block) {
             continue;
         if (r.rule.fault == DeviceFault::ReportsBlockError && command != kCmdWriteBlock)
             continue;
-        if (r.rule.fault == DeviceFault::RefusesChecksum && command != kCmdWriteEnd)
+        if ((r.rule.fault == DeviceFault::RefusesChecksum ||
+             r.rule.fault == DeviceFault::CorruptsStoredByte) &&
+            command != kCmdWriteEnd)
             continue;
         return &r;
     }
@@ -157,12 +163,16 @@ std::vector<std::uint8_t> DeviceModel::Answer(std::span<const std::uint8_t> fram
     commands_.push_back(command);
     const int block =
         IsBlockCommand(command) && decoded->data.size() >= 2 ? GetLe16(decoded->data.data()) : 0;
+    if (observer_)
+        observer_(command, block);
     Rule* rule = MatchingRule(command, block);
     if (rule != nullptr)
         ++rule->hits;
     const FaultRule* fault = rule ? &rule->rule : nullptr;
 
-    if (fault && fault->fault == DeviceFault::StaysSilent)
+    if (fault && fault->fault == DeviceFault::Vanishes)
+        vanished_ = true;
+    if (fault && (fault->fault == DeviceFault::StaysSilent || vanished_))
         return {};
     if (fault && fault->fault == DeviceFault::RejectsRequest)
         return ResponseFrame("XXXX", {});
@@ -217,6 +227,7 @@ std::vector<std::uint8_t> DeviceModel::Handle(int command, std::span<const std::
             write_area_ = GetLe32(data.data());
             write_bytes_ = GetLe32(data.data() + 4);
             write_checksum_ = GetLe32(data.data() + 8);
+            end_verdict_.reset();
             const std::uint8_t result = in_memory(write_area_, write_bytes_) ? 0 : 1;
             if (result != 0)
                 write_bytes_ = 0;
@@ -236,18 +247,24 @@ std::vector<std::uint8_t> DeviceModel::Handle(int command, std::span<const std::
             if (block >= 1 && count <= 1024 && offset + count <= write_bytes_) {
                 std::memcpy(memory_.data() + write_area_ + offset, data.data() + 2, count);
                 reply[2] = 0;
+                end_verdict_.reset();
             }
             if (is(DeviceFault::ReportsBlockError))
                 reply[2] = 1;
             return ResponseFrame(code, reply);
         }
         case kCmdWriteEnd: {
-            std::uint32_t sum = 0;
-            for (std::uint8_t b : Memory(write_area_, write_bytes_))
-                sum += b;
-            // The transfer stays open, so a repeated end request (its answer lost) gets the
-            // same verdict.
-            std::uint8_t result = sum == write_checksum_ ? 0 : 1;
+            if (!end_verdict_) {
+                std::uint32_t sum = 0;
+                for (std::uint8_t b : Memory(write_area_, write_bytes_))
+                    sum += b;
+                end_verdict_ = sum == write_checksum_ ? 0 : 1;
+                // The image is taken as it arrived; the fault stores one of its bytes wrong.
+                const auto at = static_cast<std::uint32_t>(fault ? fault->offset : 0);
+                if (*end_verdict_ == 0 && is(DeviceFault::CorruptsStoredByte) && at < write_bytes_)
+                    memory_[write_area_ + at] ^= 0x01;
+            }
+            std::uint8_t result = *end_verdict_;
             if (is(DeviceFault::RefusesChecksum))
                 result = 1;
             return ResponseFrame(code, {&result, 1});

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,6 +23,8 @@ enum class DeviceFault {
     SendsNoiseBeforeStx,     // sends bytes that are no frame before its answer
     AnswersOtherCommand,     // answers with another command code
     StopsMidFrame,           // sends part of its answer and then nothing
+    Vanishes,                // is unplugged on receiving the request: the line hangs up
+    CorruptsStoredByte,      // takes a written image but stores one byte of it wrong
 };
 
 // A fault and the requests it hits.
@@ -30,6 +34,7 @@ struct FaultRule {
     int command = 0;       // only requests with this command code; 0: any
     int block = 0;         // only block requests with this block number; 0: any
     int cut_at_bytes = 0;  // StopsMidFrame: bytes sent before stopping; 0: half the answer
+    int offset = 0;        // CorruptsStoredByte: the byte's offset in the written area
 };
 
 // Names used on the simulator's command line ("silent", "xxxx", ...); false when unknown.
@@ -49,6 +54,11 @@ public:
     DeviceModel();
 
     void AddFault(const FaultRule& rule) { rules_.push_back(Rule{rule, 0}); }
+    // Called with the command code and block number (0 for other requests) of every complete
+    // request before it is answered, on the thread that feeds the model.
+    void SetRequestObserver(std::function<void(int command, int block)> observer) {
+        observer_ = std::move(observer);
+    }
 
     // Takes one received byte; returns what the device sends in answer (usually nothing until
     // a request frame is complete).
@@ -59,6 +69,8 @@ public:
     static std::vector<std::uint8_t> DataAreaContent();
 
     int requests_received() const { return requests_received_; }
+    // True once a Vanishes fault has hit; the device answers nothing after that.
+    bool vanished() const { return vanished_; }
     // Command codes of the complete requests, in order.
     const std::vector<int>& commands() const { return commands_; }
 
@@ -78,10 +90,15 @@ private:
     std::uint32_t write_area_ = 0;
     std::uint32_t write_bytes_ = 0;
     std::uint32_t write_checksum_ = 0;
+    // The verdict on the written image, given once after its last block; a repeated end
+    // request (its answer lost) gets the same.
+    std::optional<std::uint8_t> end_verdict_;
     std::uint32_t read_area_ = 0;
     std::uint32_t read_bytes_ = 0;
     int requests_received_ = 0;
     std::vector<int> commands_;
+    bool vanished_ = false;
+    std::function<void(int, int)> observer_;
 };
 
 }  // namespace kotar::devsim

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <system_error>
@@ -31,19 +32,16 @@ void MakeRaw(int fd) {
     ::tcsetattr(fd, TCSANOW, &t);
 }
 
-// Cooked 9600 baud, as a terminal starts. A program that then asks for the link's settings
-// changes something even where the pseudo-terminal drops PARENB, which Wine's SetCommState
-// needs: it fails when a request changes nothing.
-void MakeCooked(int fd) {
+// A pseudo-terminal drops PARENB, so a program that asks again for the settings an earlier one
+// left asks for no change, which the system refuses and Wine's SetCommState reports as a
+// failure. Clearing NOFLSH, which Wine's request sets and nothing on this line depends on (no
+// signals are generated), makes every later request change something; it may land at any
+// moment, also while the next program already talks.
+void ClearNoFlush(int fd) {
     termios t{};
-    if (::tcgetattr(fd, &t) != 0)
+    if (::tcgetattr(fd, &t) != 0 || (t.c_lflag & NOFLSH) == 0)
         return;
-    t.c_iflag = ICRNL | IXON;
-    t.c_oflag = OPOST | ONLCR;
-    t.c_cflag = CS8 | CREAD | HUPCL;
-    t.c_lflag = ISIG | ICANON | IEXTEN;
-    ::cfsetispeed(&t, B9600);
-    ::cfsetospeed(&t, B9600);
+    t.c_lflag &= ~static_cast<tcflag_t>(NOFLSH);
     ::tcsetattr(fd, TCSANOW, &t);
 }
 
@@ -53,9 +51,14 @@ PtyDevice::PtyDevice(DeviceModel& model, Options options)
     : model_(model), options_(std::move(options)) {}
 
 PtyDevice::~PtyDevice() {
+    Vanish();
+}
+
+void PtyDevice::Vanish() {
     if (linked_) {
         std::error_code ec;
         std::filesystem::remove(options_.link, ec);
+        linked_ = false;
     }
     if (closes_fd_ >= 0)
         ::close(closes_fd_);
@@ -63,6 +66,29 @@ PtyDevice::~PtyDevice() {
         ::close(slave_fd_);
     if (master_fd_ >= 0)
         ::close(master_fd_);
+    slave_fd_ = master_fd_ = -1;
+}
+
+std::string PtyDevice::TurnaroundSummary() const {
+    if (turnarounds_.empty())
+        return "turnaround: no exchanges";
+    std::vector<std::chrono::nanoseconds> times = turnarounds_;
+    std::sort(times.begin(), times.end());
+    const auto ms = [](std::chrono::nanoseconds d) {
+        return std::chrono::duration<double, std::milli>(d).count();
+    };
+    const auto at = [&](double q) {
+        return ms(times[static_cast<std::size_t>(q * static_cast<double>(times.size() - 1))]);
+    };
+    std::chrono::nanoseconds sum{};
+    for (const auto t : times)
+        sum += t;
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "turnaround over %zu exchanges: median %.3f ms (10%% %.3f, 90%% %.3f, max "
+                  "%.3f), sum %.3f s",
+                  times.size(), at(0.5), at(0.1), at(0.9), ms(times.back()), ms(sum) / 1000);
+    return line;
 }
 
 bool PtyDevice::Open(std::string* error) {
@@ -84,9 +110,10 @@ bool PtyDevice::Open(std::string* error) {
         *error = "cannot open " + slave_path_ + ": " + std::strerror(errno);
         return false;
     }
-    MakeCooked(slave_fd_);
+    MakeRaw(slave_fd_);
     MakeRaw(master_fd_);
-    // Every close of the slave by a program puts the settings back before its next open.
+    // Every close of the slave by a program is noticed, for ClearNoFlush (a program that ended
+    // without putting the settings back).
     closes_fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (closes_fd_ < 0 || ::inotify_add_watch(closes_fd_, slave_path_.c_str(),
                                               IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
@@ -118,6 +145,9 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
     Clock::time_point out_free{};
     std::vector<std::uint8_t> chunk;
     std::uint8_t buffer[4096];
+    // When the last answer was fully handed over, while no request byte has come since.
+    constexpr Clock::time_point kNoAnswer = Clock::time_point::min();
+    Clock::time_point answered = kNoAnswer;
 
     while (!stop.load()) {
         auto now = Clock::now();
@@ -130,6 +160,15 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
                 outbox.emplace_back(out_free, b);
             }
         }
+        if (model_.vanished() && master_fd_ >= 0) {
+            vanished_at_ = Clock::now();
+            Vanish();
+        }
+        if (master_fd_ < 0) {
+            // Nothing is left to serve; wait to be stopped.
+            ::usleep(10000);
+            continue;
+        }
         chunk.clear();
         for (const auto& [due, b] : outbox) {
             if (due > now)
@@ -140,6 +179,8 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
             const ssize_t n = ::write(master_fd_, chunk.data(), chunk.size());
             if (n > 0)
                 outbox.erase(outbox.begin(), outbox.begin() + n);
+            if (outbox.empty() && inbox.empty())
+                answered = Clock::now();
         }
 
         auto wake = now + std::chrono::milliseconds(50);
@@ -162,11 +203,15 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
             char events[4096];
             while (::read(closes_fd_, events, sizeof events) > 0) {
             }
-            MakeCooked(slave_fd_);
+            ClearNoFlush(slave_fd_);
         }
         if (ready > 0 && (p.revents & POLLIN) != 0) {
             const ssize_t n = ::read(master_fd_, buffer, sizeof buffer);
             const auto read_at = Clock::now();
+            if (n > 0 && answered != kNoAnswer) {
+                turnarounds_.push_back(read_at - answered);
+                answered = kNoAnswer;
+            }
             for (ssize_t i = 0; i < n; ++i) {
                 in_free = std::max(in_free, read_at) + byte_time;
                 inbox.emplace_back(in_free, buffer[i]);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "DeviceModel.h"
 
@@ -27,12 +29,24 @@ public:
 
     // Creates the pseudo-terminal and the symlink; false with a reason in *error.
     bool Open(std::string* error);
-    // Answers requests until stop becomes true.
+    // Answers requests until stop becomes true. When the model vanishes, the pseudo-terminal and
+    // its symlink go away as a pulled adapter's device does: the program's side hangs up.
     void Run(const std::atomic<bool>& stop);
 
     const std::string& slave_path() const { return slave_path_; }
+    // For each request that followed a complete answer: the time from handing the answer's last
+    // byte to the pseudo-terminal to reading the request's first byte from it, which is the
+    // program's share of the exchange plus the terminal's own latency both ways. Read it after
+    // Run has returned.
+    const std::vector<std::chrono::nanoseconds>& turnarounds() const { return turnarounds_; }
+    // One line on the turnarounds: count, median, 10 % and 90 % points, maximum and sum.
+    std::string TurnaroundSummary() const;
+    // When the device vanished (a Vanishes fault); read it after Run has returned.
+    std::chrono::steady_clock::time_point vanished_at() const { return vanished_at_; }
 
 private:
+    void Vanish();
+
     DeviceModel& model_;
     Options options_;
     int master_fd_ = -1;
@@ -40,6 +54,8 @@ private:
     int closes_fd_ = -1;  // inotify: the slave was closed by a program
     std::string slave_path_;
     bool linked_ = false;
+    std::vector<std::chrono::nanoseconds> turnarounds_;
+    std::chrono::steady_clock::time_point vanished_at_{};
 };
 
 }  // namespace kotar::devsim

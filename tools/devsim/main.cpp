@@ -21,7 +21,8 @@ void OnSignal(int) {
 void PrintHelp(std::FILE* out) {
     std::fprintf(out,
                  "Usage: kotar-devsim --link PATH [--paced] [--fault NAME [--times N]\n"
-                 "                    [--command CODE] [--block B] [--cut-at N]]...\n"
+                 "                    [--command CODE] [--block B] [--cut-at N]\n"
+                 "                    [--offset N]]... [--corrupt-byte N]\n"
                  "\n"
                  "Answers as the notification device on a pseudo-terminal whose slave is\n"
                  "reachable as PATH (name it in MEVAN.INI: [PORTS] COM<n>=PATH). Memory reads\n"
@@ -29,6 +30,8 @@ void PrintHelp(std::FILE* out) {
                  "blocks. Runs until interrupted.\n"
                  "\n"
                  "  --paced          each byte takes its line time (38400 baud, 11 bits)\n"
+                 "  --turnaround     on exit, print the program's turnaround: from the last\n"
+                 "                   byte of an answer to the first byte of the next request\n"
                  "  --memory-dump F  on exit, write the whole 1 MiB memory to file F\n"
                  "  --fault NAME     what the device does wrong; the options after it narrow it:\n"
                  "      silent           answers nothing\n"
@@ -41,10 +44,16 @@ void PrintHelp(std::FILE* out) {
                  "      noise            sends bytes that are no frame before its answer\n"
                  "      other-command    answers with another command code\n"
                  "      stop-mid-frame   sends part of its answer, then nothing\n"
+                 "      vanish           is unplugged on receiving the request: the\n"
+                 "                       pseudo-terminal hangs up and PATH goes away\n"
+                 "      corrupt-byte     takes a written image (its checksum is right) but\n"
+                 "                       stores the byte at --offset of it with bit 0 flipped\n"
                  "  --times N        the fault hits the first N matching requests (default: all)\n"
                  "  --command CODE   only requests with this command code (9000-9012)\n"
                  "  --block B        only the block requests for block B\n"
-                 "  --cut-at N       stop-mid-frame: bytes sent before stopping\n");
+                 "  --cut-at N       stop-mid-frame: bytes sent before stopping\n"
+                 "  --offset N       corrupt-byte: offset of the byte in the written area\n"
+                 "  --corrupt-byte N the same as --fault corrupt-byte --offset N\n");
 }
 
 bool ParseNumber(const char* text, int* value) {
@@ -63,6 +72,7 @@ int main(int argc, char** argv) {
     PtyDevice::Options options;
     std::vector<FaultRule> rules;
     std::string dump_path;
+    bool turnaround = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -71,6 +81,10 @@ int main(int argc, char** argv) {
         }
         if (arg == "--paced") {
             options.paced = true;
+            continue;
+        }
+        if (arg == "--turnaround") {
+            turnaround = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -90,8 +104,14 @@ int main(int argc, char** argv) {
                 return 2;
             }
             rules.push_back(rule);
+        } else if (arg == "--corrupt-byte") {
+            if (!ParseNumber(value, &number)) {
+                std::fprintf(stderr, "kotar-devsim: %s needs a number\n", arg.c_str());
+                return 2;
+            }
+            rules.push_back({DeviceFault::CorruptsStoredByte, 0, 0, 0, 0, number});
         } else if (arg == "--times" || arg == "--command" || arg == "--block" ||
-                   arg == "--cut-at") {
+                   arg == "--cut-at" || arg == "--offset") {
             if (rules.empty() || !ParseNumber(value, &number)) {
                 std::fprintf(stderr, "kotar-devsim: %s needs a number after a --fault\n",
                              arg.c_str());
@@ -106,6 +126,8 @@ int main(int argc, char** argv) {
                 rule.block = number;
             if (arg == "--cut-at")
                 rule.cut_at_bytes = number;
+            if (arg == "--offset")
+                rule.offset = number;
         } else {
             std::fprintf(stderr, "kotar-devsim: unknown option %s\n", arg.c_str());
             return 2;
@@ -129,6 +151,8 @@ int main(int argc, char** argv) {
     std::printf("kotar-devsim: %s -> %s\n", options.link.c_str(), device.slave_path().c_str());
     std::fflush(stdout);
     device.Run(g_stop);
+    if (turnaround)
+        std::printf("kotar-devsim: %s\n", device.TurnaroundSummary().c_str());
     if (!dump_path.empty()) {
         const auto memory = model.Memory(0, DeviceModel::kMemoryBytes);
         std::FILE* dump = std::fopen(dump_path.c_str(), "wb");

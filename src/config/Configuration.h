@@ -33,13 +33,15 @@ struct Configuration {
 // "MEVAN.INI" in the start directory.
 std::filesystem::path ConfigurationFilePath(const std::filesystem::path& start_directory);
 
-// Reads, corrects and writes back every key of MEVAN.INI, in the order of a freshly written
-// file. A work folder that cannot be entered is replaced by default_work_folder after message
-// 148; the default folder and its parent are then created.
+// Reads and corrects every key of MEVAN.INI; a key that is missing or was corrected is written,
+// in the order of a freshly written file, unless another copy stored it meanwhile. A work folder
+// that cannot be entered is replaced by default_work_folder after message 148; the default
+// folder and its parent are then created.
 Configuration LoadConfiguration(ProfileFile& ini, Prompter& prompter,
                                 const std::filesystem::path& default_work_folder);
 
-// CONFIG/DISK with its correction (above 100 as an unsigned number gives 5), written back.
+// CONFIG/DISK with its correction (above 100 as an unsigned number gives 5), written back when
+// missing or corrected.
 std::uint32_t LoadDiskPercent(ProfileFile& ini);
 
 // CONFIG/PORT, default 1 (not corrected).

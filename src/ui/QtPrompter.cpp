@@ -1,4 +1,4 @@
-#include "app/QtPrompter.h"
+#include "ui/QtPrompter.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QStringList>
 
-#include "app/DialogLayout.h"
-#include "app/ProductInfo.h"
+#include "ui/DialogLayout.h"
+#include "ui/ProductInfo.h"
 
 namespace kotar {
 namespace {

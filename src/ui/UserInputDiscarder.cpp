@@ -1,7 +1,8 @@
-#include "app/UserInputDiscarder.h"
+#include "ui/UserInputDiscarder.h"
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 
 namespace kotar {
 
@@ -32,13 +33,33 @@ bool UserInputDiscarder::IsUserInput(int event_type) {
     }
 }
 
+bool UserInputDiscarder::ActivatesPassButton(QObject* watched, QEvent* event) const {
+    if (pass_button_ == nullptr || watched != pass_button_.data())
+        return false;
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+            return true;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            // The keys with which a focused push button is pressed.
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            return key == Qt::Key_Space || key == Qt::Key_Select;
+        }
+        default:
+            return false;
+    }
+}
+
 bool UserInputDiscarder::eventFilter(QObject* watched, QEvent* event) {
-    if (IsUserInput(event->type()))
+    if (IsUserInput(event->type()) && !ActivatesPassButton(watched, event))
         return true;
     return QObject::eventFilter(watched, event);
 }
 
-InputDiscardScope::InputDiscardScope() {
+InputDiscardScope::InputDiscardScope(QWidget* pass_button) {
+    discarder_.PassButton(pass_button);
     QCoreApplication::instance()->installEventFilter(&discarder_);
 }
 

@@ -1,4 +1,4 @@
-#include "app/Configuration.h"
+#include "config/Configuration.h"
 
 #include <gtest/gtest.h>
 
@@ -179,6 +179,31 @@ TEST_F(ConfigurationTest, DiskPercentIsClampedAndWrittenBack) {
     ini_.WriteString("CONFIG", "DISK", "0x20");
     EXPECT_EQ(LoadDiskPercent(ini_), 32u);
     EXPECT_EQ(ini_.GetString("CONFIG", "DISK", ""), "32");
+}
+
+// Another copy stores PATH while this start shows 148 for the folder it could not enter.
+class StoringPrompter : public ScriptedPrompter {
+public:
+    StoringPrompter(ProfileFile& ini, std::string path) : ini_(ini), path_(std::move(path)) {}
+    using ScriptedPrompter::ShowMessage;
+    MessageAnswer ShowMessage(const MessageRequest& request) override {
+        ProfileFile(ini_.path()).WriteString("CONFIG", "PATH", path_);
+        return ScriptedPrompter::ShowMessage(request);
+    }
+
+private:
+    ProfileFile& ini_;
+    std::string path_;
+};
+
+TEST_F(ConfigurationTest, AStartKeepsAPathAnotherCopyStoredMeanwhile) {
+    WriteText(IniPath(), "[CONFIG]\r\nPATH=" + (start_ / "gone").string() + "\r\n");
+    StoringPrompter prompter(ini_, work_.string());
+    const Configuration config = LoadConfiguration(ini_, prompter, default_folder_);
+    EXPECT_EQ(prompter.MessageIds(), std::vector<int>{kMsgWorkFolderMissing});
+    EXPECT_EQ(config.work_folder, default_folder_.string());
+    EXPECT_EQ(ini_.GetString("CONFIG", "PATH", ""), work_.string());
+    EXPECT_EQ(ReadText(IniPath()), ExpectedIni(work_.string(), "3", "1", "5"));
 }
 
 TEST(MaintenanceMode, OnlyTheLastArgumentCountsAndItsCaseMatters) {

@@ -1,4 +1,7 @@
-#include "app/Configuration.h"
+#include "config/Configuration.h"
+
+#include <optional>
+#include <string>
 
 #include "common/Cp932.h"
 #include "common/Messages.h"
@@ -20,6 +23,20 @@ std::string CorrectSlotText(const std::string& value, int default_message, std::
     return TruncateToCp932Bytes(text, max_bytes);
 }
 
+// A loaded value goes back to the file only when the file did not hold it (missing or
+// corrected), and never over a value that another copy stored after it was read.
+void WriteBack(ProfileFile& ini, const std::string& section, const std::string& key,
+               const std::optional<std::string>& read, const std::string& value) {
+    if (read != value)
+        ini.WriteStringIfUnchanged(section, key, read, value);
+}
+
+// GetInt's reading of a value read before: missing or empty gives the default.
+std::int32_t IntOf(const std::optional<std::string>& read, std::int32_t default_value) {
+    return read && !read->empty() ? static_cast<std::int32_t>(ProfileFile::ParseInt(*read))
+                                  : default_value;
+}
+
 }  // namespace
 
 std::filesystem::path ConfigurationFilePath(const std::filesystem::path& start_directory) {
@@ -27,9 +44,11 @@ std::filesystem::path ConfigurationFilePath(const std::filesystem::path& start_d
 }
 
 std::uint32_t LoadDiskPercent(ProfileFile& ini) {
-    std::uint32_t percent = ini.GetInt(kConfig, "DISK", static_cast<std::int32_t>(kDefaultDiskPercent));
-    if (percent > 100) percent = kDefaultDiskPercent;
-    ini.WriteInt(kConfig, "DISK", percent);
+    const std::optional<std::string> read = ini.GetValue(kConfig, "DISK");
+    auto percent = static_cast<std::uint32_t>(IntOf(read, kDefaultDiskPercent));
+    if (percent > 100)
+        percent = kDefaultDiskPercent;
+    WriteBack(ini, kConfig, "DISK", read, std::to_string(percent));
     return percent;
 }
 
@@ -41,41 +60,43 @@ Configuration LoadConfiguration(ProfileFile& ini, Prompter& prompter,
                                 const std::filesystem::path& default_work_folder) {
     Configuration config;
 
-    config.work_folder = ini.GetString(kConfig, "PATH", default_work_folder.string());
+    const std::optional<std::string> path_read = ini.GetValue(kConfig, "PATH");
+    config.work_folder = path_read.value_or(PathToUtf8(default_work_folder));
     if (!CanEnterFolder(PathFromUtf8(config.work_folder))) {
         prompter.ShowMessage(kMsgWorkFolderMissing, MessageIcon::Exclamation);
         std::error_code ec;
         std::filesystem::create_directory(default_work_folder.parent_path(), ec);
         std::filesystem::create_directory(default_work_folder, ec);
-        config.work_folder = default_work_folder.string();
+        config.work_folder = PathToUtf8(default_work_folder);
     }
-    ini.WriteString(kConfig, "PATH", config.work_folder);
+    WriteBack(ini, kConfig, "PATH", path_read, config.work_folder);
 
     // Only a text of digits alone is taken as a number; anything else, or more than 5, is 3.
-    std::string delay_text = ini.GetString(kConfig, "RECDELAY", "3");
+    const std::optional<std::string> delay_read = ini.GetValue(kConfig, "RECDELAY");
+    std::string delay_text = delay_read.value_or("3");
     bool digits_only = delay_text.find_first_not_of("0123456789") == std::string::npos;
     config.record_delay_s = kDefaultRecordDelaySeconds;
     if (digits_only) {
-        auto value = static_cast<std::int32_t>(
-            ini.GetInt(kConfig, "RECDELAY", kDefaultRecordDelaySeconds));
+        const std::int32_t value = IntOf(delay_read, kDefaultRecordDelaySeconds);
         // A run of digits too long for 32 bits wraps to a negative number: also "above 5".
         config.record_delay_s = (value > 5 || value < 0) ? kDefaultRecordDelaySeconds : value;
     }
-    ini.WriteInt(kConfig, "RECDELAY", config.record_delay_s);
+    WriteBack(ini, kConfig, "RECDELAY", delay_read, std::to_string(config.record_delay_s));
 
-    ini.WriteInt(kConfig, "PORT", ReadPortNumber(ini));
+    const std::optional<std::string> port_read = ini.GetValue(kConfig, "PORT");
+    WriteBack(ini, kConfig, "PORT", port_read, std::to_string(IntOf(port_read, kDefaultPort)));
     LoadDiskPercent(ini);
 
     for (int slot = 0; slot < kSlotCount; ++slot) {
         std::string section = "VOICE" + std::to_string(slot + 1);
+        const std::optional<std::string> name_read = ini.GetValue(section, "name");
         config.slot_captions[slot] =
-            CorrectSlotText(ini.GetString(section, "name", MessageText(kCaptionMessages[slot])),
-                            kCaptionMessages[slot], kSlotCaptionMaxBytes);
-        ini.WriteString(section, "name", config.slot_captions[slot]);
-        config.slot_comments[slot] =
-            CorrectSlotText(ini.GetString(section, "comment", MessageText(kCommentMessages[slot])),
-                            kCommentMessages[slot], kSlotCommentMaxBytes);
-        ini.WriteString(section, "comment", config.slot_comments[slot]);
+            CorrectSlotText(name_read.value_or(""), kCaptionMessages[slot], kSlotCaptionMaxBytes);
+        WriteBack(ini, section, "name", name_read, config.slot_captions[slot]);
+        const std::optional<std::string> comment_read = ini.GetValue(section, "comment");
+        config.slot_comments[slot] = CorrectSlotText(comment_read.value_or(""),
+                                                     kCommentMessages[slot], kSlotCommentMaxBytes);
+        WriteBack(ini, section, "comment", comment_read, config.slot_comments[slot]);
     }
     config.slot_max_seconds = kSlotMaxSeconds;
     return config;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 namespace kotar {
 
@@ -10,6 +12,13 @@ class UserInputDiscarder : public QObject {
 public:
     bool eventFilter(QObject* watched, QEvent* event) override;
     static bool IsUserInput(int event_type);
+    // Lets the mouse clicks on one button and its activation from the keyboard through.
+    void PassButton(QWidget* button) { pass_button_ = button; }
+
+private:
+    bool ActivatesPassButton(QObject* watched, QEvent* event) const;
+
+    QPointer<QWidget> pass_button_;
 };
 
 // Discards user input application-wide for its lifetime. On leaving, the events queued meanwhile
@@ -17,7 +26,9 @@ public:
 // is dropped instead of acting once the step is over; other events (paints, timers) go through.
 class InputDiscardScope {
 public:
-    InputDiscardScope();
+    // pass_button: the one button whose clicks and keyboard activation still pass (may be
+    // null).
+    explicit InputDiscardScope(QWidget* pass_button = nullptr);
     ~InputDiscardScope();
     InputDiscardScope(const InputDiscardScope&) = delete;
     InputDiscardScope& operator=(const InputDiscardScope&) = delete;

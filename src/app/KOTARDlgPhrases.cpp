@@ -1,0 +1,98 @@
+// The main window's phrase commands: creating a slot's phrase (by import or by recording),
+// playing it, and the recording settings.
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/KOTARDlg.h"
+#include "audio/EditDlg.h"
+#include "audio/ImportChain.h"
+#include "audio/PeakDlg.h"
+#include "audio/PlayDlg.h"
+#include "audio/RecDlg.h"
+#include "audio/SelMeanDlg.h"
+#include "common/Messages.h"
+#include "common/UserAbort.h"
+
+namespace kotar {
+
+AudioEndpoints& CKOTARDlg::endpoints() const {
+    return services_.endpoints != nullptr ? *services_.endpoints : SystemEndpoints();
+}
+
+void CKOTARDlg::OnCreatePhrase(int index) {
+    if (!store_.has_selection() || store_.slots().size() <= static_cast<std::size_t>(index)) {
+        return;
+    }
+    if (slots_[index].status->text() == QString::fromUtf8(kSlotStatusData) &&
+        prompter_.ShowMessage(kMsgRecreatePhrase, MessageIcon::Question, MessageButtons::YesNo,
+                              MessageAnswer::Yes) != MessageAnswer::Yes) {
+        return;
+    }
+    const std::string& text = config_.slot_comments[index];
+    bool saved = false;
+    switch (ChooseCreationMethod(text)) {
+        case CSelMeanDlg::kFromFile:
+            saved = ImportPhrase(index, text);
+            break;
+        case CSelMeanDlg::kRecord:
+            saved = RecordPhrase(index, text);
+            break;
+        default:
+            break;
+    }
+    if (saved)
+        PhraseSaved(index, text);
+}
+
+int CKOTARDlg::ChooseCreationMethod(const std::string& message_text) {
+    CSelMeanDlg dialog(this, message_text);
+    return dialog.exec() == QDialog::Accepted ? dialog.method() : CSelMeanDlg::kNone;
+}
+
+bool CKOTARDlg::ImportPhrase(int index, const std::string& message_text) {
+    FileDialogRequest file;
+    file.default_extension = "wav";
+    file.initial_name = "*.wav";
+    file.filter = "Wave(*.wav)|*.wav|全て(*.*)|*.*||";
+    file.hide_read_only = true;
+    const std::optional<std::string> chosen = prompter_.ChooseOpenFile(file);
+    if (!chosen)
+        return false;
+    try {
+        const auto converted = RunImportChain(*chosen, prompter_);
+        CEditDlg dialog(this, prompter_, endpoints(), store_.slots()[index].wav_path, message_text,
+                        converted->target(), config_.slot_max_seconds[index], index);
+        return dialog.exec() == QDialog::Accepted;
+    } catch (const UserAbort&) {
+        // The failure has been shown.
+        return false;
+    }
+}
+
+bool CKOTARDlg::RecordPhrase(int index, const std::string& message_text) {
+    CRecDlg dialog(this, prompter_, ini_, endpoints(), store_.slots()[index].wav_path, message_text,
+                   config_.slot_max_seconds[index], index);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void CKOTARDlg::PhraseSaved(int index, const std::string& message_text) {
+    store_.SetSlotPhrase(index, store_.slots()[index].wav_path, message_text);
+    MarkSlotFilled(index);
+    UpdateRomButton();
+    slots_[index].play->setFocus();
+}
+
+void CKOTARDlg::OnPlayPhrase(int index) {
+    if (store_.slots().size() <= static_cast<std::size_t>(index))
+        return;
+    const SlotRecord& record = store_.slots()[index];
+    CPlayDlg dialog(this, prompter_, endpoints(), record.wav_path, record.attribute_text, false);
+    dialog.exec();
+}
+
+void CKOTARDlg::OnRecordingSettings() {
+    CPeakDlg dialog(this, ini_, endpoints());
+    dialog.exec();
+}
+
+}  // namespace kotar
