@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 
 #include "common/WideText.h"
 #include "link/SerialPort.h"
@@ -28,8 +29,9 @@ public:
         Close();
         // No sharing: a second opener, in this process or another, is refused with
         // ERROR_ACCESS_DENIED until this handle is closed (also by the system when we die).
-        HANDLE handle = ::CreateFileW(Utf8ToWide(device_path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                      0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const std::wstring path = Utf8ToWide(device_path);
+        HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE)
             return false;
         if (!Configure(handle, &found_settings_)) {
@@ -37,6 +39,7 @@ public:
             return false;
         }
         handle_ = handle;
+        path_ = path;
         read_timeout_ms_ = kNoTimeoutSet;
         gone_ = false;
         unreported_ = false;
@@ -147,6 +150,8 @@ public:
             unreported_ = true;
             return WaitResult::Readable;
         }
+        if (!gone_ && !pending_error_ && wait_ms != kReadAtOnce && !DeviceStillThere())
+            gone_ = true;
         if (gone_)
             return WaitResult::Gone;
         return pending_error_ ? WaitResult::Readable : WaitResult::Timeout;
@@ -197,6 +202,20 @@ private:
             return false;
         }
         return (errors & kLineErrors) != 0;
+    }
+
+    // Some drivers (and Wine's pseudo-terminals) let reads of a removed device merely time out;
+    // its name is gone from the system then. Another open of a present port is refused (it is
+    // ours alone) or, where the system allows it, closed again at once.
+    bool DeviceStillThere() const {
+        HANDLE probe = ::CreateFileW(path_.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (probe != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(probe);
+            return true;
+        }
+        const DWORD error = ::GetLastError();
+        return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
     }
 
     // A read that failed without a line error: aborted reads (a purge, an error already
@@ -267,6 +286,7 @@ private:
     }
 
     HANDLE handle_ = INVALID_HANDLE_VALUE;
+    std::wstring path_;
     DCB found_settings_{};
     DWORD read_timeout_ms_ = kNoTimeoutSet;
     bool gone_ = false;

@@ -66,7 +66,7 @@ void PtyDevice::Vanish() {
         ::close(slave_fd_);
     if (master_fd_ >= 0)
         ::close(master_fd_);
-    slave_fd_ = master_fd_ = -1;
+    closes_fd_ = slave_fd_ = master_fd_ = -1;
 }
 
 std::string PtyDevice::TurnaroundSummary() const {
