@@ -9,22 +9,7 @@ set -euo pipefail
 windows_build=$(realpath "${1:-build-windows}")
 linux_build=$(realpath "${2:-build}")
 
-export WINEPREFIX=$windows_build/wine-prefix
-export WINEDEBUG=-all
-# No Mono or Gecko installer dialogs; arguments and file names pass through as UTF-8.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export LC_ALL=C.UTF-8
-unset DISPLAY WAYLAND_DISPLAY
-
-if [[ ! -f $WINEPREFIX/system.reg ]]; then
-    echo "test-windows: making the Wine prefix $WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-fi
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
-# The first program of a session starts Wine's own services, which would keep the output pipes
-# of the first test open (ctest waits for them): start them here, with no output to hold.
-wine cmd /c exit </dev/null >/dev/null 2>&1
+source "$(dirname "$0")/wine-session.sh"
 
 echo "test-windows: core unit tests under Wine"
 (cd "$windows_build" && ctest --output-on-failure --timeout 600)
