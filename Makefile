@@ -6,7 +6,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
 PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-multimedia-dev libpulse-dev \
-            libsndfile1-dev libsoxr-dev libgtest-dev libbenchmark-dev pulseaudio \
+            libsndfile1-dev libsoxr-dev libebur128-dev libgtest-dev libbenchmark-dev pulseaudio \
             pulseaudio-utils xvfb fonts-noto-cjk sox
 
 # The Windows cross build (kotar-cli, the core and its tests; no Qt) and its tests under Wine.

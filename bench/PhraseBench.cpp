@@ -3,13 +3,15 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
-#include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -76,8 +78,9 @@ void WriteTone(const fs::path& path, int channels, std::uint32_t rate, std::size
 struct Material {
     fs::path root;
     fs::path work;
-    fs::path big_stereo;  // the largest accepted file: 256000 frames of 44.1 kHz stereo
-    fs::path mono8k;      // 8.192 s of 8 kHz mono
+    fs::path big_stereo;   // 256000 frames (5.8 s) of 44.1 kHz stereo, 1,024,000 bytes
+    fs::path mono8k;       // 8.192 s of 8 kHz mono
+    fs::path long_stereo;  // 60 s of 48 kHz stereo, 11.5 MB
     kotar::SlotList slots;
 
     Material() {
@@ -91,6 +94,8 @@ struct Material {
         WriteTone(big_stereo, 2, 44100, 256000, {440, 1250, 3100}, 0.8);
         mono8k = root / "mono8k.wav";
         WriteTone(mono8k, 1, 8000, 65536, {440, 1250, 3100}, 0.8);
+        long_stereo = root / "long.wav";
+        WriteTone(long_stereo, 2, 48000, 60 * 48000, {440, 1250, 3100}, 0.8);
         // Three full slots with their texts (the LIST chunk the slot scan reads).
         const std::size_t slot_frames[] = {65536, 65536, 131072};
         for (int n = 1; n <= 3; ++n) {
@@ -121,39 +126,55 @@ Material& M() {
     return material;
 }
 
+// What one finished program took.
+struct Usage {
+    double wall_s = 0;
+    double cpu_s = 0;  // user + system
+};
+
 // Runs a program in the material folder with its output discarded; aborts the run on failure.
-// Returns the CPU time (user + system) the program used, in seconds.
-double Run(const std::vector<std::string>& argv, benchmark::State& state) {
+// (Its peak memory cannot be read here: a spawned child's figure starts from this process's.)
+Usage Run(const std::vector<std::string>& argv, benchmark::State& state) {
     std::vector<char*> args;
     for (const auto& a : argv)
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, M().root.c_str());
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const std::string cwd = M().root.string();
-    // posix_spawn has no chdir before glibc 2.29's extension; run through the shell's cd.
     pid_t pid = 0;
-    std::string line = "cd '" + cwd + "' && exec";
-    for (const auto& a : argv)
-        line += " '" + a + "'";
-    char* sh_args[] = {const_cast<char*>("/bin/sh"), const_cast<char*>("-c"), line.data(), nullptr};
     int status = 0;
     struct rusage usage {};
-    if (posix_spawn(&pid, "/bin/sh", &actions, nullptr, sh_args, environ) != 0 ||
+    const auto start = std::chrono::steady_clock::now();
+    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) != 0 ||
         wait4(pid, &status, 0, &usage) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        state.SkipWithError(("failed: " + line).c_str());
+        state.SkipWithError(("failed: " + argv[0]).c_str());
     }
+    const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
     posix_spawn_file_actions_destroy(&actions);
     auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    return {wall.count(), seconds(usage.ru_utime) + seconds(usage.ru_stime)};
 }
 
-// Reports the programs' CPU time per iteration beside the wall-clock time.
-void SetCpu(benchmark::State& state, double cpu_seconds) {
-    state.counters["child_cpu_ms"] =
-        benchmark::Counter(cpu_seconds * 1e3, benchmark::Counter::kAvgIterations);
+// Runs command lines one after another; their times added up.
+Usage RunAll(const std::vector<std::vector<std::string>>& runs, benchmark::State& state) {
+    Usage total;
+    for (const auto& argv : runs) {
+        const Usage usage = Run(argv, state);
+        total.wall_s += usage.wall_s;
+        total.cpu_s += usage.cpu_s;
+    }
+    return total;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t mid = values.size() / 2;
+    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
 const std::string kCli = KOTAR_CLI_PATH;
@@ -176,6 +197,14 @@ void BM_ImportChain_8kMono_InProcess(benchmark::State& state) {
 }
 BENCHMARK(BM_ImportChain_8kMono_InProcess)->Unit(benchmark::kMillisecond);
 
+void BM_ImportChain_48kStereo60s_InProcess(benchmark::State& state) {
+    StderrPrompter prompter;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(kotar::RunImportChain(M().long_stereo.string(), prompter));
+    }
+}
+BENCHMARK(BM_ImportChain_48kStereo60s_InProcess)->Unit(benchmark::kMillisecond);
+
 void BM_ExportContinuous_InProcess(benchmark::State& state) {
     StderrPrompter prompter;
     const std::string out = (M().root / "inproc.snd").string();
@@ -190,90 +219,90 @@ BENCHMARK(BM_ExportContinuous_InProcess)->Unit(benchmark::kMillisecond);
 
 // ---- whole processes, side by side -------------------------------------------------------
 
-// One process benchmark: runs the command lines of `runs` each iteration.
-void Processes(benchmark::State& state, const std::vector<std::vector<std::string>>& runs) {
-    double cpu = 0;
+// kotar-cli and sox in turn, a pair each iteration, so that both see the same machine load;
+// the figures are medians over the pairs (a disk flush or another process can stall any one
+// run): each side's wall and CPU time and the ratios taken pair by pair.
+void SideBySide(benchmark::State& state, const std::vector<std::vector<std::string>>& ours,
+                const std::vector<std::vector<std::string>>& sox) {
+    std::vector<double> our_wall, sox_wall, our_cpu, sox_cpu, wall_ratio, cpu_ratio;
     for (auto _ : state) {
-        for (const auto& argv : runs)
-            cpu += Run(argv, state);
+        const Usage a = RunAll(ours, state);
+        const Usage b = RunAll(sox, state);
+        our_wall.push_back(a.wall_s);
+        sox_wall.push_back(b.wall_s);
+        our_cpu.push_back(a.cpu_s);
+        sox_cpu.push_back(b.cpu_s);
+        wall_ratio.push_back(a.wall_s / b.wall_s);
+        if (b.cpu_s > 0)
+            cpu_ratio.push_back(a.cpu_s / b.cpu_s);
     }
-    SetCpu(state, cpu);
+    state.counters["cli_ms"] = Median(our_wall) * 1e3;
+    state.counters["sox_ms"] = Median(sox_wall) * 1e3;
+    state.counters["cli_cpu_ms"] = Median(our_cpu) * 1e3;
+    state.counters["sox_cpu_ms"] = Median(sox_cpu) * 1e3;
+    state.counters["wall_ratio"] = Median(wall_ratio);
+    state.counters["cpu_ratio"] = Median(cpu_ratio);
 }
 
-void BM_Cli_Import44k1Stereo(benchmark::State& state) {
-    Processes(state, {{kCli, "import", "P", "1", M().big_stereo.string(), "--text", "A"}});
+std::vector<std::string> SoxToRecordingFormat(const fs::path& in, const std::string& out) {
+    return {"sox", in.string(), "-r", "8000", "-c", "1", "-b", "16", out};
 }
-void BM_Sox_Import44k1Stereo(benchmark::State& state) {
-    const std::string out = (M().root / "sox-import.wav").string();
-    Processes(state, {{"sox", M().big_stereo.string(), "-r", "8000", "-c", "1", "-b", "16", out}});
-}
-void BM_Cli_Import8kMono(benchmark::State& state) {
-    Processes(state, {{kCli, "import", "P", "2", M().mono8k.string(), "--text", "B"}});
-}
-void BM_Sox_Import8kMono(benchmark::State& state) {
-    const std::string out = (M().root / "sox-import8k.wav").string();
-    Processes(state, {{"sox", M().mono8k.string(), "-r", "8000", "-c", "1", "-b", "16", out}});
-}
-void BM_Cli_ExportContinuous(benchmark::State& state) {
-    const std::string out = (M().root / "cli.snd").string();
-    Processes(state, {{kCli, "export", "P", out, "--mode", "continuous"}});
-}
-void BM_Sox_ExportContinuous(benchmark::State& state) {
-    const std::string out = (M().root / "sox-ulaw.wav").string();
-    Processes(state, {{"sox", M().slots[2].wav_path, "-e", "u-law", out}});
-}
-void BM_Cli_ExportAB(benchmark::State& state) {
-    const std::string out = (M().root / "cli-ab.snd").string();
-    Processes(state, {{kCli, "export", "P", out, "--mode", "ab"}});
-}
-void BM_Sox_ExportAB(benchmark::State& state) {  // the same two conversions
-    const std::string out = (M().root / "sox-ulaw.wav").string();
-    Processes(state, {{"sox", M().slots[0].wav_path, "-e", "u-law", out},
-                      {"sox", M().slots[1].wav_path, "-e", "u-law", out}});
-}
-// Interleaved pairs, so that both sides of a comparison see the same machine load.
-BENCHMARK(BM_Cli_Import44k1Stereo)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Sox_Import44k1Stereo)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Cli_Import8kMono)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Sox_Import8kMono)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Cli_ExportContinuous)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Sox_ExportContinuous)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Cli_ExportAB)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Sox_ExportAB)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Keeps the real time per iteration of every run to print the ratios at the end.
+void BM_Import44k1Stereo(benchmark::State& state) {
+    SideBySide(state, {{kCli, "import", "P", "1", M().big_stereo.string(), "--text", "A"}},
+               {SoxToRecordingFormat(M().big_stereo, (M().root / "sox-import.wav").string())});
+}
+void BM_Import48kStereo60s(benchmark::State& state) {
+    SideBySide(state, {{kCli, "import", "P", "1", M().long_stereo.string(), "--text", "A"}},
+               {SoxToRecordingFormat(M().long_stereo, (M().root / "sox-import60.wav").string())});
+}
+void BM_Import8kMono(benchmark::State& state) {
+    SideBySide(state, {{kCli, "import", "P", "2", M().mono8k.string(), "--text", "B"}},
+               {SoxToRecordingFormat(M().mono8k, (M().root / "sox-import8k.wav").string())});
+}
+void BM_ExportContinuous(benchmark::State& state) {
+    const std::string out = (M().root / "sox-ulaw.wav").string();
+    SideBySide(state,
+               {{kCli, "export", "P", (M().root / "cli.snd").string(), "--mode", "continuous"}},
+               {{"sox", M().slots[2].wav_path, "-e", "u-law", out}});
+}
+void BM_ExportAB(benchmark::State& state) {  // sox: the same two conversions
+    const std::string out = (M().root / "sox-ulaw.wav").string();
+    SideBySide(state, {{kCli, "export", "P", (M().root / "cli-ab.snd").string(), "--mode", "ab"}},
+               {{"sox", M().slots[0].wav_path, "-e", "u-law", out},
+                {"sox", M().slots[1].wav_path, "-e", "u-law", out}});
+}
+BENCHMARK(BM_Import44k1Stereo)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(41);
+BENCHMARK(BM_Import48kStereo60s)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(21);
+BENCHMARK(BM_Import8kMono)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(41);
+BENCHMARK(BM_ExportContinuous)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(41);
+BENCHMARK(BM_ExportAB)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(41);
+
+// Prints the side-by-side figures as one line each at the end.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (run.iterations > 0 && run.run_type == Run::RT_Iteration) {
-                Figures& f = figures_[run.benchmark_name()];
-                f.real_s = run.real_accumulated_time / static_cast<double>(run.iterations);
-                auto cpu = run.counters.find("child_cpu_ms");
-                if (cpu != run.counters.end())
-                    f.cpu_ms = cpu->second.value;
+            if (run.iterations > 0 && run.run_type == Run::RT_Iteration &&
+                run.counters.count("wall_ratio") > 0) {
+                figures_[run.benchmark_name()] = run.counters;
             }
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    void PrintRatio(const char* what, const std::string& ours, const std::string& sox) const {
-        auto a = figures_.find(ours), b = figures_.find(sox);
-        if (a == figures_.end() || b == figures_.end() || b->second.real_s <= 0)
+    void PrintRatio(const char* what, const std::string& name) const {
+        auto found = figures_.find(name);
+        if (found == figures_.end())
             return;
-        const Figures& x = a->second;
-        const Figures& y = b->second;
+        const auto& c = found->second;
         std::printf(
-            "ratio kotar-cli/sox %-24s wall %.2f (%.1f vs %.1f ms)  cpu %.2f (%.2f vs %.2f ms)\n",
-            what, x.real_s / y.real_s, x.real_s * 1e3, y.real_s * 1e3,
-            y.cpu_ms > 0 ? x.cpu_ms / y.cpu_ms : 0.0, x.cpu_ms, y.cpu_ms);
+            "ratio kotar-cli/sox %-26s wall %.2f (%.1f vs %.1f ms)  cpu %.2f (%.2f vs %.2f ms)\n",
+            what, c.at("wall_ratio").value, c.at("cli_ms").value, c.at("sox_ms").value,
+            c.at("cpu_ratio").value, c.at("cli_cpu_ms").value, c.at("sox_cpu_ms").value);
     }
 
 private:
-    struct Figures {
-        double real_s = 0;
-        double cpu_ms = 0;
-    };
-    std::map<std::string, Figures> figures_;
+    std::map<std::string, benchmark::UserCounters> figures_;
 };
 
 // ---- quality of the import chain ---------------------------------------------------------
@@ -298,7 +327,7 @@ void PrintQuality() {
     const fs::path tone1k = M().root / "1k.wav";
     WriteTone(tone1k, 2, 44100, 88200, {1000}, amplitude);
     auto r1 = kotar::RunImportChain(tone1k.string(), prompter);
-    const double level = Amplitude(r1->target(), 1000, 4000, 8000);
+    const double level = Amplitude(*r1, 1000, 4000, 8000);
     const double input = std::lrint(amplitude * 32767) / 32768.0;
     std::printf("quality 1 kHz level error (44.1 kHz stereo in): %+.4f dB\n",
                 20 * std::log10(level / input));
@@ -306,10 +335,10 @@ void PrintQuality() {
     const fs::path tone6k = M().root / "6k.wav";
     WriteTone(tone6k, 2, 44100, 88200, {6000}, 0.9);
     auto r6 = kotar::RunImportChain(tone6k.string(), prompter);
-    const double alias = Amplitude(r6->target(), 2000, 4000, 8000);  // 6 kHz folds to 2 kHz
+    const double alias = Amplitude(*r6, 2000, 4000, 8000);  // 6 kHz folds to 2 kHz
     double rms = 0;
     for (std::size_t k = 4000; k < 12000; ++k) {
-        const auto* d = r6->target().data();
+        const auto* d = r6->data();
         const double x = static_cast<std::int16_t>(d[2 * k] | (d[2 * k + 1] << 8)) / 32768.0;
         rms += x * x;
     }
@@ -336,13 +365,12 @@ int main(int argc, char** argv) {
     PrintQuality();
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("import 44.1 kHz stereo", "BM_Cli_Import44k1Stereo/real_time",
-                        "BM_Sox_Import44k1Stereo/real_time");
-    reporter.PrintRatio("import 8 kHz mono", "BM_Cli_Import8kMono/real_time",
-                        "BM_Sox_Import8kMono/real_time");
-    reporter.PrintRatio("export continuous", "BM_Cli_ExportContinuous/real_time",
-                        "BM_Sox_ExportContinuous/real_time");
-    reporter.PrintRatio("export A/B", "BM_Cli_ExportAB/real_time", "BM_Sox_ExportAB/real_time");
+    reporter.PrintRatio("import 44.1 kHz stereo", "BM_Import44k1Stereo/iterations:41/real_time");
+    reporter.PrintRatio("import 60 s 48 kHz stereo",
+                        "BM_Import48kStereo60s/iterations:21/real_time");
+    reporter.PrintRatio("import 8 kHz mono", "BM_Import8kMono/iterations:41/real_time");
+    reporter.PrintRatio("export continuous", "BM_ExportContinuous/iterations:41/real_time");
+    reporter.PrintRatio("export A/B", "BM_ExportAB/iterations:41/real_time");
     benchmark::Shutdown();
     return 0;
 }

@@ -9,7 +9,7 @@
 
 namespace kotar {
 
-CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+CAboutDlg::CAboutDlg(QWidget* parent) : CancellableDialog(parent) {
     setWindowTitle(QString::fromUtf8(kProductTitle) + QStringLiteral("のバージョン情報"));
     setFont(DialogFont(8));
     DialogUnits du(font());
@@ -18,19 +18,24 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* icon = PlaceControl(new QLabel(this), du, 0, 11, 14, 21, 20);
     icon->setPixmap(DrawProgramIcon(32));
     icon->setAlignment(Qt::AlignCenter);
-    auto* title = PlaceControl(
-        new QLabel(QString::fromUtf8(kProductTitle) + QStringLiteral(" Version"), this), du, 0, 40,
-        10, 60, 10);
-    title->adjustSize();
+    // Every text at the top of its label: the title and the version share one baseline, and the
+    // description's lies 16 units (two lines of the font) below it.
+    const auto text_label = [this, &du](const QString& text, int id, int x, int y, int width) {
+        auto* label = PlaceControl(new QLabel(text, this), du, id, x, y, width, 10);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return label;
+    };
+    auto* title =
+        text_label(QString::fromUtf8(kProductTitle) + QStringLiteral(" Version"), 0, 40, 10, 60);
+    title->resize(title->sizeHint().width(), title->height());
     // The template text stays only if the compiled-in version were missing.
-    auto* version =
-        PlaceControl(new QLabel(QStringLiteral("1.00"), this), du, 1127, 90, 10, 60, 10);
+    auto* version = text_label(QStringLiteral("1.00"), 1127, 90, 10, 60);
     version->setText(QString::fromUtf8(kVersionText));
     // The version follows the title on the same line, one space apart.
     version->move(
         title->x() + title->width() + title->fontMetrics().horizontalAdvance(QLatin1Char(' ')),
         version->y());
-    PlaceControl(new QLabel(QString::fromUtf8(kProductDescription), this), du, 0, 40, 26, 130, 10);
+    text_label(QString::fromUtf8(kProductDescription), 0, 40, 26, 130);
     auto* ok = PlaceControl(new QPushButton(QStringLiteral("OK"), this), du, 1, 178, 7, 50, 14);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CAboutDlg::accept);

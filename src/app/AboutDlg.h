@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/CancellableDialog.h"
 
 namespace kotar {
 
 // The version information box: program icon, title with " Version", the version compiled into
 // the program (control 1127) and a description line.
-class CAboutDlg : public QDialog {
+class CAboutDlg : public CancellableDialog {
 public:
     explicit CAboutDlg(QWidget* parent = nullptr);
 

@@ -67,8 +67,11 @@ CKOTARDlg::CKOTARDlg(MainWindowServices services, QWidget* parent)
       default_work_folder_(DefaultWorkFolder()) {
     setWindowTitle(Q(kProductTitle));
     setWindowIcon(ProgramIcon());
-    // A caption bar and a taskbar button, but no system menu, minimise or close box.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    // A caption bar with the close and minimise boxes and a taskbar button. No maximise box: the
+    // layout is fixed, so a maximised window would only show empty space.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setFont(DialogFont());
     BuildControls();
     BuildMenu();
@@ -215,11 +218,10 @@ void CKOTARDlg::Exit() {
 }
 
 void CKOTARDlg::closeEvent(QCloseEvent* event) {
-    if (exiting_) {
-        QDialog::closeEvent(event);
-        return;
-    }
-    event->ignore();
+    // The close box, and Alt+F4 under a window manager, which arrives as a close request.
+    if (!exiting_)
+        Exit();
+    event->accept();
 }
 
 // --- Panel steps -------------------------------------------------------------------------
@@ -267,7 +269,6 @@ void CKOTARDlg::ShowSlot(int index) {
             return;
         case SlotState::Cleared:
         case SlotState::Unreadable:
-        case SlotState::NotScanned:
             break;
     }
     SlotControls& slot = slots_[index];

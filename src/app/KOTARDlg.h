@@ -43,7 +43,8 @@ struct MainWindowServices {
 
 // The main window: the property list, the three phrase slots with their state, the phrase
 // panel mode and the commands, whose dialogs it creates and runs. It runs modally for the whole
-// program; only the exit command (menu or Alt+F4) closes it.
+// program; only the exit command (menu, Alt+F4 or a close request from the window system)
+// closes it.
 class CKOTARDlg : public QDialog {
 public:
     explicit CKOTARDlg(MainWindowServices services, QWidget* parent = nullptr);
@@ -81,12 +82,13 @@ public:
     const PropertyStore& store() const { return store_; }
     const std::filesystem::path& start_directory() const { return start_directory_; }
 
-    // Enter, Escape and close requests do nothing; Exit() is the only way out.
+    // Enter and Escape do nothing; Exit() is the only way out.
     void accept() override {}
     void reject() override {}
     void Exit();
 
 protected:
+    // A close request is the exit command.
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -145,6 +147,8 @@ private:
     Configuration config_;
     std::filesystem::path start_directory_;
     std::filesystem::path default_work_folder_;
+    // The folder of the WAV file chosen last in this run; empty before the first.
+    std::filesystem::path last_wav_folder_;
     bool exiting_ = false;
     bool maintenance_menu_present_ = true;
 

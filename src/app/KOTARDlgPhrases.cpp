@@ -1,5 +1,6 @@
 // The main window's phrase commands: creating a slot's phrase (by import or by recording),
 // playing it, and the recording settings.
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -55,13 +56,17 @@ bool CKOTARDlg::ImportPhrase(int index, const std::string& message_text) {
     file.initial_name = "*.wav";
     file.filter = "Wave(*.wav)|*.wav|全て(*.*)|*.*||";
     file.hide_read_only = true;
+    // Where the last file of this run came from: phrases are usually imported from one folder.
+    file.initial_folder =
+        last_wav_folder_.empty() ? QDir::homePath().toStdString() : last_wav_folder_.string();
     const std::optional<std::string> chosen = prompter_.ChooseOpenFile(file);
     if (!chosen)
         return false;
+    last_wav_folder_ = std::filesystem::path(*chosen).parent_path();
     try {
         const auto converted = RunImportChain(*chosen, prompter_);
-        CEditDlg dialog(this, prompter_, endpoints(), store_.slots()[index].wav_path, message_text,
-                        converted->target(), config_.slot_max_seconds[index], index);
+        CEditDlg dialog(this, prompter_, ini_, endpoints(), store_.slots()[index].wav_path,
+                        message_text, *converted, config_.slot_max_seconds[index], index);
         return dialog.exec() == QDialog::Accepted;
     } catch (const UserAbort&) {
         // The failure has been shown.

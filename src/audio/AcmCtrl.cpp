@@ -7,6 +7,7 @@
 
 #include "audio/CodecLibraries.h"
 #include "audio/MuLaw.h"
+#include "audio/SampleConversion.h"
 #include "common/Messages.h"
 #include "common/UserAbort.h"
 #include "common/Utf8Path.h"
@@ -23,12 +24,6 @@ struct SndFileCloser {
     void operator()(SNDFILE* file) const { close(file); }
 };
 using SndFileHandle = std::unique_ptr<SNDFILE, SndFileCloser>;
-
-struct SoxrDeleter {
-    decltype(&soxr_delete) destroy = nullptr;
-    void operator()(soxr* resampler) const { destroy(resampler); }
-};
-using SoxrHandle = std::unique_ptr<soxr, SoxrDeleter>;
 
 // A WAV file held in memory, read by libsndfile through its virtual I/O.
 struct MemoryFile {
@@ -59,11 +54,25 @@ struct MemoryFile {
     static sf_count_t Tell(void* self) { return static_cast<MemoryFile*>(self)->position; }
 };
 
-// Rounds to the nearest 16-bit value (halves away from zero) and clips.
-std::int16_t ToSample16(float x) {
-    const float v = std::clamp(x * 32768.0f, -32768.0f, 32767.0f);
-    return static_cast<std::int16_t>(static_cast<int>(v + (v >= 0 ? 0.5f : -0.5f)));
-}
+// Keeps the resampled frames that fit the target; the rest is dropped.
+class FloatCollector : public Resampler::Sink {
+public:
+    FloatCollector(std::size_t frames, std::size_t channels)
+        : channels_(channels), limit_(frames * channels) {
+        samples.reserve(limit_);
+    }
+    bool Take(const float* in, std::size_t frames) override {
+        const std::size_t count = std::min(frames * channels_, limit_ - samples.size());
+        samples.insert(samples.end(), in, in + count);
+        return samples.size() < limit_;
+    }
+
+    std::vector<float> samples;
+
+private:
+    std::size_t channels_;
+    std::size_t limit_;
+};
 
 }  // namespace
 
@@ -230,11 +239,7 @@ int CAcmCtrl::Convert() {
         if (s.out_tag == kFormatPcm) {
             std::memcpy(target_.data(), data_, count * 2);
         } else {
-            std::uint8_t* out = target_.data();
-            for (std::size_t i = 0; i < count; ++i) {
-                out[i] =
-                    MuLawEncode(static_cast<std::int16_t>(data_[2 * i] | (data_[2 * i + 1] << 8)));
-            }
+            MuLawEncodeBytes(data_, count, target_.data());
         }
         return 1;
     }
@@ -246,23 +251,7 @@ int CAcmCtrl::Convert() {
     std::vector<float> samples;
     if (s.decoder == Stream::Decoder::kPcm16 && s.out_channels == 1) {
         samples.resize(frames);
-        const float scale = 1.0f / (32768.0f * static_cast<float>(channels));
-        const std::uint8_t* in = data_;
-        if (channels == 2) {  // the common stereo source, without the inner loop
-            for (std::size_t f = 0; f < frames; ++f, in += 4) {
-                const int sum = static_cast<std::int16_t>(in[0] | (in[1] << 8)) +
-                                static_cast<std::int16_t>(in[2] | (in[3] << 8));
-                samples[f] = static_cast<float>(sum) * scale;
-            }
-        } else {
-            for (std::size_t f = 0; f < frames; ++f) {
-                int sum = 0;
-                for (int c = 0; c < channels; ++c, in += 2) {
-                    sum += static_cast<std::int16_t>(in[0] | (in[1] << 8));
-                }
-                samples[f] = static_cast<float>(sum) * scale;
-            }
-        }
+        MixToMono(data_, frames, channels, samples.data());
         channels = 1;
     } else {
         samples.resize(frames * static_cast<std::size_t>(channels));
@@ -311,35 +300,14 @@ int CAcmCtrl::Convert() {
     const std::size_t capacity_frames =
         target_.capacity() / (static_cast<std::size_t>(channels) * s.out_bytes_per_sample());
     if (s.out_rate != s.in_rate) {
-        const SoxrLibrary& lib = *s.soxr;
-        soxr_error_t error = nullptr;
-        const soxr_io_spec_t io = lib.io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
-        const soxr_quality_spec_t quality = lib.quality_spec(SOXR_HQ, 0);
-        SoxrHandle resampler(lib.create(s.in_rate, s.out_rate, static_cast<unsigned>(channels),
-                                        &error, &io, &quality, nullptr),
-                             SoxrDeleter{lib.destroy});
-        if (error != nullptr || !resampler)
+        Resampler resampler(*s.soxr, s.in_rate, s.out_rate, static_cast<unsigned>(channels));
+        FloatCollector collected(capacity_frames, static_cast<std::size_t>(channels));
+        if (!resampler.ok() || !resampler.Process(samples.data(), frames, collected) ||
+            !resampler.Flush(collected)) {
             return 0;
-        std::vector<float> out(capacity_frames * channels);
-        std::size_t done_in = 0, done_out = 0;
-        error = lib.process(resampler.get(), samples.data(), frames, &done_in, out.data(),
-                            capacity_frames, &done_out);
-        if (error != nullptr)
-            return 0;
-        std::size_t total = done_out;
-        while (total < capacity_frames) {  // flush what the filter still holds
-            std::size_t flushed = 0;
-            error = lib.process(resampler.get(), nullptr, 0, nullptr, out.data() + total * channels,
-                                capacity_frames - total, &flushed);
-            if (error != nullptr)
-                return 0;
-            if (flushed == 0)
-                break;
-            total += flushed;
         }
-        out.resize(total * channels);
-        samples.swap(out);
-        frames = total;
+        samples.swap(collected.samples);
+        frames = samples.size() / channels;
     }
 
     // 4. Store in the target format; the rest of the block keeps its zero fill.

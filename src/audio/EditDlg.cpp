@@ -2,12 +2,13 @@
 
 #include <QPushButton>
 
+#include "audio/PhraseEditControls.h"
 #include "audio/WaveForm.h"
 #include "ui/DialogLayout.h"
 
 namespace kotar {
 
-CEditDlg::CEditDlg(QWidget* parent, Prompter& prompter, AudioEndpoints& endpoints,
+CEditDlg::CEditDlg(QWidget* parent, Prompter& prompter, ProfileFile& ini, AudioEndpoints& endpoints,
                    const std::string& wav_path, const std::string& message_text,
                    const CWaveFile& source, double max_seconds, int slot)
     : PhraseDialog(parent, prompter, endpoints, message_text, "編集"),
@@ -28,6 +29,9 @@ CEditDlg::CEditDlg(QWidget* parent, Prompter& prompter, AudioEndpoints& endpoint
     connect(pause, &QPushButton::clicked, this, &CEditDlg::OnPause);
 
     AttachView(new CWaveForm(this, prompter, source), false);
+    edit_controls_ = new PhraseEditControls(this, ini, view_);
+    KeepButtonsBelow(edit_controls_->PlaceRows(view_->fields_bottom() + 1 + 8));
+    edit_controls_->PlaceHistoryButtons(pause->geometry().topRight() + QPoint(16, 0));
     Refresh();
 }
 
@@ -46,6 +50,7 @@ void CEditDlg::SetButtons() {
             Enable({{1037, true}, {1039, false}, {1038, false}});
             break;
     }
+    edit_controls_->SetState(state_);
 }
 
 void CEditDlg::OnStop() {
@@ -69,11 +74,11 @@ void CEditDlg::accept() {
     QDialog::accept();
 }
 
-void CEditDlg::reject() {
+void CEditDlg::Cancel() {
     if ((state_ == CWaveForm::kPaused || state_ == CWaveForm::kStopped) && !AskDiscard())
         return;
     DestroyView();
-    QDialog::reject();
+    PhraseDialog::Cancel();
 }
 
 }  // namespace kotar

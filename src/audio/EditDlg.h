@@ -4,13 +4,17 @@
 
 #include "audio/PhraseDialog.h"
 #include "audio/WaveFile.h"
+#include "common/ProfileFile.h"
 
 namespace kotar {
 
-// "編集": shows a phrase imported from a WAV file, lets the user cut parts of it and saves it.
+class PhraseEditControls;
+
+// "編集": shows a phrase imported from a WAV file, lets the user cut parts of it, even its
+// loudness and trim its silent ends (each change can be taken back), and saves it.
 class CEditDlg : public PhraseDialog {
 public:
-    CEditDlg(QWidget* parent, Prompter& prompter, AudioEndpoints& endpoints,
+    CEditDlg(QWidget* parent, Prompter& prompter, ProfileFile& ini, AudioEndpoints& endpoints,
              const std::string& wav_path, const std::string& message_text, const CWaveFile& source,
              double max_seconds, int slot);
 
@@ -18,10 +22,11 @@ public:
     double max_seconds() const { return max_seconds_; }
 
     void accept() override;
-    void reject() override;
 
 protected:
     void SetButtons() override;
+    // Message 105 about the edited phrase before it is thrown away.
+    void Cancel() override;
 
 private:
     void OnStop();
@@ -29,6 +34,7 @@ private:
 
     std::string wav_path_;
     double max_seconds_;
+    PhraseEditControls* edit_controls_ = nullptr;
 };
 
 }  // namespace kotar

@@ -1,6 +1,5 @@
-// Windows backend of the audio endpoints: the default capture and render endpoints of the
-// MMDevice API, the capture volume through IAudioEndpointVolume and the jack type from the
-// capture endpoint's form factor.
+// Windows backend of the audio endpoints: the MMDevice API, the capture volume through
+// IAudioEndpointVolume and the jack type from the capture endpoint's form factor.
 #include <windows.h>
 // clang-format off
 #include <initguid.h>
@@ -10,28 +9,16 @@
 // clang-format on
 
 #include <algorithm>
+#include <atomic>
+#include <string>
 
-#include "audio/Endpoints.h"
+#include "audio/EndpointsWin32.h"
 #include "common/WideText.h"
 
 namespace kotar {
-
-const EndpointGuid kLineConnectorGuid = {0xE3, 0x1F, 0xF2, 0xDF, 0x0F, 0xF7, 0xD0, 0x11,
-                                         0xB9, 0x17, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96};
-const EndpointGuid kMicrophoneGuid = {0xE1, 0x1B, 0xF2, 0xDF, 0x0F, 0xF7, 0xD0, 0x11,
-                                      0xB9, 0x17, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96};
-
-std::optional<EndpointGuid> JackTypeOf(const SourceFacts& facts) {
-    if (!facts.exists || facts.is_monitor)
-        return std::nullopt;
-    if (facts.has_active_port && facts.port_unplugged)
-        return std::nullopt;
-    if (facts.has_active_port && facts.port_is_line)
-        return kLineConnectorGuid;
-    return kMicrophoneGuid;
-}
-
 namespace {
+
+constexpr auto kProbeInterval = std::chrono::seconds(1);
 
 // One COM interface pointer, released with its owner.
 template <class Interface>
@@ -55,13 +42,12 @@ private:
     Interface* p_ = nullptr;
 };
 
-// COM for the calling thread for the length of one question; a thread that already has COM in
-// another apartment kind keeps it.
+// COM for the calling thread while the object lives; a thread that already has COM in another
+// apartment kind keeps it.
 class ComScope {
 public:
-    ComScope() {
-        const HRESULT hr = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        uninitialize_ = SUCCEEDED(hr);
+    explicit ComScope(DWORD apartment) {
+        uninitialize_ = SUCCEEDED(::CoInitializeEx(nullptr, apartment));
     }
     ~ComScope() {
         if (uninitialize_)
@@ -74,118 +60,193 @@ private:
     bool uninitialize_ = false;
 };
 
+bool CreateEnumerator(ComPtr<IMMDeviceEnumerator>& enumerator) {
+    return SUCCEEDED(::CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
+                                        __uuidof(IMMDeviceEnumerator), enumerator.out_void()));
+}
+
 // The default endpoint of a direction for the console role, when one is active.
-bool DefaultEndpoint(EDataFlow flow, ComPtr<IMMDevice>& device) {
-    ComPtr<IMMDeviceEnumerator> enumerator;
-    if (FAILED(::CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
-                                  __uuidof(IMMDeviceEnumerator), enumerator.out_void())))
-        return false;
-    if (FAILED(enumerator->GetDefaultAudioEndpoint(flow, eConsole, device.out())))
+bool DefaultEndpoint(IMMDeviceEnumerator& enumerator, EDataFlow flow, ComPtr<IMMDevice>& device) {
+    if (FAILED(enumerator.GetDefaultAudioEndpoint(flow, eConsole, device.out())))
         return false;
     DWORD state = 0;
     return SUCCEEDED(device->GetState(&state)) && state == DEVICE_STATE_ACTIVE;
 }
 
-std::optional<std::string> EndpointId(EDataFlow flow) {
-    ComScope com;
-    ComPtr<IMMDevice> device;
-    if (!DefaultEndpoint(flow, device))
-        return std::nullopt;
+std::string IdOf(IMMDevice& device) {
     LPWSTR id = nullptr;
-    if (FAILED(device->GetId(&id)) || id == nullptr)
-        return std::nullopt;
+    if (FAILED(device.GetId(&id)) || id == nullptr)
+        return {};
     std::string text = WideToUtf8(id);
     ::CoTaskMemFree(id);
     return text;
 }
 
-// Runs `use` on the capture endpoint's volume control; false when there is none.
-template <class Use>
-bool WithInputVolume(Use use) {
-    ComScope com;
-    ComPtr<IMMDevice> device;
-    if (!DefaultEndpoint(eCapture, device))
-        return false;
-    ComPtr<IAudioEndpointVolume> volume;
-    if (FAILED(device->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr,
-                                volume.out_void())))
-        return false;
-    return use(*volume.get());
-}
-
-}  // namespace
-
-std::optional<EndpointGuid> JackTypeOfFormFactor(int form_factor) {
-    if (form_factor == LineLevel)
-        return kLineConnectorGuid;
-    return kMicrophoneGuid;
-}
-
-std::optional<std::string> DefaultSourceName() {
-    return EndpointId(eCapture);
-}
-
-std::optional<std::string> DefaultSinkName() {
-    return EndpointId(eRender);
-}
-
-std::optional<std::string> GetInputEndpoint() {
-    return EndpointId(eCapture);
-}
-
-bool HasOutputDevice() {
-    return EndpointId(eRender).has_value();
-}
-
-std::optional<std::string> GetInputVolumeControl() {
-    std::optional<std::string> id = GetInputEndpoint();
-    if (!id || !WithInputVolume([](IAudioEndpointVolume&) { return true; }))
-        return std::nullopt;
-    return id;
-}
-
-bool GetInputJackType(EndpointGuid& guid) {
-    ComScope com;
-    ComPtr<IMMDevice> device;
-    if (!DefaultEndpoint(eCapture, device))
-        return false;
-    // An endpoint without a form factor is taken as a microphone, as a source without ports is.
-    int form_factor = UnknownFormFactor;
+// An endpoint without a form factor counts as a microphone, as a source without ports does.
+std::uint32_t FormFactorOf(IMMDevice& device) {
+    std::uint32_t form_factor = UnknownFormFactor;
     ComPtr<IPropertyStore> properties;
-    if (SUCCEEDED(device->OpenPropertyStore(STGM_READ, properties.out()))) {
+    if (SUCCEEDED(device.OpenPropertyStore(STGM_READ, properties.out()))) {
         PROPVARIANT value;
         ::PropVariantInit(&value);
         if (SUCCEEDED(properties->GetValue(PKEY_AudioEndpoint_FormFactor, &value)) &&
             value.vt == VT_UI4)
-            form_factor = static_cast<int>(value.ulVal);
+            form_factor = value.ulVal;
         ::PropVariantClear(&value);
     }
-    const std::optional<EndpointGuid> jack = JackTypeOfFormFactor(form_factor);
-    if (!jack)
+    return form_factor;
+}
+
+bool VolumeControlOf(IMMDevice& device, ComPtr<IAudioEndpointVolume>& control) {
+    return SUCCEEDED(
+        device.Activate(__uuidof(IAudioEndpointVolume), CLSCTX_ALL, nullptr, control.out_void()));
+}
+
+EndpointState Query(IMMDeviceEnumerator& enumerator) {
+    EndpointState state;
+    state.answering = true;
+    ComPtr<IMMDevice> capture;
+    if (DefaultEndpoint(enumerator, eCapture, capture)) {
+        state.input_id = IdOf(*capture.get());
+        state.input = CaptureFacts(FormFactorOf(*capture.get()));
+        ComPtr<IAudioEndpointVolume> control;
+        float level = 0.0f;
+        if (VolumeControlOf(*capture.get(), control) &&
+            SUCCEEDED(control->GetMasterVolumeLevelScalar(&level)))
+            state.input_volume = std::clamp(level, 0.0f, 1.0f);
+    }
+    ComPtr<IMMDevice> render;
+    if (DefaultEndpoint(enumerator, eRender, render)) {
+        state.output_id = IdOf(*render.get());
+        state.output_exists = !state.output_id.empty();
+    }
+    return state;
+}
+
+// Passes the system's device notifications (on its own thread) on as refresh requests. A COM
+// object is released through Release, never deleted through its interface, which has no
+// virtual destructor for that reason.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class DeviceNotifications final : public IMMNotificationClient {
+public:
+    explicit DeviceNotifications(MmDeviceEndpoints& owner) : owner_(owner) {}
+
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references_; }  // owned by Run
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IMMNotificationClient)) {
+            *object = static_cast<IMMNotificationClient*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR, DWORD) override { return Changed(); }
+    HRESULT STDMETHODCALLTYPE OnDeviceAdded(LPCWSTR) override { return Changed(); }
+    HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR) override { return Changed(); }
+    HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow, ERole, LPCWSTR) override {
+        return Changed();
+    }
+    HRESULT STDMETHODCALLTYPE OnPropertyValueChanged(LPCWSTR, const PROPERTYKEY) override {
+        return Changed();
+    }
+
+private:
+    HRESULT Changed() {
+        owner_.Refresh();
+        return S_OK;
+    }
+
+    MmDeviceEndpoints& owner_;
+    std::atomic<ULONG> references_{1};
+};
+#pragma GCC diagnostic pop
+
+}  // namespace
+
+SourceFacts CaptureFacts(std::uint32_t form_factor) {
+    SourceFacts facts;
+    facts.exists = true;
+    facts.has_active_port = form_factor == LineLevel;
+    facts.port_is_line = form_factor == LineLevel;
+    return facts;
+}
+
+MmDeviceEndpoints::MmDeviceEndpoints() : thread_([this] { Run(); }) {}
+
+MmDeviceEndpoints::~MmDeviceEndpoints() {
+    {
+        std::lock_guard lock(wake_mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+std::uint64_t MmDeviceEndpoints::Refresh() {
+    std::uint64_t request = 0;
+    {
+        std::lock_guard lock(wake_mutex_);
+        request = ++requested_;
+    }
+    wake_.notify_all();
+    return request;
+}
+
+void MmDeviceEndpoints::Run() {
+    ComScope com(COINIT_MULTITHREADED);
+    ComPtr<IMMDeviceEnumerator> enumerator;
+    DeviceNotifications notifications(*this);
+    bool registered = false;
+    for (;;) {
+        std::uint64_t serving = 0;
+        {
+            std::lock_guard lock(wake_mutex_);
+            serving = requested_;
+        }
+        if (!enumerator && CreateEnumerator(enumerator))
+            registered =
+                SUCCEEDED(enumerator->RegisterEndpointNotificationCallback(&notifications));
+        // Without an enumerator the sound system does not answer; it is asked again later.
+        Publish(enumerator ? Query(*enumerator.get()) : EndpointState{});
+        std::unique_lock lock(wake_mutex_);
+        served_ = serving;
+        wake_.notify_all();
+        wake_.wait_for(lock, kProbeInterval, [this] { return stop_ || requested_ > served_; });
+        if (stop_)
+            break;
+    }
+    if (registered)
+        enumerator->UnregisterEndpointNotificationCallback(&notifications);
+}
+
+bool MmDeviceEndpoints::SetVolume(float volume) {
+    volume = std::clamp(volume, 0.0f, 1.0f);
+    ComScope com(COINIT_APARTMENTTHREADED);
+    ComPtr<IMMDeviceEnumerator> enumerator;
+    ComPtr<IMMDevice> capture;
+    ComPtr<IAudioEndpointVolume> control;
+    if (!CreateEnumerator(enumerator) || !DefaultEndpoint(*enumerator.get(), eCapture, capture) ||
+        !VolumeControlOf(*capture.get(), control) ||
+        FAILED(control->SetMasterVolumeLevelScalar(volume, nullptr)))
         return false;
-    guid = *jack;
+    EndpointState shown = State();
+    shown.input_volume = volume;
+    Publish(shown);
+    Refresh();
     return true;
 }
 
-bool GetInputVolume(float& volume) {
-    return WithInputVolume([&](IAudioEndpointVolume& control) {
-        float level = 0.0f;
-        if (FAILED(control.GetMasterVolumeLevelScalar(&level)))
-            return false;
-        volume = std::clamp(level, 0.0f, 1.0f);
-        return true;
-    });
+bool MmDeviceEndpoints::ConfirmAnswering(std::chrono::milliseconds limit) {
+    const std::uint64_t request = Refresh();
+    std::unique_lock lock(wake_mutex_);
+    return wake_.wait_for(lock, limit, [&] { return served_ >= request; }) && State().answering;
 }
 
-bool SetInputVolume(float volume) {
-    return WithInputVolume([&](IAudioEndpointVolume& control) {
-        return SUCCEEDED(
-            control.SetMasterVolumeLevelScalar(std::clamp(volume, 0.0f, 1.0f), nullptr));
-    });
-}
-
-AudioEndpoints& SystemEndpoints() {
-    static AudioEndpoints endpoints;
+CachedEndpoints& SystemEndpoints() {
+    static MmDeviceEndpoints endpoints;
     return endpoints;
 }
 

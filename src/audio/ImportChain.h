@@ -1,28 +1,33 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
-#include "audio/AcmCtrl.h"
+#include "audio/WaveFile.h"
 #include "common/Prompter.h"
 
 namespace kotar {
 
+// Most sample data (the data chunk) a WAV file may hold to be imported.
+inline constexpr std::uint64_t kMaxImportDataBytes = 64u * 1024 * 1024;
+// Shown when a file holds more.
+inline constexpr const char* kImportTooLargeText = "ファイルが大きすぎます（最大 64 MiB）。";
+
 // Turns a WAV file of any importable format (or a read-back mu-law file) into the recording
-// format in two stages: decode to PCM 16-bit keeping channels and rate, then mix down to mono
-// and resample to 8000 Hz. The result is the second stage, whose target holds the sound; its
-// length is the converter's estimate rounded up past the next 2.5 ms block, the tail silent.
-// The first stage is released before returning. A failure has shown 109, 110 or 111 and
-// raises UserAbort.
-std::unique_ptr<CAcmCtrl> ConvertToRecordingFormat(const std::string& path, Prompter& prompter);
+// format (PCM mono 8000 Hz 16-bit): decoded, mixed down to mono and resampled block by block,
+// so that only the result is held in full. Its length is the converter's estimate (the source
+// frames at 8000 Hz, rounded up) rounded up past the next 2.5 ms block, the tail silent.
+// A failure has shown 109, 110, 111, 112 or the too-large text and raises UserAbort.
+std::unique_ptr<CWaveFile> ConvertToRecordingFormat(const std::string& path, Prompter& prompter);
 
 // Importing a phrase from a WAV file the user chose.
-inline std::unique_ptr<CAcmCtrl> RunImportChain(const std::string& path, Prompter& prompter) {
+inline std::unique_ptr<CWaveFile> RunImportChain(const std::string& path, Prompter& prompter) {
     return ConvertToRecordingFormat(path, prompter);
 }
 
 // Making a phrase read back from the device playable.
-inline std::unique_ptr<CAcmCtrl> RunReadBackChain(const std::string& path, Prompter& prompter) {
+inline std::unique_ptr<CWaveFile> RunReadBackChain(const std::string& path, Prompter& prompter) {
     return ConvertToRecordingFormat(path, prompter);
 }
 

@@ -33,8 +33,12 @@ int CheckLength(const CWaveFile& buffer, double max_seconds) {
     return 2;
 }
 
+std::uint32_t BytesForSeconds(const CWaveFile& buffer, double seconds) {
+    return BytesFor(buffer, SecondsToMilliseconds(seconds));
+}
+
 std::uint32_t TruncateToSeconds(CSoundCtrl& buffer, double seconds) {
-    return buffer.TruncateAt(BytesFor(buffer, SecondsToMilliseconds(seconds)));
+    return buffer.TruncateAt(BytesForSeconds(buffer, seconds));
 }
 
 int IsNotLongerThan(const CWaveFile& buffer, std::uint32_t seconds) {

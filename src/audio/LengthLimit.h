@@ -18,6 +18,9 @@ std::uint32_t SecondsToMilliseconds(double seconds);
 // (truncated silently), 2 when it passes it by more (the user is asked).
 int CheckLength(const CWaveFile& buffer, double max_seconds);
 
+// The bytes of `seconds` (whole milliseconds) in the buffer's format: where a cut ends.
+std::uint32_t BytesForSeconds(const CWaveFile& buffer, double seconds);
+
 // Cuts the buffer to `seconds` (silence behind); returns the new length.
 std::uint32_t TruncateToSeconds(CSoundCtrl& buffer, double seconds);
 

@@ -77,6 +77,14 @@ void MuLawEncodeBuffer(const std::int16_t* samples, std::size_t count, std::uint
         codes[i] = table[EncodeIndex(samples[i])];
 }
 
+void MuLawEncodeBytes(const std::uint8_t* samples_le16, std::size_t count, std::uint8_t* codes) {
+    const auto& table = GetTables().encode;
+    for (std::size_t i = 0; i < count; ++i, samples_le16 += 2) {
+        // The top 14 bits of the sample: the high byte and the top six bits of the low one.
+        codes[i] = table[(std::size_t{samples_le16[1]} << 6) | (samples_le16[0] >> 2)];
+    }
+}
+
 void MuLawDecodeBuffer(const std::uint8_t* codes, std::size_t count, std::int16_t* samples) {
     const auto& table = GetTables().decode;
     for (std::size_t i = 0; i < count; ++i)

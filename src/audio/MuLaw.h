@@ -15,5 +15,7 @@ std::int16_t MuLawDecode(std::uint8_t code);
 // Whole buffers: `count` samples in, `count` codes out (and back).
 void MuLawEncodeBuffer(const std::int16_t* samples, std::size_t count, std::uint8_t* codes);
 void MuLawDecodeBuffer(const std::uint8_t* codes, std::size_t count, std::int16_t* samples);
+// `count` samples stored as little-endian 16-bit bytes (as in WAV files) to `count` codes.
+void MuLawEncodeBytes(const std::uint8_t* samples_le16, std::size_t count, std::uint8_t* codes);
 
 }  // namespace kotar

@@ -18,7 +18,7 @@ const char* const CPeakDlg::kMicrophoneText = "現在は「マイク」から録
 const char* const CPeakDlg::kNoSourceText = "録音できるソースが接続されていません。";
 
 CPeakDlg::CPeakDlg(QWidget* parent, ProfileFile& ini, AudioEndpoints& endpoints)
-    : QDialog(parent), ini_(ini), endpoints_(endpoints) {
+    : CancellableDialog(parent), ini_(ini), endpoints_(endpoints) {
     setWindowTitle("録音設定");
     setFont(DialogFont());
     const DialogUnits du(font());
@@ -27,14 +27,15 @@ CPeakDlg::CPeakDlg(QWidget* parent, ProfileFile& ini, AudioEndpoints& endpoints)
     PlaceControl(new QGroupBox("ソース状態", this), du, 0, 7, 7, 191, 118);
     source_text_ = PlaceControl(new QLineEdit(this), du, 1105, 14, 20, 177, 13);
     source_text_->setReadOnly(true);
+    // Broken by hand at a phrase boundary: wrapping would break Japanese text between any two
+    // characters, in the middle of a word.
     auto* steps =
-        PlaceControl(new QLabel("録音ソースを変更したい場合、以下の手順で行ってください。\n\n"
+        PlaceControl(new QLabel("録音ソースを変更したい場合、\n以下の手順で行ってください。\n\n"
                                 "①現在お使いの録音ソースの線をPCから抜きます。\n"
                                 "②使用される録音ソースの線をPCに挿します。\n"
                                 "③数秒待ちますと録音ソースの表示が変わります。",
                                 this),
                      du, 0, 14, 38, 180, 82);
-    steps->setWordWrap(true);
     steps->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     PlaceControl(new QLabel("レベル：", this), du, 0, 7, 132, 60, 10);
     frame_ = PlaceControl(new QFrame(this), du, 1060, 7, 144, 191, 22);

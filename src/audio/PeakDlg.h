@@ -2,7 +2,6 @@
 // start delay.
 #pragma once
 
-#include <QDialog>
 #include <QTimer>
 #include <string>
 
@@ -10,6 +9,7 @@
 #include "audio/MixerCtrl.h"
 #include "audio/SoundCtrl.h"
 #include "common/ProfileFile.h"
+#include "ui/CancellableDialog.h"
 
 class QComboBox;
 class QFrame;
@@ -22,7 +22,7 @@ class CMeter;
 
 // "録音設定": which input records (microphone or line), a live level meter, the recording
 // volume and the start delay of the recording dialog.
-class CPeakDlg : public QDialog, public CMixerCtrl, public WaveListener {
+class CPeakDlg : public CancellableDialog, public CMixerCtrl, public WaveListener {
 public:
     static constexpr int kTickMs = 500;
 

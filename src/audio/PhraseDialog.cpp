@@ -1,8 +1,10 @@
 #include "audio/PhraseDialog.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <algorithm>
 #include <charconv>
 #include <string>
 
@@ -16,6 +18,11 @@ namespace {
 
 // Message 133 with the maximum as "%0.3f" would print it, with a decimal point whatever the
 // process locale (Qt adopts the user's locale at start-up).
+// The waveform view's size in pixels, and the space between the controls around it.
+constexpr QSize kViewSize(405, 150);
+constexpr int kViewLeft = 10;
+constexpr int kGap = 6;
+
 std::string TooLongText(double max_seconds) {
     char number[32];
     const auto [end, error] =
@@ -32,7 +39,10 @@ std::string TooLongText(double max_seconds) {
 
 PhraseDialog::PhraseDialog(QWidget* parent, Prompter& prompter, AudioEndpoints& endpoints,
                            const std::string& message_text, const char* title)
-    : QDialog(parent), prompter_(prompter), endpoints_(endpoints), message_text_(message_text) {
+    : CancellableDialog(parent),
+      prompter_(prompter),
+      endpoints_(endpoints),
+      message_text_(message_text) {
     setWindowTitle(title);
     setFont(DialogFont());
     const DialogUnits du(font());
@@ -45,7 +55,9 @@ PhraseDialog::PhraseDialog(QWidget* parent, Prompter& prompter, AudioEndpoints& 
 
 QPushButton* PhraseDialog::AddButton(const DialogUnits& du, int id, const char* text, int x,
                                      int y) {
-    return PlaceControl(new QPushButton(text, this), du, id, x, y, 50, 14);
+    auto* button = PlaceControl(new QPushButton(text, this), du, id, x, y, 50, 14);
+    buttons_.push_back(button);
+    return button;
 }
 
 QPushButton* PhraseDialog::AddIconButton(const DialogUnits& du, int id, const char* text,
@@ -56,13 +68,51 @@ QPushButton* PhraseDialog::AddIconButton(const DialogUnits& du, int id, const ch
     button->setToolTip(text);
     button->setAccessibleName(text);
     button->setAutoDefault(false);
+    buttons_.push_back(button);
+    transport_buttons_.push_back(button);
     return button;
 }
 
 void PhraseDialog::AttachView(CWaveForm* view, bool compact) {
     view_ = view;
-    view_->Create(QRect(QPoint(10, 35), QPoint(414, 184)), compact);
+    // Below the message text, which the font may make taller than the design's 25 pixels.
+    const int top = std::max(35, text_->geometry().bottom() + 1 + kGap);
+    view_->Create(QRect(QPoint(kViewLeft, top), kViewSize), compact);
     connect(view_, &CWaveForm::CtrlMessage, this, &PhraseDialog::Refresh);
+    if (!compact)
+        KeepButtonsBelow(view_->fields_bottom());
+}
+
+void PhraseDialog::KeepButtonsBelow(int y) {
+    int top = height();
+    for (const QPushButton* button : buttons_)
+        top = std::min(top, button->y());
+    const int shift = y + 1 + kGap - top;
+    if (shift <= 0)
+        return;
+    for (QPushButton* button : buttons_)
+        button->move(button->x(), button->y() + shift);
+    setFixedSize(width(), height() + shift);
+}
+
+void PhraseDialog::keyPressEvent(QKeyEvent* event) {
+    // +/- zoom the view (keys the focused control did not take, so a minus typed into a
+    // number field stays there).
+    const bool plain = (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0;
+    if (view_ != nullptr && plain) {
+        switch (event->key()) {
+            case Qt::Key_Plus:
+            case Qt::Key_Equal:
+                view_->ZoomIn();
+                return;
+            case Qt::Key_Minus:
+                view_->ZoomOut();
+                return;
+            default:
+                break;
+        }
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void PhraseDialog::mousePressEvent(QMouseEvent* event) {

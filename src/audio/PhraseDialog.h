@@ -1,13 +1,14 @@
 #pragma once
 
-#include <QDialog>
 #include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "audio/AudioIcons.h"
 #include "audio/Endpoints.h"
 #include "common/Prompter.h"
+#include "ui/CancellableDialog.h"
 
 class QLineEdit;
 class QPushButton;
@@ -18,8 +19,9 @@ class CWaveForm;
 class DialogUnits;
 
 // What the recording, editing and playback dialogs share: the message text, the waveform view
-// at (10, 35)-(415, 185), the transport buttons and the confirm step.
-class PhraseDialog : public QDialog {
+// (405 x 150 pixels) below it, the transport buttons and the confirm step. The +/- keys zoom
+// the view.
+class PhraseDialog : public CancellableDialog {
 public:
     CWaveForm* view() const { return view_; }
     int state() const { return state_; }
@@ -31,8 +33,14 @@ protected:
     QPushButton* AddButton(const DialogUnits& du, int id, const char* text, int x, int y);
     QPushButton* AddIconButton(const DialogUnits& du, int id, const char* text, TransportIcon icon,
                                int x, int y);
-    // Places the view and connects its "CTRL_MESSAGE".
+    // Places the view below the message text and connects its "CTRL_MESSAGE"; the buttons move
+    // down below its fields when they would lie on them.
     void AttachView(CWaveForm* view, bool compact);
+    // Moves the buttons down (and the bottom of the dialog with them) so that they begin below
+    // pixel row y.
+    void KeepButtonsBelow(int y);
+    // The transport buttons: the first at the left, the last at the right.
+    const std::vector<QPushButton*>& transport_buttons() const { return transport_buttons_; }
     void DestroyView();
     // Enables the buttons by id.
     void Enable(std::initializer_list<std::pair<int, bool>> table);
@@ -40,6 +48,7 @@ protected:
     void Refresh();
     virtual void SetButtons() = 0;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
     // Play: only with a render device (message 130 otherwise).
     void OnPlay();
@@ -55,6 +64,10 @@ protected:
     QLineEdit* text_ = nullptr;
     std::string message_text_;
     bool forward_mouse_ = true;  // the playback dialog forwards nothing
+
+private:
+    std::vector<QPushButton*> buttons_;
+    std::vector<QPushButton*> transport_buttons_;
 };
 
 }  // namespace kotar

@@ -9,11 +9,10 @@
 #include <QPointer>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <optional>
-
-#include "audio/Endpoints.h"
 
 namespace kotar {
 
@@ -23,6 +22,9 @@ namespace {
 constexpr int kDrainPollMs = 20;
 // A sink that has made no progress for this long while idle counts as finished.
 constexpr int kStalledDoneMs = 1000;
+// How long a stream's opening waits for the sound server to show it still answers: Qt would
+// wait for ever on one that stopped answering since the last look.
+constexpr std::chrono::milliseconds kAnswerLimit(500);
 
 std::optional<QAudioFormat> ToQtFormat(const WaveFormat& format) {
     if (format.format_tag != kFormatPcm ||
@@ -36,15 +38,13 @@ std::optional<QAudioFormat> ToQtFormat(const WaveFormat& format) {
 }
 
 // The device whose id is the server's default name; Qt's own default otherwise.
-QAudioDevice FindDevice(const QList<QAudioDevice>& devices, const std::optional<std::string>& name,
+QAudioDevice FindDevice(const QList<QAudioDevice>& devices, const std::string& name,
                         const QAudioDevice& fallback) {
     if (devices.isEmpty())
         return {};
-    if (name) {
-        for (const QAudioDevice& device : devices) {
-            if (device.id() == QByteArray::fromStdString(*name))
-                return device;
-        }
+    for (const QAudioDevice& device : devices) {
+        if (device.id() == QByteArray::fromStdString(name))
+            return device;
     }
     return fallback;
 }
@@ -286,10 +286,11 @@ private:
 std::unique_ptr<WaveStream> QtWaveDevice::OpenInput(const WaveFormat& format,
                                                     WaveListener& listener) {
     const auto qt_format = ToQtFormat(format);
-    if (!qt_format)
+    const auto name = endpoints_.State().RealInput();
+    if (!qt_format || !name || !endpoints_.ConfirmAnswering(kAnswerLimit))
         return nullptr;
-    const QAudioDevice device = FindDevice(QMediaDevices::audioInputs(), DefaultSourceName(),
-                                           QMediaDevices::defaultAudioInput());
+    const QAudioDevice device =
+        FindDevice(QMediaDevices::audioInputs(), *name, QMediaDevices::defaultAudioInput());
     if (device.isNull() || !device.isFormatSupported(*qt_format))
         return nullptr;
     return std::make_unique<CaptureStream>(this, listener, device, *qt_format);
@@ -298,10 +299,11 @@ std::unique_ptr<WaveStream> QtWaveDevice::OpenInput(const WaveFormat& format,
 std::unique_ptr<WaveStream> QtWaveDevice::OpenOutput(const WaveFormat& format,
                                                      WaveListener& listener) {
     const auto qt_format = ToQtFormat(format);
-    if (!qt_format)
+    const auto name = endpoints_.State().Output();
+    if (!qt_format || !name || !endpoints_.ConfirmAnswering(kAnswerLimit))
         return nullptr;
-    const QAudioDevice device = FindDevice(QMediaDevices::audioOutputs(), DefaultSinkName(),
-                                           QMediaDevices::defaultAudioOutput());
+    const QAudioDevice device =
+        FindDevice(QMediaDevices::audioOutputs(), *name, QMediaDevices::defaultAudioOutput());
     if (device.isNull() || !device.isFormatSupported(*qt_format))
         return nullptr;
     return std::make_unique<RenderStream>(this, listener, device, *qt_format);

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QThread>
 
+#include "audio/PhraseEditControls.h"
 #include "audio/WaveForm.h"
 #include "common/Messages.h"
 #include "ui/DialogLayout.h"
@@ -33,6 +34,7 @@ CRecDlg::CRecDlg(QWidget* parent, Prompter& prompter, ProfileFile& ini, AudioEnd
         bitmaps_[slot_index] = DrawCountdownBitmap(slot_index < 5 ? slot_index + 1 : 0);
     countdown_ = new QLabel(this);
     countdown_->setObjectName("1062");
+    countdown_->setProperty("overlay", true);  // shown over the waveform on purpose
     countdown_->setGeometry(QRect(QPoint(164, 62), bitmaps_[0].size()));
     countdown_->hide();
 
@@ -46,6 +48,9 @@ CRecDlg::CRecDlg(QWidget* parent, Prompter& prompter, ProfileFile& ini, AudioEnd
     connect(pause, &QPushButton::clicked, this, &CRecDlg::OnPause);
 
     AttachView(new CWaveForm(this, prompter, kFormatPcm, 1, 8000, 16, 20'000), false);
+    edit_controls_ = new PhraseEditControls(this, ini, view_);
+    KeepButtonsBelow(edit_controls_->PlaceRows(view_->fields_bottom() + 1 + 8));
+    edit_controls_->PlaceHistoryButtons(pause->geometry().topRight() + QPoint(16, 0));
     countdown_->raise();
     Refresh();
 }
@@ -76,6 +81,7 @@ void CRecDlg::SetButtons() {
             Enable({{1, true}, {2, true}, {1029, true}, {1027, true}, {1030, false}, {1028, true}});
             break;
     }
+    edit_controls_->SetState(state_);
 }
 
 int CRecDlg::RecordDelaySeconds() const {
@@ -90,6 +96,7 @@ void CRecDlg::OnRecord() {
         return;
     }
     Enable({{1, false}, {2, false}, {1029, false}, {1027, false}, {1030, false}, {1028, false}});
+    edit_controls_->SetState(CWaveForm::kRecording);
     countdown_shown_.clear();
     const int delay = RecordDelaySeconds();
     if (delay > 0) {
@@ -137,11 +144,11 @@ void CRecDlg::accept() {
     QDialog::accept();
 }
 
-void CRecDlg::reject() {
+void CRecDlg::Cancel() {
     if (state_ == CWaveForm::kStopped && !AskDiscard())
         return;
     DestroyView();
-    QDialog::reject();
+    PhraseDialog::Cancel();
 }
 
 }  // namespace kotar

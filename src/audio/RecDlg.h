@@ -13,7 +13,10 @@ class QLabel;
 
 namespace kotar {
 
-// "録音": records a new phrase after a start countdown and saves it as the slot WAV file.
+class PhraseEditControls;
+
+// "録音": records a new phrase after a start countdown, lets the user cut, even and trim it
+// (each change can be taken back) and saves it as the slot WAV file.
 class CRecDlg : public PhraseDialog {
 public:
     CRecDlg(QWidget* parent, Prompter& prompter, ProfileFile& ini, AudioEndpoints& endpoints,
@@ -30,10 +33,11 @@ public:
     const QPixmap& countdown_bitmap(int slot) const { return bitmaps_[slot]; }
 
     void accept() override;
-    void reject() override;
 
 protected:
     void SetButtons() override;
+    // Message 105 about a take before it is thrown away.
+    void Cancel() override;
 
 private:
     void OnRecord();
@@ -48,6 +52,7 @@ private:
     QLabel* countdown_ = nullptr;
     std::function<void(int ms)> wait_;
     std::vector<int> countdown_shown_;
+    PhraseEditControls* edit_controls_ = nullptr;
 };
 
 }  // namespace kotar

@@ -9,7 +9,8 @@
 
 namespace kotar {
 
-CSelMeanDlg::CSelMeanDlg(QWidget* parent, const std::string& message_text) : QDialog(parent) {
+CSelMeanDlg::CSelMeanDlg(QWidget* parent, const std::string& message_text)
+    : CancellableDialog(parent) {
     setWindowTitle("作成方法選択");
     setFont(DialogFont());
     const DialogUnits du(font());
@@ -29,8 +30,8 @@ CSelMeanDlg::CSelMeanDlg(QWidget* parent, const std::string& message_text) : QDi
     connect(text_, &QLineEdit::textChanged, this, &CSelMeanDlg::OnTextChanged);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(from_file_, &QRadioButton::clicked, this, [this] { method_ = kFromFile; });
-    connect(record_, &QRadioButton::clicked, this, [this] { method_ = kRecord; });
+    connect(from_file_, &QRadioButton::clicked, this, [this] { Choose(kFromFile); });
+    connect(record_, &QRadioButton::clicked, this, [this] { Choose(kRecord); });
 
     text_->setText(QString::fromStdString(message_text));
     OnTextChanged();  // also for an empty text, which emits no change
@@ -38,9 +39,15 @@ CSelMeanDlg::CSelMeanDlg(QWidget* parent, const std::string& message_text) : QDi
 
 void CSelMeanDlg::OnTextChanged() {
     const bool has_text = !text_->text().isEmpty();
-    ok_->setEnabled(has_text);
     from_file_->setEnabled(has_text);
     record_->setEnabled(has_text);
+    // OK without a chosen method would close the dialog as if it were cancelled.
+    ok_->setEnabled(has_text && method_ != kNone);
+}
+
+void CSelMeanDlg::Choose(Method method) {
+    method_ = method;
+    OnTextChanged();
 }
 
 }  // namespace kotar

@@ -2,8 +2,9 @@
 // recording.
 #pragma once
 
-#include <QDialog>
 #include <string>
+
+#include "ui/CancellableDialog.h"
 
 class QLineEdit;
 class QPushButton;
@@ -12,7 +13,7 @@ class QRadioButton;
 namespace kotar {
 
 // "作成方法選択": whether a phrase is taken from an existing WAV file or recorded anew.
-class CSelMeanDlg : public QDialog {
+class CSelMeanDlg : public CancellableDialog {
 public:
     enum Method : int { kNone = 0, kFromFile = 1, kRecord = 2 };
 
@@ -22,6 +23,7 @@ public:
 
 private:
     void OnTextChanged();
+    void Choose(Method method);
 
     int method_ = kNone;
     QLineEdit* text_ = nullptr;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -22,15 +22,17 @@ namespace {
 constexpr std::uint32_t kFormatRecordBytes = 18;
 constexpr std::uint32_t kPcmFormatRecordBytes = 16;
 
+// Blocks come from calloc: a large block is then fresh zero pages from the system, which
+// nobody has to clear again (a converter writes into them right away).
 std::uint8_t* AllocateZeroed(std::size_t bytes) {
     // One byte at least, so that an empty block is still a block.
-    return new (std::nothrow) std::uint8_t[std::max<std::size_t>(bytes, 1)]();
+    return static_cast<std::uint8_t*>(std::calloc(std::max<std::size_t>(bytes, 1), 1));
 }
 
 // A block that is filled in full right away (a copy, a whole data chunk): zeroing it first
 // would only cost time.
 std::uint8_t* AllocateForOverwrite(std::size_t bytes) {
-    auto* block = new (std::nothrow) std::uint8_t[std::max<std::size_t>(bytes, 1)];
+    auto* block = static_cast<std::uint8_t*>(std::malloc(std::max<std::size_t>(bytes, 1)));
     if (block != nullptr && bytes == 0)
         block[0] = 0;
     return block;
@@ -95,29 +97,23 @@ public:
         return std::fread(destination, 1, count, file_) == count;
     }
 
-    // The chunk header at offset; its data must lie wholly inside the file.
-    std::optional<std::pair<std::array<char, 4>, Chunk>> HeaderAt(std::uint64_t offset) {
-        std::uint8_t header[8];
-        if (!ReadAt(offset, header, sizeof header))
-            return std::nullopt;
-        std::array<char, 4> id;
-        std::memcpy(id.data(), header, 4);
-        Chunk chunk{offset + 8, GetU32(header + 4)};
-        if (chunk.size > file_size_ - chunk.data_offset)
-            return std::nullopt;
-        return std::make_pair(id, chunk);
-    }
-
     // Searches forward from offset (up to limit) for the chunk id, walking over other chunks;
-    // with list_type, only a LIST/RIFF chunk of that type counts.
+    // with list_type, only a LIST/RIFF chunk of that type counts. Every chunk must lie wholly
+    // inside the file, except that with clip_found the chunk found ends with the file.
     std::optional<Chunk> Find(std::uint64_t offset, std::uint64_t limit, const char* id,
-                              const char* list_type = nullptr) {
+                              const char* list_type = nullptr, bool clip_found = false) {
         while (offset + 8 <= limit) {
-            auto header = HeaderAt(offset);
-            if (!header)
+            std::uint8_t header[8];
+            if (!ReadAt(offset, header, sizeof header))
                 return std::nullopt;
-            const Chunk& chunk = header->second;
-            if (std::memcmp(header->first.data(), id, 4) == 0) {
+            Chunk chunk{offset + 8, GetU32(header + 4)};
+            const bool found = std::memcmp(header, id, 4) == 0;
+            if (chunk.size > file_size_ - chunk.data_offset) {
+                if (!found || !clip_found)
+                    return std::nullopt;
+                chunk.size = static_cast<std::uint32_t>(file_size_ - chunk.data_offset);
+            }
+            if (found) {
                 if (list_type == nullptr)
                     return chunk;
                 char type[4];
@@ -138,7 +134,51 @@ private:
     std::uint64_t file_size_;
 };
 
+std::uint64_t FileSize(std::FILE* file) {
+    if (std::fseek(file, 0, SEEK_END) != 0)
+        return 0;
+    const long end = std::ftell(file);
+    return end > 0 ? static_cast<std::uint64_t>(end) : 0;
+}
+
+struct LocatedData {
+    WaveFormat format;
+    Chunk data;
+};
+
+// The format record and the data chunk after it.
+std::optional<LocatedData> LocateData(RiffReader& reader, DataChunkEnd data_end) {
+    // The RIFF size itself is never used to read: streamed writers often leave it wrong, and
+    // every chunk inside is checked against the file size anyway.
+    std::uint8_t riff[12];
+    if (!reader.ReadAt(0, riff, sizeof riff) || std::memcmp(riff, "RIFF", 4) != 0 ||
+        std::memcmp(riff + 8, "WAVE", 4) != 0) {
+        return std::nullopt;
+    }
+    const std::uint64_t end = reader.file_size();
+    auto fmt = reader.Find(12, end, "fmt ");
+    if (!fmt || fmt->size < kPcmFormatRecordBytes)
+        return std::nullopt;
+    std::uint8_t record[kFormatRecordBytes] = {};
+    // A longer record (an extensible header) gives its first 18 bytes.
+    std::uint32_t record_bytes = std::min(fmt->size, kFormatRecordBytes);
+    if (!reader.ReadAt(fmt->data_offset, record, record_bytes))
+        return std::nullopt;
+    auto data = reader.Find(fmt->end(), end, "data", nullptr, data_end == DataChunkEnd::kFileEnd);
+    if (!data)
+        return std::nullopt;
+    return LocatedData{CWaveFile::DecodeFormat(record), *data};
+}
+
 }  // namespace
+
+std::optional<WavDataChunk> LocateWavData(std::FILE* file, DataChunkEnd data_end) {
+    RiffReader reader(file, FileSize(file));
+    auto located = LocateData(reader, data_end);
+    if (!located)
+        return std::nullopt;
+    return WavDataChunk{located->format, located->data.data_offset, located->data.size};
+}
 
 CWaveFile::CWaveFile() = default;
 
@@ -176,44 +216,22 @@ CWaveFile::CWaveFile(const std::string& path, int mode, Prompter& prompter) {
     FileHandle file(OpenFile(PathFromUtf8(path), "rb"));
     if (!file)
         FailWith(prompter, kMsgCannotOpenSound);
-    std::uint64_t file_size = 0;
-    if (std::fseek(file.get(), 0, SEEK_END) == 0) {
-        long end = std::ftell(file.get());
-        if (end > 0)
-            file_size = static_cast<std::uint64_t>(end);
-    }
-    RiffReader reader(file.get(), file_size);
+    RiffReader reader(file.get(), FileSize(file.get()));
+    const std::uint64_t end = reader.file_size();
 
     auto fail = [&]() {
-        delete[] data_;
+        std::free(data_);
         data_ = nullptr;
         capacity_ = length_ = 0;
         file.reset();
         FailWith(prompter, kMsgCannotOpenSound);
     };
 
-    // The RIFF size itself is never used to read: streamed writers often leave it wrong, and
-    // every chunk inside is checked against the file size anyway.
-    std::uint8_t riff[12];
-    if (!reader.ReadAt(0, riff, sizeof riff) || std::memcmp(riff, "RIFF", 4) != 0 ||
-        std::memcmp(riff + 8, "WAVE", 4) != 0) {
+    auto located = LocateData(reader, DataChunkEnd::kDeclared);
+    if (!located)
         fail();
-    }
-    const std::uint64_t end = reader.file_size();
-
-    auto fmt = reader.Find(12, end, "fmt ");
-    if (!fmt || fmt->size < kPcmFormatRecordBytes)
-        fail();
-    std::uint8_t record[kFormatRecordBytes] = {};
-    // A longer record (an extensible header) gives its first 18 bytes.
-    std::uint32_t record_bytes = std::min(fmt->size, kFormatRecordBytes);
-    if (!reader.ReadAt(fmt->data_offset, record, record_bytes))
-        fail();
-    format_ = DecodeFormat(record);
-
-    auto data = reader.Find(fmt->end(), end, "data");
-    if (!data)
-        fail();
+    format_ = located->format;
+    const Chunk* data = &located->data;
 
     if (mode != kAttributeMode) {
         if (data->size > kMaxAudioDataBytes)
@@ -244,7 +262,7 @@ CWaveFile::CWaveFile(const std::string& path, int mode, Prompter& prompter) {
 }
 
 CWaveFile::~CWaveFile() {
-    delete[] data_;
+    std::free(data_);
 }
 
 void CWaveFile::SetFormat(std::uint16_t format_tag, std::uint16_t channels,

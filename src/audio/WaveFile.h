@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,8 +24,28 @@ struct WaveFormat {
 
 inline constexpr std::uint16_t kFormatPcm = 1;
 inline constexpr std::uint16_t kFormatMuLaw = 7;
-// Largest data chunk read in audio mode.
+// Largest data chunk read in audio mode (slot files, converted phrase files). Imports read
+// their sources block by block instead (ImportChain.h).
 inline constexpr std::uint32_t kMaxAudioDataBytes = 1'024'000;
+
+// Where the sound of a WAV file lies: the format record (the first 18 bytes of the fmt chunk)
+// and the data chunk that follows it.
+struct WavDataChunk {
+    WaveFormat format;
+    std::uint64_t offset = 0;  // of the first sample byte
+    std::uint32_t bytes = 0;
+};
+// Where a data chunk that claims more bytes than the file holds ends.
+enum class DataChunkEnd {
+    kDeclared,  // nowhere: the file is broken (message 110)
+    kFileEnd,   // with the file, as libsndfile reads a truncated recording or a header whose
+                // writer never filled in the size
+};
+// Walks the chunks of an open file with every size checked against the file's size. Nullopt
+// when it is no RIFF WAVE file with a fmt chunk and a data chunk after it, or when a chunk runs
+// past the end of the file (with kDeclared, the data chunk too: then reading the file as a
+// wave buffer fails with message 110).
+std::optional<WavDataChunk> LocateWavData(std::FILE* file, DataChunkEnd data_end);
 
 // The sound buffer of the whole program: one format record, one owned zero-filled block, its
 // capacity and the length of the sound in it; reads and writes RIFF WAV files.

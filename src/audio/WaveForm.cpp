@@ -4,18 +4,26 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "audio/LengthLimit.h"
+#include "audio/LevelAnalysis.h"
 #include "common/Messages.h"
+#include "ui/DialogLayout.h"
 
 namespace kotar {
 
 namespace {
 
 constexpr int kTickMs = 50;
+// The scroll bar between the view and its fields.
+constexpr int kScrollBarGap = 3;
+constexpr int kScrollBarHeight = 16;
+// Angle of one wheel step.
+constexpr int kWheelStep = 120;
 const QColor kGreen(0, 255, 0);
 // The green of a marked range with its colours inverted.
 const QColor kInvertedGreen(255, 0, 255);
@@ -25,14 +33,6 @@ int MulDiv(int a, int b, int c) {
     const long long product = static_cast<long long>(a) * b;
     const long long half = c / 2;
     return static_cast<int>(product >= 0 ? (product + half) / c : (product - half) / c);
-}
-
-QLineEdit* MakeField(QWidget* parent, int id) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QString::number(id));
-    field->setReadOnly(true);
-    field->setFocusPolicy(Qt::NoFocus);
-    return field;
 }
 
 }  // namespace
@@ -69,6 +69,7 @@ CWaveForm::~CWaveForm() {
     delete length_field_;
     delete position_field_;
     delete range_field_;
+    delete scroll_bar_;
 }
 
 void CWaveForm::Init() {
@@ -90,10 +91,17 @@ void CWaveForm::Create(const QRect& rect, bool compact) {
     ComputeScale(sound_.capacity());
 
     QWidget* dialog = parentWidget();
-    const int top = compact ? 70 : 190;
-    length_field_ = MakeField(dialog, 3000);
-    position_field_ = MakeField(dialog, 3001);
-    range_field_ = MakeField(dialog, 3002);
+    scroll_bar_ = new QScrollBar(Qt::Horizontal, dialog);
+    scroll_bar_->setObjectName("3003");
+    scroll_bar_->setGeometry(rect.left(), rect.bottom() + 1 + kScrollBarGap, rect.width(),
+                             kScrollBarHeight);
+    scroll_bar_->setFocusPolicy(Qt::NoFocus);
+    scroll_bar_->hide();
+    connect(scroll_bar_, &QScrollBar::valueChanged, this, &CWaveForm::SetScroll);
+    const int top = compact ? 70 : scroll_bar_->geometry().bottom() + 1 + kScrollBarGap;
+    length_field_ = MakeReadOnlyField(dialog, 3000);
+    position_field_ = MakeReadOnlyField(dialog, 3001);
+    range_field_ = MakeReadOnlyField(dialog, 3002);
     length_field_->setGeometry(10, top, 150, 25);
     position_field_->setGeometry(170, top, 140, 25);
     range_field_->setGeometry(320, top, 150, 25);
@@ -112,12 +120,21 @@ void CWaveForm::Create(const QRect& rect, bool compact) {
     setVisible(!compact);
 }
 
+int CWaveForm::fields_bottom() const {
+    return length_field_ != nullptr ? length_field_->geometry().bottom() : geometry().bottom();
+}
+
 void CWaveForm::ComputeScale(std::uint32_t bytes) {
     scale_ = DrawWidth() > 0 ? static_cast<double>(bytes) / DrawWidth() : 0;
 }
 
+std::uint32_t CWaveForm::ColumnToBytes(int column) const {
+    // Zoom steps are powers of two, so a column zoomed in from another names the same byte.
+    return static_cast<std::uint32_t>(column * ColumnBytes());
+}
+
 std::uint32_t CWaveForm::CursorBytes() const {
-    return static_cast<std::uint32_t>(cursor_.left() * scale_);
+    return ColumnToBytes(cursor_.left());
 }
 
 void CWaveForm::MoveCursor(int left) {
@@ -129,6 +146,10 @@ void CWaveForm::ComputeColumns() {
     const int height = client_.height();
     if (width <= 0 || columns_.empty())
         return;
+    if (zoom_ > 1) {
+        ComputeZoomedColumns();
+        return;
+    }
     const WaveFormat& format = sound_.format();
     const std::uint8_t* bytes = sound_.data();
     const std::uint32_t length = std::min(sound_.length(), sound_.capacity());
@@ -163,15 +184,42 @@ void CWaveForm::ComputeColumns() {
     }
 }
 
+// Zoomed, every shown column covers exactly its own samples (at least one), so that the cursor
+// and the marked range lie on the samples drawn under them. Unzoomed, the columns above keep
+// their own rule: half the scale in samples per column, one after the other.
+void CWaveForm::ComputeZoomedColumns() {
+    const int height = client_.height();
+    const std::uint8_t* bytes = sound_.data();
+    const bool wide = sound_.format().bits_per_sample == 16;
+    const std::size_t per_sample = wide ? 2 : 1;
+    const std::size_t total = std::min(sound_.length(), sound_.capacity()) / per_sample;
+    for (int i = 0; i <= DrawWidth() && i < static_cast<int>(columns_.size()); ++i) {
+        const std::size_t first = ColumnToBytes(scroll_ + i) / per_sample;
+        const std::size_t end = std::max(first + 1, ColumnToBytes(scroll_ + i + 1) / per_sample);
+        int largest = wide ? 0 : 128;
+        int smallest = largest;
+        for (std::size_t k = first; k < end && k < total; ++k) {
+            const int v = wide ? SampleAt(bytes, k) : bytes[k];
+            largest = std::max(largest, v);
+            smallest = std::min(smallest, v);
+        }
+        columns_[i] = wide ? std::pair{MulDiv(32768 - largest, height / 2, 32768) + client_.top(),
+                                       MulDiv(32768 - smallest, height / 2, 32768) + client_.top()}
+                           : std::pair{height * (255 - largest) / 255 + client_.top(),
+                                       height * (255 - smallest) / 255 + client_.top()};
+    }
+}
+
 void CWaveForm::Draw() {
     if (surface_.isNull())
         return;
     QPainter painter(&surface_);
     painter.fillRect(client_, Qt::black);
+    // The cursor and the range are kept in phrase columns; the view shows from scroll_ on.
     if (selection_state_ == kRangeMarked)
-        painter.fillRect(selection_, kInvertedGreen);
+        painter.fillRect(selection_.translated(-scroll_, 0), kInvertedGreen);
     painter.fillRect(zero_line_, kGreen);
-    painter.fillRect(cursor_, kGreen);
+    painter.fillRect(cursor_.translated(-scroll_, 0), kGreen);
     QPen pen(kGreen, 2, Qt::SolidLine, Qt::FlatCap);
     painter.setPen(pen);
     for (int i = 0; i <= client_.width() - 5 && i < static_cast<int>(columns_.size()); ++i) {
@@ -211,8 +259,9 @@ void CWaveForm::ShowPosition() {
         return;
     const double per_hundredth = sound_.format().avg_bytes_per_sec / 100;
     const auto hundredths =
-        per_hundredth > 0 ? static_cast<std::uint32_t>(cursor_.left() * scale_ / per_hundredth)
-                          : 0u;
+        per_hundredth > 0
+            ? static_cast<std::uint32_t>(cursor_.left() * ColumnBytes() / per_hundredth)
+            : 0u;
     position_field_->setText(QString::fromStdString(DurationText("位置： ", hundredths)));
 }
 
@@ -221,12 +270,16 @@ void CWaveForm::ShowRange() {
         return;
     const double per_hundredth = sound_.format().avg_bytes_per_sec / 100;
     const auto hundredths =
-        per_hundredth > 0 ? static_cast<std::uint32_t>(scale_ * selection_.width() / per_hundredth)
-                          : 0u;
+        per_hundredth > 0
+            ? static_cast<std::uint32_t>(ColumnBytes() * selection_.width() / per_hundredth)
+            : 0u;
     range_field_->setText(QString::fromStdString(DurationText("範囲： ", hundredths)));
 }
 
 int CWaveForm::BeginRecording() {
+    // A new take starts afresh: nothing of the last one can be taken back into it.
+    history_.Clear();
+    ZoomTo(1);
     sound_.set_length(full_capacity_);
     ComputeScale(sound_.capacity());
     ShowLength();
@@ -263,7 +316,7 @@ int CWaveForm::PausePlaying() {
     state_ = kPaused;
     // The cursor goes to the stopped position now, not only with the close: a play pressed
     // before that arrives resumes from there.
-    MoveCursor(scale_ > 0 ? static_cast<int>(sound_.stopped_position() / scale_) : 0);
+    MoveCursor(scale_ > 0 ? static_cast<int>(sound_.stopped_position() / ColumnBytes()) : 0);
     ShowPosition();
     Draw();
     return state_;
@@ -285,7 +338,7 @@ int CWaveForm::RewindCursor() {
 
 void CWaveForm::OnRecordTick() {
     if (scale_ > 0)
-        MoveCursor(static_cast<int>(sound_.RecordPosition() / scale_));
+        MoveCursor(static_cast<int>(sound_.RecordPosition() / ColumnBytes()));
     ComputeColumns();
     ShowPosition();
     Draw();
@@ -293,7 +346,8 @@ void CWaveForm::OnRecordTick() {
 
 void CWaveForm::OnPlayTick() {
     if (scale_ > 0)
-        MoveCursor(static_cast<int>(sound_.PlayPosition() / scale_));
+        MoveCursor(static_cast<int>(sound_.PlayPosition() / ColumnBytes()));
+    KeepCursorVisible();
     ShowPosition();
     Draw();
 }
@@ -317,6 +371,7 @@ void CWaveForm::OnInputClose() {
     state_ = kStopped;
     ComputeColumns();
     Draw();
+    Q_EMIT SoundChanged();
     Q_EMIT CtrlMessage();
 }
 
@@ -332,7 +387,7 @@ void CWaveForm::OnOutputDone(WaveHeader&) {
 void CWaveForm::OnOutputClose() {
     play_timer_.stop();
     if (state_ == kPaused) {
-        MoveCursor(scale_ > 0 ? static_cast<int>(sound_.stopped_position() / scale_) : 0);
+        MoveCursor(scale_ > 0 ? static_cast<int>(sound_.stopped_position() / ColumnBytes()) : 0);
     } else {
         MoveCursor(0);
         state_ = kStopped;
@@ -350,7 +405,7 @@ void CWaveForm::TrackButtonDown(QPoint screen) {
         range_field_->hide();
     if (client_.contains(point)) {
         // The cursor may not start past the last column of the sound.
-        MoveCursor(std::min(point.x(), std::max(DrawWidth(), 0)));
+        MoveCursor(scroll_ + std::min(point.x(), std::max(DrawWidth(), 0)));
         ShowPosition();
         cursor_moved_ = true;
         selection_state_ = kCursorPlaced;
@@ -365,15 +420,16 @@ void CWaveForm::TrackMouseMove(QPoint screen) {
         return;
     if (selection_state_ != kCursorPlaced && selection_state_ != kRangeMarked)
         return;
-    const int x = mapFromGlobal(screen).x();
+    // In phrase columns: the view shows the phrase from scroll_ on.
+    const int x = mapFromGlobal(screen).x() + scroll_;
     int left = cursor_.left();
     int right = cursor_.left() + cursor_.width();
     if (x > right) {
-        right = std::min(x, client_.left() + client_.width() - 4);
+        right = std::min(x, scroll_ + client_.left() + client_.width() - 4);
         selection_state_ = kRangeMarked;
         range_field_->show();
     } else if (x < left) {
-        left = std::max(x, client_.left());
+        left = std::max(x, scroll_ + client_.left());
         selection_state_ = kRangeMarked;
         range_field_->show();
     } else {
@@ -406,17 +462,116 @@ void CWaveForm::TrackButtonUp(QPoint screen) {
 }
 
 void CWaveForm::DeleteSelection() {
-    const auto start = static_cast<std::uint32_t>(selection_.left() * scale_);
-    const auto end = static_cast<std::uint32_t>((selection_.left() + selection_.width()) * scale_);
-    sound_.DeleteRange(start, end);
+    history_.DeleteRange(ColumnToBytes(selection_.left()),
+                         ColumnToBytes(selection_.left() + selection_.width()));
+    AfterEdit();
+}
+
+void CWaveForm::AfterEdit() {
+    // A zoomed view keeps showing the same part of the phrase as far as it can (a shorter
+    // phrase may allow less zoom).
+    const double first_byte = scroll_ * ColumnBytes();
     ComputeScale(sound_.length());
+    zoom_ = std::min(zoom_, MaxZoom());
+    scroll_ = ColumnBytes() > 0 ? static_cast<int>(first_byte / ColumnBytes()) : 0;
+    UpdateScrollBar();
     ComputeColumns();
     MoveCursor(0);
     ShowPosition();
     ShowLength();
-    range_field_->hide();
+    if (range_field_ != nullptr)
+        range_field_->hide();
     selection_state_ = kCleared;
     Draw();
+    Q_EMIT SoundChanged();
+}
+
+bool CWaveForm::Edited(bool changed) {
+    if (changed)
+        AfterEdit();
+    return changed;
+}
+
+bool CWaveForm::EvenLoudness(double target_lufs) {
+    return CanEdit() && Edited(history_.EvenLoudness(target_lufs));
+}
+
+bool CWaveForm::TrimSilence() {
+    return CanEdit() && Edited(history_.TrimSilence());
+}
+
+bool CWaveForm::Undo() {
+    return CanEdit() && Edited(history_.Undo());
+}
+
+bool CWaveForm::Redo() {
+    return CanEdit() && Edited(history_.Redo());
+}
+
+int CWaveForm::MaxZoom() const {
+    // Powers of two up to at most one sample (two bytes) per column.
+    int zoom = 1;
+    while (scale_ / zoom > 2.0)
+        zoom *= 2;
+    return zoom;
+}
+
+void CWaveForm::ZoomIn() {
+    ZoomTo(std::min(zoom_ * 2, MaxZoom()));
+}
+
+void CWaveForm::ZoomOut() {
+    ZoomTo(std::max(zoom_ / 2, 1));
+}
+
+void CWaveForm::ZoomTo(int zoom) {
+    if (zoom == zoom_ || compact_ || state_ == kRecording || zoom < 1)
+        return;
+    // The cursor keeps its place in the view; one out of view comes to its middle.
+    int anchor = cursor_.left() - scroll_;
+    if (anchor < 0 || anchor > DrawWidth())
+        anchor = DrawWidth() / 2;
+    const auto rescale = [&](int column) {
+        return static_cast<int>(static_cast<long long>(column) * zoom / zoom_);
+    };
+    MoveCursor(rescale(cursor_.left()));
+    const int selection_right = rescale(selection_.left() + selection_.width());
+    selection_.setLeft(rescale(selection_.left()));
+    selection_.setRight(selection_right - 1);
+    zoom_ = zoom;
+    scroll_ = std::clamp(cursor_.left() - anchor, 0, PhraseColumns() - std::max(DrawWidth(), 0));
+    UpdateScrollBar();
+    ComputeColumns();
+    ShowRange();
+    Draw();
+}
+
+void CWaveForm::SetScroll(int column) {
+    column = std::clamp(column, 0, PhraseColumns() - std::max(DrawWidth(), 0));
+    if (column == scroll_)
+        return;
+    scroll_ = column;
+    UpdateScrollBar();
+    ComputeColumns();
+    Draw();
+}
+
+void CWaveForm::UpdateScrollBar() {
+    scroll_ = std::clamp(scroll_, 0, PhraseColumns() - std::max(DrawWidth(), 0));
+    if (scroll_bar_ == nullptr)
+        return;
+    const QSignalBlocker quiet(scroll_bar_);
+    scroll_bar_->setRange(0, PhraseColumns() - std::max(DrawWidth(), 0));
+    scroll_bar_->setPageStep(std::max(DrawWidth(), 1));
+    scroll_bar_->setSingleStep(std::max(DrawWidth() / 10, 1));
+    scroll_bar_->setValue(scroll_);
+    scroll_bar_->setVisible(zoom_ > 1 && !compact_);
+}
+
+void CWaveForm::KeepCursorVisible() {
+    // A zoomed view turns the page when playback runs out of it.
+    if (zoom_ > 1 && (cursor_.left() < scroll_ || cursor_.left() > scroll_ + DrawWidth()))
+        SetScroll(cursor_.left());
 }
 
 void CWaveForm::mousePressEvent(QMouseEvent* event) {
@@ -432,6 +587,24 @@ void CWaveForm::mouseMoveEvent(QMouseEvent* event) {
 void CWaveForm::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         TrackButtonUp(event->globalPosition().toPoint());
+}
+
+void CWaveForm::wheelEvent(QWheelEvent* event) {
+    const int steps = event->angleDelta().y() / kWheelStep;
+    if (steps == 0) {
+        event->ignore();
+        return;
+    }
+    if (event->modifiers() & Qt::ControlModifier) {
+        for (int i = 0; i < std::abs(steps); ++i)
+            steps > 0 ? ZoomIn() : ZoomOut();
+    } else if (zoom_ > 1) {
+        SetScroll(scroll_ - steps * std::max(DrawWidth() / 8, 1));
+    } else {
+        event->ignore();
+        return;
+    }
+    event->accept();
 }
 
 int CWaveForm::CheckLength(double max_seconds) const {

@@ -4,12 +4,15 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QRect>
+#include <QScrollBar>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "audio/EditHistory.h"
 #include "audio/SoundCtrl.h"
 #include "common/Prompter.h"
 
@@ -20,6 +23,8 @@ namespace kotar {
 // The waveform of one phrase with its play/record cursor and a range the user marks with the
 // mouse and deletes; records into and plays from its own buffer. Beside itself, in the parent
 // dialog, it shows the length (3000), the cursor position (3001) and the marked range (3002).
+// It zooms in around the cursor, by powers of two, down to one sample per pixel column; a scroll
+// bar (3003) under it moves the zoomed view. The changes of one session can be taken back.
 class CWaveForm : public QWidget, public WaveListener {
     Q_OBJECT
 
@@ -38,9 +43,11 @@ public:
     CWaveForm(QWidget* parent, Prompter& prompter, const std::string& path);
     ~CWaveForm() override;
 
-    // Places the view at a rectangle of its parent and creates the three text fields; compact
-    // moves them up and paints nothing.
+    // Places the view at a rectangle of its parent and creates the text fields and the scroll
+    // bar below it; compact moves the fields up and paints nothing.
     void Create(const QRect& rect, bool compact);
+    // The lowest pixel row of the fields in the parent.
+    int fields_bottom() const;
 
     int BeginRecording();
     int EndRecording();
@@ -57,6 +64,26 @@ public:
     // The context menu's delete command.
     void DeleteSelection();
 
+    // Changes of the sound, only when editable and stopped; each is recorded for undo. False
+    // when nothing changed.
+    bool EvenLoudness(double target_lufs);
+    bool TrimSilence();
+    bool Undo();
+    bool Redo();
+    bool CanUndo() const { return history_.CanUndo(); }
+    bool CanRedo() const { return history_.CanRedo(); }
+    const EditHistory& history() const { return history_; }
+
+    // Zoom around the cursor: each step doubles or halves the pixel columns of the phrase.
+    void ZoomIn();
+    void ZoomOut();
+    int zoom() const { return zoom_; }
+    // The largest zoom: at most one sample per column.
+    int MaxZoom() const;
+    // The first phrase column shown (0 unless zoomed).
+    int scroll() const { return scroll_; }
+    void SetScroll(int column);
+
     int CheckLength(double max_seconds) const;
     std::uint32_t TruncateToSeconds(double seconds);
     int IsNotLongerThan(std::uint32_t seconds) const;
@@ -65,8 +92,11 @@ public:
     CSoundCtrl& sound() { return sound_; }
     const CSoundCtrl& sound() const { return sound_; }
     int selection_state() const { return selection_state_; }
+    // The cursor and the marked range in phrase columns (pixels of the view unless zoomed).
     int cursor_left() const { return cursor_.left(); }
     QRect selection_rect() const { return selection_; }
+    // The byte of the sound at a phrase column.
+    std::uint32_t ColumnToBytes(int column) const;
     bool read_only() const { return read_only_; }
     // The drawn picture (what paint copies to the screen).
     const QImage& surface() const { return surface_; }
@@ -79,12 +109,16 @@ public:
 Q_SIGNALS:
     // "CTRL_MESSAGE": a recording or playback has closed; the parent re-reads the state.
     void CtrlMessage();
+    // The sound changed: a recording ended, a cut, an operation, an undo or a redo.
+    void SoundChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // Ctrl+wheel zooms; the wheel alone scrolls a zoomed view.
+    void wheelEvent(QWheelEvent* event) override;
 
     void OnInputOpen() override;
     void OnInputData(WaveHeader& header) override;
@@ -97,7 +131,19 @@ private:
     void Init();
     int DrawWidth() const { return client_.width() - 4; }
     void ComputeScale(std::uint32_t bytes);
+    // Bytes per phrase column at the current zoom.
+    double ColumnBytes() const { return scale_ / zoom_; }
+    int PhraseColumns() const { return std::max(DrawWidth(), 0) * zoom_; }
     void ComputeColumns();
+    void ComputeZoomedColumns();
+    void ZoomTo(int zoom);
+    void UpdateScrollBar();
+    void KeepCursorVisible();
+    // After a change of the sound: the picture, the fields and the cursor as after a cut.
+    void AfterEdit();
+    // AfterEdit when the sound changed; the change.
+    bool Edited(bool changed);
+    bool CanEdit() const { return !read_only_ && state_ == kStopped; }
     void Draw();
     void MoveCursor(int left);
     std::uint32_t CursorBytes() const;
@@ -119,6 +165,9 @@ private:
     QPointer<QLineEdit> length_field_;
     QPointer<QLineEdit> position_field_;
     QPointer<QLineEdit> range_field_;
+    QPointer<QScrollBar> scroll_bar_;
+    int zoom_ = 1;
+    int scroll_ = 0;
     bool read_only_ = false;
     int selection_state_ = kInitial;
     bool cursor_moved_ = false;
@@ -130,6 +179,7 @@ private:
     QTimer record_timer_;
     QTimer play_timer_;
     QMenu* menu_ = nullptr;
+    EditHistory history_{sound_};
 };
 
 }  // namespace kotar

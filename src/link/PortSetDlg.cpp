@@ -10,7 +10,7 @@
 namespace kotar {
 
 CPortSetDlg::CPortSetDlg(ProfileFile& ini, std::vector<std::string> friendly_names, QWidget* parent)
-    : QDialog(parent), ini_(ini) {
+    : CancellableDialog(parent), ini_(ini) {
     setWindowTitle(QStringLiteral("ポート設定"));
     setFont(DialogFont(8));
     DialogUnits du(font());

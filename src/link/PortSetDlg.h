@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QDialog>
 #include <string>
 #include <vector>
 
 #include "common/ProfileFile.h"
+#include "ui/CancellableDialog.h"
 
 class QComboBox;
 class QPushButton;
@@ -13,7 +13,7 @@ namespace kotar {
 
 // "ポート設定": chooses the COM port of the device among the present ports and stores its
 // number as CONFIG/PORT.
-class CPortSetDlg : public QDialog {
+class CPortSetDlg : public CancellableDialog {
 public:
     // friendly_names: the present ports in list order ("<name> (COMn)").
     CPortSetDlg(ProfileFile& ini, std::vector<std::string> friendly_names,

@@ -48,7 +48,7 @@ QLineEdit* MakeReadOnlyEdit(QWidget* parent, const DialogUnits& du, int id, int 
 CAudioFileTransferDlg::CAudioFileTransferDlg(ProfileFile& ini, Prompter& prompter,
                                              std::string property_name, int mode,
                                              const SlotList& slots, QWidget* parent)
-    : QDialog(parent),
+    : CancellableDialog(parent),
       ini_(ini),
       prompter_(prompter),
       property_name_(std::move(property_name)),
@@ -121,15 +121,10 @@ void CAudioFileTransferDlg::BuildControls() {
             [this](bool checked) { ini_.WriteInt("CONFIG", "VERIFY", checked ? 1 : 0); });
 }
 
-void CAudioFileTransferDlg::reject() {
-    // A running transfer ends by its stop button; the dialog closes only when idle.
-    if (busy_)
-        return;
-    QDialog::reject();
-}
-
 void CAudioFileTransferDlg::EnableControls(bool e) {
     busy_ = !e;
+    // A running transfer ends by its stop button: while close is disabled, so is a close
+    // request.
     close_->setEnabled(e);
     stop_->setEnabled(!e);
     verify_->setEnabled(e);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDialog>
 #include <functional>
 #include <string>
 
@@ -8,6 +7,7 @@
 #include "common/Prompter.h"
 #include "link/SerialCom.h"
 #include "store/SlotRecord.h"
+#include "ui/CancellableDialog.h"
 
 class QCheckBox;
 class QLabel;
@@ -22,7 +22,7 @@ class TransferScope;
 // "書込／読込": writes the property's phrases (made into a phrase file on the spot) or a chosen
 // phrase file into the device's variable phrase area, reads that area back into a file, and
 // plays any of these files.
-class CAudioFileTransferDlg : public QDialog {
+class CAudioFileTransferDlg : public CancellableDialog {
 public:
     // Plays a playable WAV file with its message text (the compact play dialog).
     using Player =
@@ -40,8 +40,6 @@ public:
     const std::string& selected_file_path() const { return selected_path_; }
     const std::string& read_back_file_path() const { return read_back_path_; }
     bool transfer_running() const { return busy_; }
-
-    void reject() override;
 
 private:
     void BuildControls();

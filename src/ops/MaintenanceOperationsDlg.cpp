@@ -41,7 +41,7 @@ void PlaceLabel(QWidget* parent, const DialogUnits& du, const char* text, int x,
 
 CMaintenanceOperationsDlg::CMaintenanceOperationsDlg(ProfileFile& ini, Prompter& prompter,
                                                      QWidget* parent)
-    : QDialog(parent), ini_(ini), prompter_(prompter) {
+    : CancellableDialog(parent), ini_(ini), prompter_(prompter) {
     application_.Clear(kApplicationImageBytes);
     update_.Clear(kUpdateFileBytes);
     BuildControls();
@@ -113,15 +113,9 @@ void CMaintenanceOperationsDlg::BuildControls() {
     connect(close_, &QPushButton::clicked, this, &CMaintenanceOperationsDlg::reject);
 }
 
-void CMaintenanceOperationsDlg::reject() {
-    // A running transfer ends by its stop button; the dialog closes only when idle.
-    if (busy_)
-        return;
-    QDialog::reject();
-}
-
 void CMaintenanceOperationsDlg::EnableControls(bool enable) {
-    busy_ = !enable;
+    // A running transfer ends by its stop button: while close is disabled, so is a close
+    // request.
     close_->setEnabled(enable);
     stop_->setEnabled(!enable);
     app_browse_->setEnabled(enable);

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QDialog>
 #include <string>
 
 #include "common/ProfileFile.h"
 #include "common/Prompter.h"
 #include "link/SerialCom.h"
 #include "ops/ProgramFile.h"
+#include "ui/CancellableDialog.h"
 
 class QLineEdit;
 class QProgressBar;
@@ -18,7 +18,7 @@ class TransferScope;
 
 // "保守操作": loads and checks the device's application and update program files and writes
 // both into the device; reads the device's 64 KiB data area into a file.
-class CMaintenanceOperationsDlg : public QDialog {
+class CMaintenanceOperationsDlg : public CancellableDialog {
 public:
     CMaintenanceOperationsDlg(ProfileFile& ini, Prompter& prompter, QWidget* parent = nullptr);
 
@@ -31,8 +31,6 @@ public:
 
     const ProgramSelection& application() const { return application_; }
     const ProgramSelection& update() const { return update_; }
-
-    void reject() override;
 
 private:
     void BuildControls();
@@ -52,7 +50,6 @@ private:
     LinkEnvironment environment_;
     ProgramSelection application_;
     ProgramSelection update_;
-    bool busy_ = false;
 
     QLineEdit* app_name_ = nullptr;
     QLineEdit* app_version_ = nullptr;

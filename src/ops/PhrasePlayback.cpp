@@ -80,8 +80,8 @@ PlayFilePrepared PreparePhrasePlayFile(const std::filesystem::path& phrase_file,
                                        const std::string& caption, Prompter& prompter) {
     if (!WriteMuLawPlayFile(phrase_file, play_file))
         return PlayFilePrepared::kNoPlayData;
-    std::unique_ptr<CAcmCtrl> converted = RunReadBackChain(play_file.string(), prompter);
-    if (!converted->SaveTarget(play_file.string(), caption)) {
+    std::unique_ptr<CWaveFile> converted = RunReadBackChain(play_file.string(), prompter);
+    if (!converted->Save(play_file.string(), caption)) {
         prompter.ShowMessage(kMsgFileWriteFailed, MessageIcon::Exclamation);
         throw UserAbort();
     }

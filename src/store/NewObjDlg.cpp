@@ -11,7 +11,8 @@
 
 namespace kotar {
 
-CNewObjDlg::CNewObjDlg(Prompter& prompter, QWidget* parent) : QDialog(parent), prompter_(prompter) {
+CNewObjDlg::CNewObjDlg(Prompter& prompter, QWidget* parent)
+    : CancellableDialog(parent), prompter_(prompter) {
     setWindowTitle(QStringLiteral("新規物件"));
     setFont(DialogFont());
     DialogUnits du(font());

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QDialog>
 #include <string>
 #include <vector>
 
 #include "common/Prompter.h"
+#include "ui/CancellableDialog.h"
 
 class QLineEdit;
 class QPushButton;
@@ -14,7 +14,7 @@ namespace kotar {
 
 // "新規物件": the name of a new property and whether it starts empty or with a copy of the
 // selected property's phrases.
-class CNewObjDlg : public QDialog {
+class CNewObjDlg : public CancellableDialog {
 public:
     static constexpr int kChoiceEmpty = 1048;
     static constexpr int kChoiceCopy = 1049;

@@ -110,7 +110,7 @@ PropertyButtons PropertyStore::Buttons(bool ab_mode) const {
     PropertyButtons buttons;
     buttons.new_property = !new_property_disabled_;
     buttons.delete_property = buttons.search = buttons.write_read = !names_.empty();
-    buttons.rom_writer = has_selection() && RomButtonEnabled(slots_, scan_complete_, ab_mode);
+    buttons.rom_writer = has_selection() && RomButtonEnabled(slots_, ab_mode);
     return buttons;
 }
 
@@ -118,12 +118,12 @@ void PropertyStore::ClearSelection() {
     selection_ = -1;
     slots_.clear();
     slot_views_ = {};
-    scan_complete_ = false;
+    all_slots_readable_ = false;
 }
 
 void PropertyStore::ApplyScan(SlotScan scan) {
     slots_ = std::move(scan.slots);
-    scan_complete_ = scan.complete;
+    all_slots_readable_ = scan.all_readable;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         slot_views_[slot] = MakeSlotView(scan.states[slot], slots_[slot]);
     }
@@ -134,7 +134,7 @@ bool PropertyStore::Select(int index) {
         return false;
     selection_ = index;
     ApplyScan(ScanSlots(current_folder(), prompter_));
-    return scan_complete_;
+    return all_slots_readable_;
 }
 
 CreateResult PropertyStore::Create(const std::string& name,

@@ -96,14 +96,14 @@ public:
     const SlotList& slots() const { return slots_; }
     SlotList& slots() { return slots_; }
     const std::array<SlotView, kSlotCount>& slot_views() const { return slot_views_; }
-    // False after a selection stopped at an unreadable slot file.
-    bool scan_complete() const { return scan_complete_; }
+    // False after a selection met a slot file that could not be read.
+    bool all_slots_readable() const { return all_slots_readable_; }
     PropertyButtons Buttons(bool ab_mode) const;
     bool new_property_disabled() const { return new_property_disabled_; }
 
     // SelectProperty: makes names()[index] current and scans its slots. False when the index
-    // is out of range (nothing changes) or the scan stopped at an unreadable slot file (after
-    // message 110; the selection is made all the same).
+    // is out of range (nothing changes) or a slot file could not be read (after message 110;
+    // the selection is made and the other slots are scanned all the same).
     bool Select(int index);
 
     // CreateProperty: checks the name against the properties on disk at this moment (not the
@@ -143,7 +143,7 @@ private:
     int selection_ = -1;
     SlotList slots_;
     std::array<SlotView, kSlotCount> slot_views_{};
-    bool scan_complete_ = false;
+    bool all_slots_readable_ = false;
     bool new_property_disabled_ = false;
 };
 

@@ -74,7 +74,8 @@ std::vector<PropertyEntry> ReadPropertyEntries(const std::string& work_folder) {
     return entries;
 }
 
-CSearchDlg::CSearchDlg(Prompter& prompter, QWidget* parent) : QDialog(parent), prompter_(prompter) {
+CSearchDlg::CSearchDlg(Prompter& prompter, QWidget* parent)
+    : CancellableDialog(parent), prompter_(prompter) {
     setWindowTitle(QStringLiteral("物件選択"));
     setFont(DialogFont());
     DialogUnits du(font());
@@ -112,6 +113,11 @@ CSearchDlg::CSearchDlg(Prompter& prompter, QWidget* parent) : QDialog(parent), p
     connect(search_button_, &QPushButton::clicked, this, &CSearchDlg::OnSearch);
     connect(search_edit_, &QLineEdit::textEdited, this, &CSearchDlg::OnSearchTextEdited);
     connect(list_->header(), &QHeaderView::sectionClicked, this, &CSearchDlg::OnHeaderClicked);
+    connect(list_, &QTreeWidget::itemClicked, this, &CSearchDlg::OnRowClicked);
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+        list_->setCurrentItem(item);
+        accept();  // like "選択" on that row
+    });
     connect(ok_button_, &QPushButton::clicked, this, &CSearchDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CSearchDlg::reject);
 }
@@ -159,6 +165,12 @@ void CSearchDlg::OnSearchTextEdited() {
     ok_button_->setDefault(false);
     search_button_->setDefault(true);
     search_position_ = 0;
+}
+
+void CSearchDlg::OnRowClicked() {
+    // Enter now chooses the clicked row, also after a search made it step.
+    search_button_->setDefault(false);
+    ok_button_->setDefault(true);
 }
 
 void CSearchDlg::OnHeaderClicked(int column) {

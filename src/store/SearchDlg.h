@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QDialog>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/Prompter.h"
+#include "ui/CancellableDialog.h"
 
 class QLineEdit;
 class QPushButton;
@@ -24,7 +24,7 @@ std::vector<PropertyEntry> ReadPropertyEntries(const std::string& work_folder);
 
 // "物件選択": every property of the work folder with its update time, sortable by either column,
 // with a stepping name search; gives the chosen name.
-class CSearchDlg : public QDialog {
+class CSearchDlg : public CancellableDialog {
 public:
     explicit CSearchDlg(Prompter& prompter, QWidget* parent = nullptr);
 
@@ -42,6 +42,7 @@ private:
     void Fill(const QString& filter);
     void OnSearch();
     void OnSearchTextEdited();
+    void OnRowClicked();
     void OnHeaderClicked(int column);
 
     Prompter& prompter_;

@@ -12,7 +12,7 @@
 namespace kotar {
 
 CSetWorkDlg::CSetWorkDlg(Prompter& prompter, QWidget* parent)
-    : QDialog(parent), prompter_(prompter) {
+    : CancellableDialog(parent), prompter_(prompter) {
     setWindowTitle(QStringLiteral("作業フォルダ選択"));
     setFont(DialogFont());
     DialogUnits du(font());

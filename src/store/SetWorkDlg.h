@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QDialog>
 #include <string>
 
 #include "common/Prompter.h"
+#include "ui/CancellableDialog.h"
 
 class QLineEdit;
 class QPushButton;
@@ -12,7 +12,7 @@ namespace kotar {
 
 // "作業フォルダ選択": the work folder, typed or picked in the folder browser, checked before it
 // is accepted.
-class CSetWorkDlg : public QDialog {
+class CSetWorkDlg : public CancellableDialog {
 public:
     explicit CSetWorkDlg(Prompter& prompter, QWidget* parent = nullptr);
 

@@ -15,7 +15,6 @@ SlotView MakeSlotView(SlotState state, const SlotRecord& record) {
     view.state = state;
     switch (state) {
         case SlotState::Cleared:
-        case SlotState::NotScanned:
             break;
         case SlotState::Empty:
             view.status_text = kSlotStatusNoData;
@@ -26,6 +25,7 @@ SlotView MakeSlotView(SlotState state, const SlotRecord& record) {
             view.create_enabled = view.play_enabled = view.delete_enabled = true;
             break;
         case SlotState::Unreadable:
+            view.status_text = kSlotStatusNoData;
             view.create_enabled = view.delete_enabled = true;
             break;
     }
@@ -59,12 +59,10 @@ std::string SlotAttributeText(const std::string& utf8) {
 SlotScan ScanSlots(const std::filesystem::path& property_folder, Prompter& prompter) {
     SlotScan scan;
     scan.slots.resize(kSlotCount);
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-        scan.slots[slot].wav_path = SlotWavPath(property_folder, slot).string();
-        scan.states[slot] = SlotState::NotScanned;
-    }
+    scan.all_readable = true;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         SlotRecord& record = scan.slots[slot];
+        record.wav_path = SlotWavPath(property_folder, slot).string();
         std::error_code ec;
         if (!std::filesystem::exists(PathFromUtf8(record.wav_path), ec)) {
             scan.states[slot] = SlotState::Empty;
@@ -75,17 +73,17 @@ SlotScan ScanSlots(const std::filesystem::path& property_folder, Prompter& promp
             record.attribute_text = SlotAttributeText(attributes.AttributeText());
             scan.states[slot] = SlotState::Filled;
         } catch (const UserAbort&) {
-            // The reader has shown message 110; the later slots stay unscanned.
+            // The reader has shown message 110. One broken file hides nothing of the others,
+            // and the slot can be given a new phrase.
             scan.states[slot] = SlotState::Unreadable;
-            return scan;
+            scan.all_readable = false;
         }
     }
-    scan.complete = true;
     return scan;
 }
 
-bool RomButtonEnabled(const SlotList& slots, bool scan_complete, bool ab_mode) {
-    if (!scan_complete || slots.size() < static_cast<std::size_t>(kSlotCount))
+bool RomButtonEnabled(const SlotList& slots, bool ab_mode) {
+    if (slots.size() < static_cast<std::size_t>(kSlotCount))
         return false;
     return ab_mode ? (slots[0].HoldsPhrase() || slots[1].HoldsPhrase()) : slots[2].HoldsPhrase();
 }

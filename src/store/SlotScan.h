@@ -22,9 +22,8 @@ enum class SlotState {
     Cleared,     // no property selected: no status, every button disabled
     Empty,       // no WAV file: "データなし", create enabled
     Filled,      // a readable WAV file: create, play and delete enabled
-    Unreadable,  // the WAV file could not be read (message 110 shown): create and delete
-                 // enabled so that the file can be replaced or removed, play disabled
-    NotScanned,  // after an unreadable slot the scan stopped: every button disabled
+    Unreadable,  // the WAV file could not be read (message 110 shown): shown without a phrase,
+                 // create and delete enabled so that the file can be replaced or removed
 };
 
 struct SlotView {
@@ -43,7 +42,7 @@ SlotView MakeSlotView(SlotState state, const SlotRecord& record);
 struct SlotScan {
     SlotList slots;  // always three records with their paths; text empty when no phrase
     std::array<SlotState, kSlotCount> states{};
-    bool complete = false;  // false when an unreadable slot file stopped the scan
+    bool all_readable = false;  // false when a slot file could not be read
 };
 
 // "01.wav" .. "03.wav" for slot index 0 .. 2.
@@ -52,12 +51,13 @@ std::filesystem::path SlotWavPath(const std::filesystem::path& property_folder, 
 
 // Scans slots 1 to 3 of the property folder in order. A missing WAV file is an empty slot; an
 // existing one is read in attribute mode and its text (at most 32 cp932 bytes, up to its first
-// zero byte) taken. A file that cannot be read shows message 110 (through the reader) and ends
-// the scan: that slot is Unreadable, the later ones NotScanned, and complete is false.
+// zero byte) taken. A file that cannot be read shows message 110 (through the reader); that
+// slot is Unreadable and holds no phrase, the other slots are scanned all the same, and
+// all_readable is false.
 SlotScan ScanSlots(const std::filesystem::path& property_folder, Prompter& prompter);
 
 // The ROM-writer data button: in A/B mode when slot 1 or 2 holds a phrase, in A+B continuous
-// mode when slot 3 does; never after an incomplete scan.
-bool RomButtonEnabled(const SlotList& slots, bool scan_complete, bool ab_mode);
+// mode when slot 3 does.
+bool RomButtonEnabled(const SlotList& slots, bool ab_mode);
 
 }  // namespace kotar

@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QString>
 #include <QStringList>
 
@@ -59,6 +60,14 @@ QRect DialogUnits::Rect(int x, int y, int width, int height) const {
 
 QSize DialogUnits::Size(int width, int height) const {
     return QSize(X(width), Y(height));
+}
+
+QLineEdit* MakeReadOnlyField(QWidget* parent, int id) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QString::number(id));
+    field->setReadOnly(true);
+    field->setFocusPolicy(Qt::NoFocus);
+    return field;
 }
 
 }  // namespace kotar

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QRect>
 
+class QLineEdit;
 class QWidget;
 
 namespace kotar {
@@ -39,5 +40,8 @@ Widget* PlaceControl(Widget* widget, const DialogUnits& units, int id, int x, in
     widget->setGeometry(units.Rect(x, y, width, height));
     return widget;
 }
+
+// A read-only text field that takes no focus, named by its control id: a figure the dialog shows.
+QLineEdit* MakeReadOnlyField(QWidget* parent, int id);
 
 }  // namespace kotar

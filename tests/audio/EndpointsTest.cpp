@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "audio/Endpoints.h"
 
@@ -38,6 +40,70 @@ TEST(Endpoints, JackTypeIsLineOnlyForALinePortAndFailsWithoutARealPluggedInput) 
     SourceFacts monitor{true, true, false, false, false};
     EXPECT_FALSE(JackTypeOf(monitor));
     EXPECT_FALSE(JackTypeOf(SourceFacts{}));
+}
+
+// Endpoints whose state the test sets, as a backend's thread does.
+class StateEndpoints : public CachedEndpoints {
+public:
+    void Set(EndpointState state) { Publish(std::move(state)); }
+    bool SetVolume(float) override { return false; }
+};
+
+EndpointState PluggedLineAndOutput() {
+    EndpointState state;
+    state.answering = true;
+    state.input_id = "in";
+    state.input = SourceFacts{true, false, true, false, true};
+    state.input_volume = 0.25f;
+    state.output_id = "out";
+    state.output_exists = true;
+    return state;
+}
+
+// The answers for a state as text: the jack ("line", "mic" or "-"), whether there is an
+// output (1 or 0), and the input volume ("-" when there is none).
+std::string AnswersFor(const EndpointState& state) {
+    StateEndpoints endpoints;
+    endpoints.Set(state);
+    EndpointGuid guid{};
+    float volume = 0;
+    const std::string jack = !endpoints.InputJackType(guid) ? "-"
+                             : guid == kLineConnectorGuid   ? "line"
+                                                            : "mic";
+    const std::string level = endpoints.InputVolume(volume) ? std::to_string(volume) : "-";
+    return jack + " " + (endpoints.OutputDeviceExists() ? "1" : "0") + " " + level;
+}
+
+TEST(Endpoints, AnswersComeFromTheStateAndNothingIsKnownWhileTheSystemDoesNotAnswer) {
+    const EndpointState plugged = PluggedLineAndOutput();
+    EXPECT_EQ(AnswersFor(plugged), "line 1 0.250000");
+    EndpointState state = plugged;
+    state.input.port_is_line = false;
+    EXPECT_EQ(AnswersFor(state), "mic 1 0.250000");
+    state = plugged;
+    state.answering = false;
+    EXPECT_EQ(AnswersFor(state), "- 0 -");
+    state = plugged;  // still an input with a volume, but no jack
+    state.input.port_unplugged = true;
+    EXPECT_EQ(AnswersFor(state), "- 1 0.250000");
+    state = plugged;  // and the sink named as default is gone
+    state.input.is_monitor = true;
+    state.output_exists = false;
+    EXPECT_EQ(AnswersFor(state), "- 0 -");
+    EXPECT_FALSE(state.RealInput() || state.Output());
+}
+
+TEST(Endpoints, WaitingEndsWithTheUpdateThatSatisfiesTheCondition) {
+    StateEndpoints endpoints;
+    const auto has_output = [](const EndpointState& s) { return s.Output().has_value(); };
+    EXPECT_FALSE(endpoints.WaitFor(has_output, std::chrono::milliseconds(0)));
+    std::thread backend([&] {
+        endpoints.Set(EndpointState{});
+        endpoints.Set(PluggedLineAndOutput());
+    });
+    EXPECT_TRUE(endpoints.WaitFor(has_output, std::chrono::seconds(20)));
+    backend.join();
+    EXPECT_EQ(endpoints.State().updates, 2u);
 }
 
 }  // namespace

@@ -87,8 +87,16 @@ TEST(MuLaw, BufferFunctionsMatchTheSingleSampleOnes) {
     MuLawEncodeBuffer(samples.data(), samples.size(), codes.data());
     std::vector<std::int16_t> decoded(codes.size());
     MuLawDecodeBuffer(codes.data(), codes.size(), decoded.data());
+    std::vector<std::uint8_t> stored;  // the samples as a WAV file holds them
+    for (std::int16_t s : samples) {
+        stored.push_back(static_cast<std::uint8_t>(s & 0xFF));
+        stored.push_back(static_cast<std::uint8_t>((s >> 8) & 0xFF));
+    }
+    std::vector<std::uint8_t> from_bytes(samples.size());
+    MuLawEncodeBytes(stored.data(), samples.size(), from_bytes.data());
     for (std::size_t i = 0; i < samples.size(); ++i) {
         ASSERT_EQ(codes[i], MuLawEncode(samples[i]));
+        ASSERT_EQ(from_bytes[i], codes[i]) << samples[i];
         ASSERT_EQ(decoded[i], MuLawDecode(codes[i]));
     }
 }

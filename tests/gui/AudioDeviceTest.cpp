@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "ScriptedPrompter.h"
 #include "SoundServerSetup.h"
 #include "TempDir.h"
+#include "audio/EndpointsPulse.h"
 #include "audio/PlayDlg.h"
 #include "audio/QtWaveDevice.h"
 #include "audio/RecDlg.h"
@@ -183,12 +185,13 @@ private Q_SLOTS:
         REQUIRE_SOUND_SERVER();
         auto rec = std::make_unique<CRecDlg>(nullptr, prompter_, *ini_, SystemEndpoints(),
                                              (*dir_ / "01.wav").string(), "x", 8.192, 0);
+        rec->show();
         QVERIFY(Click(rec.get(), 1027));
         CSoundCtrl& take = rec->view()->sound();
         QVERIFY(PollUntil([&] { return take.RecordPosition() > 0; }, 5000));
-        rec->reject();  // Escape while recording
-        QVERIFY(!rec->isVisible());
-        rec.reset();
+        rec->reject();  // Escape while recording: cancel is disabled, so nothing happens
+        QVERIFY(rec->isVisible());
+        rec.reset();  // the dialog goes while it records
         auto stopped = std::make_unique<CRecDlg>(nullptr, prompter_, *ini_, SystemEndpoints(),
                                                  (*dir_ / "01.wav").string(), "x", 8.192, 0);
         QVERIFY(Click(stopped.get(), 1027));
@@ -214,25 +217,33 @@ private Q_SLOTS:
         // The default source turned into a monitor: no capture device.
         const std::string sink = *DefaultSinkName();
         const std::string source = *DefaultSourceName();
+        const auto default_source_is = [](const std::string& name) {
+            return SystemEndpoints().WaitFor(
+                [&name](const EndpointState& s) { return s.input_id == name; },
+                std::chrono::seconds(20));
+        };
         QCOMPARE(QProcess::execute(
                      "pactl", {"set-default-source", QString::fromStdString(sink + ".monitor")}),
                  0);
+        QVERIFY(default_source_is(sink + ".monitor"));
         CRecDlg rec(nullptr, prompter_, *ini_, SystemEndpoints(), (*dir_ / "01.wav").string(), "x",
                     8.192, 0);
         QVERIFY(Click(&rec, 1027));
         QProcess::execute("pactl", {"set-default-source", QString::fromStdString(source)});
+        QVERIFY(default_source_is(source));
         QCOMPARE(prompter_.MessageIds(), std::vector<int>{132});
         QCOMPARE(rec.state(), 0);
 
         // No server at all: no render device either.
+        PulseEndpoints absent("unix:/nonexistent/kotar/native");
+        QVERIFY(absent.WaitFor([](const EndpointState& s) { return s.updates > 0; },
+                               std::chrono::seconds(20)));
         CWaveFile phrase(kFormatPcm, 1, 8000, 16, 1'600, prompter_);
         phrase.Save((*dir_ / "03.wav").string(), "x");
-        CPlayDlg play(nullptr, prompter_, SystemEndpoints(), (*dir_ / "03.wav").string(), "x",
-                      false);
-        qputenv("PULSE_SERVER", "unix:/nonexistent/kotar/native");
+        CPlayDlg play(nullptr, prompter_, absent, (*dir_ / "03.wav").string(), "x", false);
+        CRecDlg lost(nullptr, prompter_, *ini_, absent, (*dir_ / "01.wav").string(), "x", 8.192, 0);
         QVERIFY(Click(&play, 1031));
-        QVERIFY(Click(&rec, 1027));
-        qunsetenv("PULSE_SERVER");
+        QVERIFY(Click(&lost, 1027));
         QCOMPARE(prompter_.MessageIds(), (std::vector<int>{132, 130, 132}));
         QCOMPARE(play.state(), 4);
     }

@@ -12,6 +12,7 @@
 #include "FakeEndpoints.h"
 #include "FakeWaveDevice.h"
 #include "GuiHarness.h"
+#include "PhraseDialogFixture.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
 #include "audio/EditDlg.h"
@@ -26,14 +27,6 @@
 namespace kotar::test {
 namespace {
 
-// Enabled flags of the given controls, in order, as "1"/"0" text for readable failures.
-QString EnabledOf(const QWidget* root, std::initializer_list<int> ids) {
-    QString out;
-    for (int id : ids)
-        out += IsEnabled(root, id) ? '1' : '0';
-    return out;
-}
-
 // A recording-format buffer of `bytes` holding a quiet ramp (no silence).
 CWaveFile Buffer(std::uint32_t bytes, Prompter& prompter) {
     CWaveFile buffer(kFormatPcm, 1, 8000, 16, bytes, prompter);
@@ -45,46 +38,12 @@ CWaveFile Buffer(std::uint32_t bytes, Prompter& prompter) {
 
 }  // namespace
 
-class AudioDialogsTest : public QObject {
+class AudioDialogsTest : public QObject, private PhraseDialogFixture {
     Q_OBJECT
 
-private:
-    FakeWaveDevice* device_ = nullptr;
-    std::unique_ptr<TempDir> dir_;
-    std::unique_ptr<ProfileFile> ini_;
-    ScriptedPrompter prompter_;
-    FakeEndpoints endpoints_;
-
-    std::unique_ptr<CRecDlg> NewRecDlg(int delay) {
-        ini_->WriteInt("CONFIG", "RECDELAY", delay);
-        auto dlg = std::make_unique<CRecDlg>(nullptr, prompter_, *ini_, endpoints_,
-                                             (*dir_ / "01.wav").string(), "テスト", 8.192, 0);
-        dlg->set_countdown_wait([](int) {});
-        dlg->show();
-        return dlg;
-    }
-    // Records `bytes` through the fake device and stops.
-    void Record(CRecDlg& dlg, std::uint32_t bytes) {
-        QVERIFY(Click(&dlg, 1027));
-        device_->Deliver();
-        device_->CaptureSilence(bytes);
-        QVERIFY(Click(&dlg, 1028));
-        device_->Deliver();
-    }
-
 private Q_SLOTS:
-    void init() {
-        device_ = new FakeWaveDevice;
-        SetDefaultWaveDevice(device_);
-        dir_ = std::make_unique<TempDir>();
-        ini_ = std::make_unique<ProfileFile>(*dir_ / "MEVAN.INI");
-        prompter_.Clear();
-        endpoints_ = FakeEndpoints{};
-    }
-    void cleanup() {
-        SetDefaultWaveDevice(nullptr);
-        delete device_;
-    }
+    void init() { StartFixture(); }
+    void cleanup() { StopFixture(); }
 
     void recordingStoppedAtOneAndAHalfSecondsShows0150AndTheButtonTables() {
         auto dlg = NewRecDlg(0);
@@ -265,8 +224,8 @@ private Q_SLOTS:
 
     void aTakeJustOverTheMaximumIsCutWithoutAsking() {
         CWaveFile source = Buffer(131'080, prompter_);
-        CEditDlg dlg(nullptr, prompter_, endpoints_, (*dir_ / "02.wav").string(), "編集", source,
-                     8.192, 1);
+        CEditDlg dlg(nullptr, prompter_, *ini_, endpoints_, (*dir_ / "02.wav").string(), "編集",
+                     source, 8.192, 1);
         dlg.show();
         QVERIFY(Click(&dlg, 1));
         QVERIFY(prompter_.MessageIds().empty());
@@ -278,7 +237,7 @@ private Q_SLOTS:
 
     void aFailedSaveIsReportedWith114AndTheDialogStays() {
         CWaveFile source = Buffer(16'000, prompter_);
-        CEditDlg dlg(nullptr, prompter_, endpoints_, (*dir_ / "missing" / "02.wav").string(),
+        CEditDlg dlg(nullptr, prompter_, *ini_, endpoints_, (*dir_ / "missing" / "02.wav").string(),
                      "編集", source, 8.192, 1);
         dlg.show();
         QVERIFY(Click(&dlg, 1));
@@ -313,8 +272,8 @@ private Q_SLOTS:
 
     void editDialogButtonTablesAndItsCancelQuestion() {
         CWaveFile source = Buffer(32'000, prompter_);
-        CEditDlg dlg(nullptr, prompter_, endpoints_, (*dir_ / "02.wav").string(), "編集", source,
-                     8.192, 1);
+        CEditDlg dlg(nullptr, prompter_, *ini_, endpoints_, (*dir_ / "02.wav").string(), "編集",
+                     source, 8.192, 1);
         dlg.show();
         const auto ids = {1, 2, 1037, 1039, 1038};
         QCOMPARE(EnabledOf(&dlg, ids), QString("11101"));
@@ -325,12 +284,15 @@ private Q_SLOTS:
         QVERIFY(Click(&dlg, 1039));  // pause sets the buttons at once
         QCOMPARE(EnabledOf(&dlg, ids), QString("00101"));
         device_->Deliver();
-        prompter_.AnswerNextMessage(MessageAnswer::No);
-        dlg.reject();  // Escape in state 3 asks too
-        QCOMPARE(prompter_.MessageIds(), std::vector<int>{105});
+        dlg.reject();  // Escape in state 3: cancel is disabled, so nothing happens
+        QVERIFY(prompter_.prompts().empty());
         QVERIFY(dlg.isVisible());
         QVERIFY(Click(&dlg, 1038));
         QCOMPARE(EnabledOf(&dlg, ids), QString("11101"));
+        prompter_.AnswerNextMessage(MessageAnswer::No);
+        dlg.reject();
+        QCOMPARE(prompter_.MessageIds(), std::vector<int>{105});
+        QVERIFY(dlg.isVisible());
 
         // Play again at once after a pause, before the device has reported the pause.
         QVERIFY(Click(&dlg, 1037));
@@ -386,24 +348,27 @@ private Q_SLOTS:
         QCOMPARE(broken.exec(), int(QDialog::Rejected));
     }
 
-    void selMeanEnablesItsChoicesOnlyWithAText() {
+    void selMeanEnablesItsChoicesOnlyWithATextAndOkOnlyWithAChoice() {
         CSelMeanDlg empty(nullptr, "");
         QCOMPARE(EnabledOf(&empty, {1, 1012, 1013, 2}), QString("0001"));
         QVERIFY(!IsEnabled(&empty, 1023));
         CSelMeanDlg dlg(nullptr, "火災です");
-        QCOMPARE(EnabledOf(&dlg, {1, 1012, 1013}), QString("111"));
+        QCOMPARE(EnabledOf(&dlg, {1, 1012, 1013}), QString("011"));
         QCOMPARE(TextOf(&dlg, 1023), QString("火災です"));
         QCOMPARE(dlg.method(), 0);
         QVERIFY(Click(&dlg, 1013));
         QCOMPARE(dlg.method(), 2);
+        QCOMPARE(EnabledOf(&dlg, {1, 1012, 1013}), QString("111"));
         QVERIFY(Click(&dlg, 1012));
         QCOMPARE(dlg.method(), 1);
+        QVERIFY(Click(&dlg, 1));
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
     }
 
     void deletingAMarkedRangeRewindsAndShowsTheRoundedLength() {
         CWaveFile source = Buffer(32'000, prompter_);  // 2 s
-        CEditDlg dlg(nullptr, prompter_, endpoints_, (*dir_ / "02.wav").string(), "編集", source,
-                     8.192, 1);
+        CEditDlg dlg(nullptr, prompter_, *ini_, endpoints_, (*dir_ / "02.wav").string(), "編集",
+                     source, 8.192, 1);
         dlg.show();
         CWaveForm* view = dlg.view();
         const double scale = 32'000.0 / 401;
@@ -453,8 +418,8 @@ private Q_SLOTS:
 
     void aOneSecondPhraseAndAReadOnlyViewNeverOpenTheMenu() {
         CWaveFile second = Buffer(16'000, prompter_);
-        CEditDlg dlg(nullptr, prompter_, endpoints_, (*dir_ / "02.wav").string(), "編集", second,
-                     8.192, 1);
+        CEditDlg dlg(nullptr, prompter_, *ini_, endpoints_, (*dir_ / "02.wav").string(), "編集",
+                     second, 8.192, 1);
         dlg.show();
         CWaveForm* view = dlg.view();
         view->TrackButtonDown(view->mapToGlobal(QPoint(10, 50)));
@@ -474,8 +439,8 @@ private Q_SLOTS:
 
     void aClickPastTheEndNeverPlaysBeyondTheLength() {
         CWaveFile source = Buffer(16'000, prompter_);
-        CEditDlg dlg(nullptr, prompter_, endpoints_, (*dir_ / "02.wav").string(), "編集", source,
-                     8.192, 1);
+        CEditDlg dlg(nullptr, prompter_, *ini_, endpoints_, (*dir_ / "02.wav").string(), "編集",
+                     source, 8.192, 1);
         dlg.show();
         CWaveForm* view = dlg.view();
         view->TrackButtonDown(view->mapToGlobal(QPoint(404, 50)));

@@ -81,19 +81,26 @@ private Q_SLOTS:
         QVERIFY(Click(&rec, 1027));
         device_.Deliver();
         CWaveFile take = Phrase(96'000);
+        for (int i = 30'000; i < 30'020; i += 2) {  // a clipped run: the warning shows
+            take.data()[i] = 0xFF;
+            take.data()[i + 1] = 0x7F;
+        }
         device_.Capture(std::vector<std::uint8_t>(take.data(), take.data() + take.length()));
         QVERIFY(Click(&rec, 1028));
         device_.Deliver();
         Shoot(&rec, "audio_rec");
 
         CWaveFile source = Phrase(120'000);
-        CEditDlg edit(nullptr, prompter_, endpoints_, (dir_ / "02.wav").string(), "火災です",
+        CEditDlg edit(nullptr, prompter_, ini, endpoints_, (dir_ / "02.wav").string(), "火災です",
                       source, 8.192, 1);
         edit.show();
         CWaveForm* view = edit.view();
         view->TrackButtonDown(view->mapToGlobal(QPoint(120, 60)));
         view->TrackMouseMove(view->mapToGlobal(QPoint(220, 60)));
         Shoot(&edit, "audio_edit");
+        view->ZoomIn();
+        view->ZoomIn();
+        Shoot(&edit, "audio_edit_zoomed");
 
         source.Save((dir_ / "03.wav").string(), "火災です");
         CPlayDlg play(nullptr, prompter_, endpoints_, (dir_ / "03.wav").string(), "火災です",

@@ -101,6 +101,13 @@ bool IsEnabled(const QWidget* root, int id) {
     return widget != nullptr && widget->isEnabled();
 }
 
+QString EnabledOf(const QWidget* root, std::initializer_list<int> ids) {
+    QString out;
+    for (int id : ids)
+        out += IsEnabled(root, id) ? '1' : '0';
+    return out;
+}
+
 ModalAnswer::ModalAnswer(std::function<void(QWidget*)> answer)
     : answer_(std::move(answer)),
       armed_over_(QApplication::activeModalWidget()),
@@ -171,8 +178,56 @@ std::filesystem::path SaveScreenshot(QWidget* window, const std::string& name) {
     return file;
 }
 
+namespace {
+
+// How a control is named in a finding: its id, else its class.
+QString NameOf(const QWidget* widget) {
+    return widget->objectName().isEmpty() ? QString::fromLatin1(widget->metaObject()->className())
+                                          : widget->objectName();
+}
+
+// A group box or a plain frame: drawn around sibling controls in dialog templates.
+bool IsFrame(const QWidget* widget) {
+    return qobject_cast<const QGroupBox*>(widget) != nullptr ||
+           QByteArray(widget->metaObject()->className()) == "QFrame";
+}
+
+// Pairs of visible children of `parent` that overlap, then the same within the containers among
+// them. The children of Qt's composite widgets (scroll areas, spin boxes...) are theirs to
+// place. Allowed: a group box or frame around the controls it frames, and a widget marked as
+// drawn over its siblings (property "overlay").
+void FindOverlaps(const QWidget* window, const QWidget* parent, QStringList& found) {
+    std::vector<const QWidget*> children;
+    for (const QObject* object : parent->children()) {
+        const auto* child = qobject_cast<const QWidget*>(object);
+        if (child != nullptr && !child->isWindow() && child->isVisibleTo(window) &&
+            !child->geometry().isEmpty() && !child->property("overlay").toBool())
+            children.push_back(child);
+    }
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        for (std::size_t j = i + 1; j < children.size(); ++j) {
+            const QRect a = children[i]->geometry();
+            const QRect b = children[j]->geometry();
+            if (!a.intersects(b))
+                continue;
+            const bool framed =
+                (IsFrame(children[i]) && a.contains(b)) || (IsFrame(children[j]) && b.contains(a));
+            if (!framed)
+                found << NameOf(children[i]) + QStringLiteral(" overlaps ") + NameOf(children[j]);
+        }
+    }
+    for (const QWidget* child : children) {
+        const QByteArray kind = child->metaObject()->className();
+        if (kind == "QWidget" || kind == "QGroupBox" || kind == "QFrame")
+            FindOverlaps(window, child, found);
+    }
+}
+
+}  // namespace
+
 QStringList ClippedTexts(const QWidget* window) {
     QStringList clipped;
+    FindOverlaps(window, window, clipped);
     for (const QWidget* child : window->findChildren<QWidget*>()) {
         if (!child->isVisibleTo(window))
             continue;
@@ -190,13 +245,8 @@ QStringList ClippedTexts(const QWidget* window) {
                         (button->icon().isNull() ? 0 : button->iconSize().width() + 4);
             }
         } else if (const auto* label = qobject_cast<const QLabel*>(child)) {
-            if (label->wordWrap()) {
-                const QRect bound = metrics.boundingRect(QRect(0, 0, label->width(), 10'000),
-                                                         Qt::TextWordWrap, label->text());
-                if (bound.height() > label->height())
-                    clipped << child->objectName() + QStringLiteral(": ") + label->text();
-                continue;
-            }
+            // Also when it may wrap: Japanese text wraps between any two characters, in the
+            // middle of a word, so every line of a label has to fit as it is.
             text = label->text();
         } else if (const auto* edit = qobject_cast<const QLineEdit*>(child)) {
             text = edit->text();

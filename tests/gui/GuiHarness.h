@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -35,6 +36,8 @@ bool Type(const QWidget* root, int id, const QString& text);
 // The text of an edit, a button or a label.
 QString TextOf(const QWidget* root, int id);
 bool IsEnabled(const QWidget* root, int id);
+// Enabled flags of the given controls, in order, as "1"/"0" text for readable failures.
+QString EnabledOf(const QWidget* root, std::initializer_list<int> ids);
 // Queues a left click on the middle of a widget, or a key press and release, the way the window
 // system delivers input that was made while the program was busy.
 void PostClick(QWidget* widget);
@@ -71,9 +74,10 @@ void WriteSlotWav(const std::filesystem::path& path, const std::string& text_utf
 // Writes PNG of a window into the build folder's screenshots folder; the file path.
 std::filesystem::path SaveScreenshot(QWidget* window, const std::string& name);
 
-// Texts of a window's visible controls that do not fit them, as "id: text" lines: button,
-// radio and label lines (word-wrapped labels by their height), edit contents and group-box
-// titles.
+// What keeps a window's controls from being read: visible sibling controls that overlap, as
+// "id overlaps id" lines (a group box or frame around the controls it frames is none), and texts
+// that do not fit their controls, as "id: text" lines: button, radio and label lines (a label's
+// lines as its text breaks them, also when it may wrap), edit contents and group-box titles.
 QStringList ClippedTexts(const QWidget* window);
 
 }  // namespace kotar::test

@@ -2,12 +2,15 @@
 // kind of the write/read command, slot commands, keyboard, menus and the property commands.
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QTest>
+#include <QWindow>
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "FakeEndpoints.h"
@@ -225,21 +228,30 @@ private Q_SLOTS:
         QVERIFY(f.write_read_calls.empty());
     }
 
-    void UnreadableSlotFile_Message110AndTheSlotsAfterItUnscanned() {
+    void UnreadableSlotFile_Message110AndTheOtherSlotsShowTheirOwnState() {
         Fixture f({}, false);
-        f.AddProperty("P", {"", "", "全体"});
-        kotar::test::WriteText(f.Property("P") / "01.wav", "not a wave file");
+        f.AddProperty("P", {"前半", "", "全体"});
+        kotar::test::WriteText(f.Property("P") / "02.wav", "not a wave file");
         f.Start({});
         QCOMPARE(f.prompter.MessageIds(), std::vector<int>{110});
         QCOMPARE(f.List()->currentText(), QStringLiteral("P"));
-        // The broken file can be replaced or deleted, not played; the scan stopped there.
-        QVERIFY(IsEnabled(&f.window, 1006) && IsEnabled(&f.window, 1055));
-        QVERIFY(!IsEnabled(&f.window, 1004));
-        for (int id : {1007, 1056, 1012, 1016, 1023, 1018, 1072}) {
-            QVERIFY2(!IsEnabled(&f.window, id), qPrintable(QString::number(id)));
-        }
+        QCOMPARE(StatusTexts(&f.window), (QStringList{"データあり", "データなし", "データあり"}));
+        // The broken file can be replaced or deleted, not played.
+        QVERIFY(IsEnabled(&f.window, 1012) && IsEnabled(&f.window, 1056));
+        QVERIFY(!IsEnabled(&f.window, 1007));
+        for (int id : {1004, 1055, 1006, 1016, 1023, 1018, 1072})
+            QVERIFY2(IsEnabled(&f.window, id), qPrintable(QString::number(id)));
+        // The data kind follows the readable slots.
+        QCOMPARE(f.window.WriteReadDataKind(), std::optional<int>(3));
+        f.Radio(1068)->click();
+        QCOMPARE(f.window.WriteReadDataKind(), std::optional<int>(1));
+        QVERIFY(IsEnabled(&f.window, 1072));
         // The rest of the start-up ran all the same: no maintenance menu without the switch.
         QVERIFY(!f.window.maintenance_menu_present());
+
+        QVERIFY(Click(&f.window, 1056));
+        QVERIFY(!fs::exists(f.Property("P") / "02.wav"));
+        QVERIFY(IsEnabled(&f.window, 1012) && !IsEnabled(&f.window, 1056));
     }
 
     void AbModeWithOnlySlot2_EnablesRomButtonAndGivesDataKind2() {
@@ -443,9 +455,19 @@ private Q_SLOTS:
         QCOMPARE(TextOf(&f.window, 1003), QStringLiteral("データあり"));
         QCOMPARE(f.window.store().slots()[1].attribute_text, std::string("音声フレーズＢ"));
         QCOMPARE(f.window.focusWidget(), Control(&f.window, 1007));
+
+        // The chooser opens at home until a file was chosen, then in that file's folder.
+        QVERIFY(f.ClickCreate(1012));
+        std::vector<std::string> folders;
+        for (const auto& prompt : f.prompter.prompts()) {
+            if (prompt.kind == ScriptedPrompter::Prompt::Kind::OpenFile)
+                folders.push_back(prompt.file.initial_folder);
+        }
+        const std::string home = QDir::homePath().toStdString();
+        QCOMPARE(folders, (std::vector<std::string>{home, home, f.temp.path().string()}));
     }
 
-    void EnterEscapeAndCloseRequestsDoNothing_ExitCommandEnds() {
+    void EnterAndEscapeDoNothing_AltF4Ends() {
         Fixture f;
         QApplication::setActiveWindow(&f.window);
         QVERIFY(QTest::qWaitForWindowActive(&f.window));
@@ -460,7 +482,6 @@ private Q_SLOTS:
             QTest::keyClick(Button(&f.window, 1010), Qt::Key_Return);
             QVERIFY(!opened.answered());
         }
-        QVERIFY(!f.window.close());
         QVERIFY(f.window.isVisible());
         QVERIFY(QApplication::activeModalWidget() == nullptr);
 
@@ -469,13 +490,29 @@ private Q_SLOTS:
         QCOMPARE(f.window.result(), int(QDialog::Accepted));
     }
 
-    void ExitMenuItemEndsTheWindow() {
+    void ExitMenuItemAndTheCloseBoxEndTheWindowAlike() {
+        const auto ends = [](const std::function<void(CKOTARDlg&)>& how) {
+            Fixture f;
+            int finished = 0;
+            QObject::connect(&f.window, &QDialog::finished, [&](int result) {
+                finished += result == QDialog::Accepted ? 1 : 100;
+            });
+            how(f.window);
+            return !f.window.isVisible() && f.window.result() == QDialog::Accepted && finished == 1;
+        };
+        QVERIFY(ends([](CKOTARDlg& window) {
+            QAction* exit = window.findChild<QAction*>("32775");
+            QCOMPARE(exit->text(), QStringLiteral("アプリケーションの終了\tALT+F4"));
+            exit->trigger();
+        }));
+        // What the window system asks for with the close box (Alt+F4 under a window manager).
+        QVERIFY(ends([](CKOTARDlg& window) { QVERIFY(window.windowHandle()->close()); }));
+
         Fixture f;
-        QAction* exit = f.window.findChild<QAction*>("32775");
-        QVERIFY(exit != nullptr);
-        QCOMPARE(exit->text(), QStringLiteral("アプリケーションの終了\tALT+F4"));
-        exit->trigger();
-        QVERIFY(!f.window.isVisible());
+        const Qt::WindowFlags flags = f.window.windowFlags();
+        QVERIFY(flags.testFlags(Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint |
+                                Qt::WindowTitleHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
     }
 
     void MenusByCommandLine_data() {

@@ -274,6 +274,37 @@ private Q_SLOTS:
         QVERIFY(dialog.isVisible());
         QCOMPARE(SelectedRow(Control<QTreeWidget>(&dialog, 1054)), 0);
     }
+
+    void Search_ADoubleClickOrEnterAfterAClickChoosesThatRow() {
+        Folder folder({"a", "b", "c"});
+        ScriptedPrompter prompter;
+        const auto row_point = [](QTreeWidget* list, int row) {
+            return list->visualItemRect(list->topLevelItem(row)).center();
+        };
+        for (const bool double_click : {true, false}) {
+            CSearchDlg dialog(prompter);
+            dialog.SetWorkFolder(folder.temp.path().string());
+            dialog.show();
+            auto* list = Control<QTreeWidget>(&dialog, 1054);
+            // Typing made Enter search; a click on a row makes it choose again.
+            QTest::keyClicks(kotar::test::Edit(&dialog, 1056), QStringLiteral("z"));
+            if (double_click) {
+                // As the window system delivers one: a click, then the second press as a
+                // double click, and its release.
+                const QPoint at = row_point(list, 2);
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+                QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+                QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
+            } else {
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row_point(list, 2));
+                QTest::keyClick(list, Qt::Key_Return);
+            }
+            QVERIFY(!dialog.isVisible());
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+            QCOMPARE(dialog.result_name(), std::string("c"));
+        }
+        QVERIFY(prompter.prompts().empty());
+    }
 };
 
 QTEST_MAIN(PropertyDialogsTest)

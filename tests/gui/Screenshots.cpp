@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QRadioButton>
 #include <QStyle>
 #include <QTest>
@@ -22,6 +23,7 @@
 #include "store/SearchDlg.h"
 #include "store/SetWorkDlg.h"
 #include "ui/DialogLayout.h"
+#include "ui/ProductInfo.h"
 #include "ui/QtPrompter.h"
 
 namespace fs = std::filesystem;
@@ -30,6 +32,32 @@ using kotar::test::SaveScreenshot;
 using kotar::test::ScriptedPrompter;
 
 namespace {
+
+// The baseline of a line of text as a picture shows it in `area`: its lowest inked row, less
+// how far the same text inks below its baseline when drawn alone in the same font.
+int RenderedBaseline(const QImage& picture, const QRect& area, const QString& text,
+                     const QFont& font) {
+    const auto lowest_ink = [](const QImage& image, const QRect& rect) {
+        for (int y = rect.bottom(); y >= rect.top(); --y) {
+            for (int x = rect.left(); x <= rect.right(); ++x) {
+                if (qGray(image.pixel(x, y)) < 128)
+                    return y;
+            }
+        }
+        return -1;
+    };
+    const QFontMetrics metrics(font);
+    QImage alone(metrics.horizontalAdvance(text) + 8, 3 * metrics.height(), QImage::Format_RGB32);
+    alone.fill(Qt::white);
+    const int baseline = 2 * metrics.height();
+    {
+        QPainter painter(&alone);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(QPoint(4, baseline), text);
+    }
+    return lowest_ink(picture, area) - (lowest_ink(alone, alone.rect()) - baseline);
+}
 
 class FakeSpace : public kotar::FreeSpaceSource {
 public:
@@ -96,6 +124,27 @@ private Q_SLOTS:
                                 clipped.join(QStringLiteral("; "))));
             dialog->hide();
         }
+    }
+
+    void VersionBoxLinesShareABaselineGrid() {
+        kotar::CAboutDlg about;
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        const QImage picture = about.grab().toImage();
+        std::vector<int> baselines;
+        for (const QString& text : {QStringLiteral("KOTAR Version"), QStringLiteral("1.0.0"),
+                                    QString::fromUtf8(kotar::kProductDescription)}) {
+            const QLabel* label = nullptr;
+            for (const QLabel* candidate : about.findChildren<QLabel*>()) {
+                if (candidate->text() == text)
+                    label = candidate;
+            }
+            QVERIFY2(label != nullptr, qPrintable(text));
+            baselines.push_back(RenderedBaseline(picture, label->geometry(), text, label->font()));
+        }
+        // The version on the title's baseline; the description two lines below it.
+        QCOMPARE(baselines[1], baselines[0]);
+        QCOMPARE(baselines[2] - baselines[0], 2 * QFontMetrics(about.font()).height());
     }
 
     void MessageBox() {

@@ -126,7 +126,7 @@ TEST_F(PropertyStoreTest, AttributeTextIsCutToThirtyTwoBytesAtACharacterBoundary
     EXPECT_TRUE(store_.Buttons(false).rom_writer);
 }
 
-TEST_F(PropertyStoreTest, AnUnreadableSlotFileStopsTheScanAfterMessage110) {
+TEST_F(PropertyStoreTest, AnUnreadableSlotFileAfterMessage110HidesNothingOfTheOthers) {
     fs::path folder = MakeProperty("TR_p", {{1, "A"}, {3, "AB"}});
     PutFile(folder / "02.wav", "RIFF but not really a wave file");
     EXPECT_FALSE(store_.Reload(work_));
@@ -134,18 +134,26 @@ TEST_F(PropertyStoreTest, AnUnreadableSlotFileStopsTheScanAfterMessage110) {
     EXPECT_EQ(prompter_.MessageIds(), std::vector<int>{kMsgCannotOpenSound});
     EXPECT_EQ(prompter_.prompts()[0].message.icon, MessageIcon::Exclamation);
     EXPECT_EQ(store_.selection(), 0);
-    EXPECT_FALSE(store_.scan_complete());
+    EXPECT_FALSE(store_.all_slots_readable());
     ASSERT_EQ(store_.slots().size(), 3u);
     EXPECT_EQ(store_.slots()[0].attribute_text, "A");
-    EXPECT_EQ(store_.slots()[2].attribute_text, "");  // never read
+    EXPECT_EQ(store_.slots()[1].attribute_text, "");
+    EXPECT_EQ(store_.slots()[1].wav_path, (folder / "02.wav").string());
+    EXPECT_EQ(store_.slots()[2].attribute_text, "AB");
     EXPECT_EQ(store_.slot_views()[0].state, SlotState::Filled);
-    EXPECT_EQ(store_.slot_views()[1].state, SlotState::Unreadable);
-    EXPECT_TRUE(store_.slot_views()[1].create_enabled && store_.slot_views()[1].delete_enabled);
-    EXPECT_FALSE(store_.slot_views()[1].play_enabled);
-    EXPECT_EQ(store_.slot_views()[2].state, SlotState::NotScanned);
-    EXPECT_FALSE(store_.slot_views()[2].create_enabled);
-    EXPECT_FALSE(store_.Buttons(true).rom_writer);
-    EXPECT_FALSE(store_.Buttons(false).rom_writer);
+    EXPECT_EQ(store_.slot_views()[2].state, SlotState::Filled);
+    // Shown without a phrase; it can be replaced or deleted, not played.
+    const SlotView& broken = store_.slot_views()[1];
+    EXPECT_EQ(broken.state, SlotState::Unreadable);
+    EXPECT_EQ(broken.status_text, kSlotStatusNoData);
+    EXPECT_TRUE(broken.create_enabled && broken.delete_enabled);
+    EXPECT_FALSE(broken.play_enabled);
+    EXPECT_TRUE(store_.Buttons(true).rom_writer);
+    EXPECT_TRUE(store_.Buttons(false).rom_writer);
+
+    EXPECT_EQ(store_.DeleteSlotPhrase(1), SlotDeleteOutcome::Deleted);
+    EXPECT_FALSE(fs::exists(folder / "02.wav"));
+    EXPECT_EQ(store_.slot_views()[1].state, SlotState::Empty);
 }
 
 TEST_F(PropertyStoreTest, AWavFileWithoutAttributeIsUnreadable) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,6 +66,18 @@ public:
             out.push_back(static_cast<std::uint8_t>(static_cast<std::uint16_t>(s) >> 8));
         }
         return out;
+    }
+    // A canonical PCM file whose data chunk holds data_bytes zero bytes, written as a sparse
+    // file: a large source without the cost of writing it.
+    static void WriteSilentPcm(const std::filesystem::path& path, std::uint16_t channels,
+                               std::uint32_t rate, std::uint16_t bits, std::uint32_t data_bytes) {
+        WavBuilder b;
+        b.Tag("RIFF").U32(4 + 24 + 8 + data_bytes + (data_bytes & 1u)).Tag("WAVE");
+        b.Tag("fmt ").U32(16).Format(1, channels, rate, bits).Tag("data").U32(data_bytes);
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(b.bytes_.data()),
+                   static_cast<std::streamsize>(b.bytes_.size()));
+        std::filesystem::resize_file(path, b.bytes_.size() + data_bytes + (data_bytes & 1u));
     }
     const std::vector<std::uint8_t>& bytes() const { return bytes_; }
 

@@ -112,6 +112,16 @@ TEST_F(PhraseCliTest, ABModeExportsBothSlotsAndTooLongImportsAreCut) {
     EXPECT_EQ(SlotSamples(1).size(), 65536u);
 }
 
+TEST_F(PhraseCliTest, TwentySecondsOfCdQualityAreImportedAndCutToTheSlotMaximum) {
+    WriteRecording("twenty.wav", 20.0);
+    ASSERT_EQ(Cli({"import", "P", "1", "twenty.wav", "--text", "A"}), 0) << err_;
+    EXPECT_EQ(err_, "録音サイズが長すぎます。8.192秒以降を削除しました。\n");
+    const std::vector<std::uint8_t> slot = ReadBytes(work() / "TR_P" / "01.wav");
+    ASSERT_EQ(slot.size(), 46u + 131072 + 22);  // LIST: "INFO", atrb, "A" and a pad byte
+    const std::vector<std::uint8_t> data_header(slot.begin() + 38, slot.begin() + 46);
+    EXPECT_EQ(data_header, (std::vector<std::uint8_t>{'d', 'a', 't', 'a', 0x00, 0x00, 0x02, 0x00}));
+}
+
 TEST_F(PhraseCliTest, ExportsOfTwoPropertiesRunAtOnceEachHoldTheirOwnPhrases) {
     WriteRecording("p.wav", 2.0);
     WriteBytes(dir_ / "q.wav",
@@ -141,11 +151,14 @@ TEST_F(PhraseCliTest, ExportsOfTwoPropertiesRunAtOnceEachHoldTheirOwnPhrases) {
 }
 
 TEST_F(PhraseCliTest, RefusalsAndUsageErrors) {
-    WriteBytes(dir_ / "big.wav",
-               WavBuilder::Pcm(1, 2, 44100, 16, std::vector<std::uint8_t>(1'024'004, 1)));
-    EXPECT_EQ(Cli({"import", "P", "1", "big.wav", "--text", "A"}), 1);
-    EXPECT_EQ(err_, "サウンドファイルを開けませんでした。\n");
-    EXPECT_FALSE(std::filesystem::exists(work() / "TR_P" / "01.wav"));
+    // More than 64 MiB of sample data (one stereo frame more): refused, the slot kept.
+    WriteRecording("short.wav", 0.5);
+    ASSERT_EQ(Cli({"import", "P", "1", "short.wav", "--text", "A"}), 0) << err_;
+    const std::vector<std::uint8_t> slot = ReadBytes(work() / "TR_P" / "01.wav");
+    WavBuilder::WriteSilentPcm(dir_ / "big.wav", 2, 44100, 16, 64u * 1024 * 1024 + 4);
+    EXPECT_EQ(Cli({"import", "P", "1", "big.wav", "--text", "B"}), 1);
+    EXPECT_EQ(err_, "ファイルが大きすぎます（最大 64 MiB）。\n");
+    EXPECT_EQ(ReadBytes(work() / "TR_P" / "01.wav"), slot);
     EXPECT_EQ(Cli({"import", "P", "4", "big.wav"}), 2);
     EXPECT_EQ(Cli({"import", "NOPE", "1", "big.wav", "--text", "A"}), 1);
     EXPECT_EQ(Cli({"export", "P", "x.snd", "--mode", "sideways"}), 2);
@@ -153,7 +166,7 @@ TEST_F(PhraseCliTest, RefusalsAndUsageErrors) {
     EXPECT_EQ(err_, "音声データなし\n");
     EXPECT_FALSE(std::filesystem::exists(dir_ / "x.snd"));
 
-    // An unreadable slot file stops the scan (110): nothing is exported.
+    // An unreadable slot file (110) fails the export: nothing is exported.
     WriteBytes(work() / "TR_P" / "03.wav", {'R', 'I', 'F', 'F'});
     EXPECT_EQ(Cli({"export", "P", "x.snd"}), 1);
     EXPECT_EQ(err_, "サウンドファイルを開けませんでした。\n");

@@ -19,7 +19,7 @@ public:
     // Lists and selects the property named exactly `name`; false after a message when the work
     // folder or the property is missing, also when only names that differ in letter case exist
     // (the message names them). An unreadable slot file has been reported
-    // through the prompter then, and store().scan_complete() is false.
+    // through the prompter then, and store().all_slots_readable() is false.
     bool Select(const std::string& name);
 
     PropertyStore& store() { return store_; }

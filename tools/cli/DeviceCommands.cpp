@@ -75,7 +75,7 @@ int WriteProperty(CliContext& context, const std::string& name, PhrasePanelMode 
     if (!properties.Select(name))
         return kExitFailure;
     PropertyStore& store = properties.store();
-    if (!store.scan_complete())
+    if (!store.all_slots_readable())
         return kExitFailure;  // an unreadable slot file has been reported
     const std::filesystem::path work = store.work_folder();
     const PhraseFileKind kind = ChoosePhraseFileKind(mode, store.slots());

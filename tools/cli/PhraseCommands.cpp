@@ -7,7 +7,6 @@
 #include "CliProperties.h"
 #include "audio/ImportChain.h"
 #include "audio/LengthLimit.h"
-#include "audio/SoundCtrl.h"
 #include "audio/WaveFile.h"
 #include "common/Cp932.h"
 #include "common/Messages.h"
@@ -40,20 +39,19 @@ int RunImport(CliContext& context, const std::vector<std::string>& args) {
         return kExitFailure;
     PropertyStore& store = properties.store();
 
-    auto converted =
+    const std::unique_ptr<CWaveFile> sound =
         RunImportChain(AbsolutePath(context, parsed.positionals[2]), context.prompter());
-    CSoundCtrl sound(converted->target());
-    converted.reset();
     const double max_seconds = config.slot_max_seconds[slot - 1];
-    const int over = CheckLength(sound, max_seconds);
+    const int over = CheckLength(*sound, max_seconds);
     if (over != 0) {
-        TruncateToSeconds(sound, max_seconds);
+        // Only the first length bytes are saved: the cut needs no silence behind it.
+        sound->set_length(BytesForSeconds(*sound, max_seconds));
         if (over == 2) {
             std::fprintf(stderr, "録音サイズが長すぎます。%0.3f秒以降を削除しました。\n",
                          max_seconds);
         }
     }
-    if (!sound.Save(SlotWavPath(store.current_folder(), slot - 1).string(), text)) {
+    if (!sound->Save(SlotWavPath(store.current_folder(), slot - 1).string(), text)) {
         context.prompter().ShowMessage(kMsgFileWriteFailed, MessageIcon::Exclamation);
         return kExitFailure;
     }
@@ -70,9 +68,9 @@ int RunExport(CliContext& context, const std::vector<std::string>& args) {
     if (!properties.Select(name))
         return kExitFailure;
     PropertyStore& store = properties.store();
-    // A slot file that could not be read (message 110 shown) leaves nothing to export, as the
-    // main window keeps its ROM-writer button disabled then.
-    if (!store.scan_complete())
+    // A slot file that could not be read (message 110 shown) fails the export: a script gets a
+    // failure, never an image that silently lacks that phrase.
+    if (!store.all_slots_readable())
         return kExitFailure;
     const SlotList& slots = store.slots();
     if (!CanExportRomWriterData(mode, slots)) {
@@ -88,8 +86,8 @@ int RunExport(CliContext& context, const std::vector<std::string>& args) {
 const CommandRegistration import_command({
     "import",
     "NAME SLOT FILE [--text TEXT]",
-    "import a WAV file into slot 1-3 of property NAME (cut to the slot's maximum length; TEXT "
-    "defaults to the slot's comment)",
+    "import a WAV file (up to 64 MiB of sample data) into slot 1-3 of property NAME (cut to the "
+    "slot's maximum length; TEXT defaults to the slot's comment)",
     RunImport,
 });
 

@@ -1,0 +1,171 @@
+#include "audio/PhraseEditControls.h"
+
+#include <QDialog>
+#include <QDoubleSpinBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <algorithm>
+#include <initializer_list>
+
+#include "audio/PhraseLevelOps.h"
+#include "audio/WaveForm.h"
+#include "config/LoudnessTarget.h"
+#include "ui/DialogLayout.h"
+
+namespace kotar {
+namespace {
+
+constexpr int kFieldHeight = 25;
+constexpr int kGap = 8;
+constexpr int kRowGap = 6;
+// Room for a field's frame and margins, or a button's, beside its text.
+constexpr int kFieldFrame = 16;
+constexpr int kButtonFrame = 24;
+
+int TextWidth(const QWidget* widget, const char* text) {
+    return QFontMetrics(widget->font()).horizontalAdvance(QString::fromUtf8(text));
+}
+
+QPushButton* MakeButton(QDialog* dialog, int id, const char* text, const char* tip) {
+    auto* button = new QPushButton(QString::fromUtf8(text), dialog);
+    button->setObjectName(QString::number(id));
+    button->setToolTip(QString::fromUtf8(tip));
+    button->setAutoDefault(false);
+    return button;
+}
+
+void AddShortcuts(QDialog* dialog, std::initializer_list<QKeySequence> keys,
+                  const std::function<void()>& action) {
+    for (const QKeySequence& key : keys) {
+        auto* shortcut = new QShortcut(key, dialog);
+        QObject::connect(shortcut, &QShortcut::activated, dialog, action);
+    }
+}
+
+}  // namespace
+
+PhraseEditControls::PhraseEditControls(QDialog* dialog, ProfileFile& ini, CWaveForm* view)
+    : QObject(dialog), dialog_(dialog), ini_(ini), view_(view) {
+    peak_ = MakeReadOnlyField(dialog, 1301);
+    loudness_ = MakeReadOnlyField(dialog, 1302);
+    warning_ = new QLabel(QString::fromUtf8(kClipWarning), dialog);
+    warning_->setObjectName("1303");
+    warning_->setStyleSheet("color: #c00000;");
+    warning_->hide();
+
+    even_ = MakeButton(dialog, 1304, "音量を揃える",
+                       "ラウドネスを目標に合わせます（ピークは -1 dBFS まで）");
+    target_ = new QDoubleSpinBox(dialog);
+    target_->setObjectName("1305");
+    target_->setLocale(QLocale::c());  // a dot as decimal point, as in MEVAN.INI
+    target_->setRange(kMinLoudnessLufs, kMaxLoudnessLufs);
+    target_->setDecimals(1);
+    target_->setSingleStep(0.5);
+    target_->setPrefix("目標 ");
+    target_->setSuffix(" LUFS");
+    target_->setKeyboardTracking(false);
+    target_->setToolTip("音量を揃えるときの目標ラウドネス（-40〜-5 LUFS）");
+    target_->setValue(ReadLoudnessTarget(ini));
+    trim_ = MakeButton(dialog, 1306, "前後の無音を削除",
+                       "-45 dBFS に届かない前後の部分を削除します（前後 0.1 秒は残します）");
+    undo_ = MakeButton(dialog, 1307, "元に戻す", "元に戻す（Ctrl+Z）");
+    redo_ = MakeButton(dialog, 1308, "やり直し", "やり直し（Ctrl+Y）");
+
+    connect(even_, &QPushButton::clicked, this, [this] {
+        if (view_ != nullptr)
+            view_->EvenLoudness(target_->value());
+    });
+    connect(trim_, &QPushButton::clicked, this, [this] {
+        if (view_ != nullptr)
+            view_->TrimSilence();
+    });
+    const auto undo = [this] {
+        if (view_ != nullptr)
+            view_->Undo();
+    };
+    const auto redo = [this] {
+        if (view_ != nullptr)
+            view_->Redo();
+    };
+    connect(undo_, &QPushButton::clicked, this, undo);
+    connect(redo_, &QPushButton::clicked, this, redo);
+    AddShortcuts(dialog, {QKeySequence(Qt::CTRL | Qt::Key_Z)}, undo);
+    AddShortcuts(
+        dialog,
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}, redo);
+    connect(target_, &QDoubleSpinBox::valueChanged, this, &PhraseEditControls::OnTargetChanged);
+    connect(view, &CWaveForm::SoundChanged, this, [this] {
+        UpdateFigures();
+        UpdateEnabled();
+    });
+    UpdateFigures();
+    UpdateEnabled();
+}
+
+int PhraseEditControls::PlaceRows(int top) {
+    const int left = 10;
+    peak_->setGeometry(left, top, TextWidth(peak_, "ピーク： -99.9 dBFS") + kFieldFrame,
+                       kFieldHeight);
+    loudness_->setGeometry(peak_->geometry().right() + 1 + kGap, top,
+                           TextWidth(loudness_, "ラウドネス： -99.9 LUFS") + kFieldFrame,
+                           kFieldHeight);
+    warning_->setGeometry(loudness_->geometry().right() + 1 + kGap, top,
+                          TextWidth(warning_, kClipWarning) + 4, kFieldHeight);
+
+    const int row = top + kFieldHeight + kRowGap;
+    const int height = std::max(kFieldHeight, even_->sizeHint().height());
+    even_->setGeometry(left, row, TextWidth(even_, "音量を揃える") + kButtonFrame, height);
+    target_->setGeometry(even_->geometry().right() + 1 + kGap, row, target_->sizeHint().width(),
+                         height);
+    trim_->setGeometry(target_->geometry().right() + 1 + kGap, row,
+                       TextWidth(trim_, "前後の無音を削除") + kButtonFrame, height);
+    return row + height - 1;
+}
+
+void PhraseEditControls::PlaceHistoryButtons(QPoint at) {
+    const int height = std::max(kFieldHeight, undo_->sizeHint().height());
+    const int width =
+        std::max(TextWidth(undo_, "元に戻す"), TextWidth(redo_, "やり直し")) + kButtonFrame;
+    undo_->setGeometry(at.x(), at.y(), width, height);
+    redo_->setGeometry(undo_->geometry().right() + 1 + kGap, at.y(), width, height);
+}
+
+void PhraseEditControls::SetState(int state) {
+    state_ = state;
+    UpdateEnabled();
+}
+
+void PhraseEditControls::UpdateFigures() {
+    // Before the first take there is no phrase to measure.
+    if (view_ == nullptr || view_->GetState() == CWaveForm::kEmpty) {
+        peak_->clear();
+        loudness_->clear();
+        warning_->hide();
+        return;
+    }
+    const LevelFigures figures = MeasureLevels(view_->sound());
+    peak_->setText(QString::fromStdString("ピーク： " + FormatLevel(figures.peak_dbfs) + " dBFS"));
+    loudness_->setText(
+        QString::fromStdString("ラウドネス： " + FormatLevel(figures.loudness_lufs) + " LUFS"));
+    warning_->setVisible(figures.clipped_samples > 0);
+}
+
+void PhraseEditControls::UpdateEnabled() {
+    const bool stopped = view_ != nullptr && state_ == CWaveForm::kStopped;
+    even_->setEnabled(stopped);
+    target_->setEnabled(stopped);
+    trim_->setEnabled(stopped);
+    undo_->setEnabled(stopped && view_->CanUndo());
+    redo_->setEnabled(stopped && view_->CanRedo());
+}
+
+void PhraseEditControls::OnTargetChanged(double lufs) {
+    // Written only when the user changes it; a file that cannot be written keeps the old value
+    // there, and this dialog uses the new one all the same.
+    WriteLoudnessTarget(ini_, lufs);
+}
+
+}  // namespace kotar

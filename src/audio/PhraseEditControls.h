@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include "audio/LevelAnalysis.h"
+#include "common/ProfileFile.h"
+
+class QDialog;
+class QDoubleSpinBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kotar {
+
+class CWaveForm;
+
+// The level figures and the level and history commands of the recording and editing dialogs:
+// peak (1301) and loudness (1302) of the phrase with a warning when it clips (1303),
+// "音量を揃える" (1304) to the target loudness (1305, kept as CONFIG/LOUDNESS of MEVAN.INI once
+// the user changes it), "前後の無音を削除" (1306), and "元に戻す" (1307, Ctrl+Z) and "やり直し"
+// (1308, Ctrl+Y or Ctrl+Shift+Z). The commands act on the waveform view; the figures follow
+// every change of its sound.
+class PhraseEditControls : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kClipWarning = "音が割れています（クリップ）";
+
+    PhraseEditControls(QDialog* dialog, ProfileFile& ini, CWaveForm* view);
+
+    // Places the figures and the level commands in two rows from pixel row top; the lowest
+    // pixel row they take.
+    int PlaceRows(int top);
+    // Places the history buttons in a row from a point.
+    void PlaceHistoryButtons(QPoint at);
+    // Enables the commands for the view's state: only a stopped phrase is changed.
+    void SetState(int state);
+
+private:
+    void UpdateFigures();
+    void UpdateEnabled();
+    void OnTargetChanged(double lufs);
+
+    QDialog* dialog_;
+    ProfileFile& ini_;
+    QPointer<CWaveForm> view_;
+    int state_ = 0;
+    QLineEdit* peak_ = nullptr;
+    QLineEdit* loudness_ = nullptr;
+    QLabel* warning_ = nullptr;
+    QPushButton* even_ = nullptr;
+    QDoubleSpinBox* target_ = nullptr;
+    QPushButton* trim_ = nullptr;
+    QPushButton* undo_ = nullptr;
+    QPushButton* redo_ = nullptr;
+};
+
+}  // namespace kotar

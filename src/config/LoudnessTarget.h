@@ -1,0 +1,27 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "common/ProfileFile.h"
+
+namespace kotar {
+
+// The loudness that "音量を揃える" brings a phrase to: key LOUDNESS of section CONFIG, in LUFS.
+// The start never writes it; it is written only when the user changes it.
+inline constexpr double kDefaultLoudnessLufs = -16.0;
+inline constexpr double kMinLoudnessLufs = -40.0;
+inline constexpr double kMaxLoudnessLufs = -5.0;
+
+// A target written as a decimal number with a dot ("-16", "-18.5"), within -40 to -5; nothing
+// for any other text.
+std::optional<double> ParseLoudnessTarget(const std::string& text);
+
+// CONFIG/LOUDNESS, or -16 when it is missing, malformed or out of range.
+double ReadLoudnessTarget(const ProfileFile& ini);
+
+// Writes CONFIG/LOUDNESS with one decimal ("-18.5"); false when the value is out of range or
+// the file cannot be written.
+bool WriteLoudnessTarget(ProfileFile& ini, double lufs);
+
+}  // namespace kotar
