@@ -32,8 +32,10 @@ SNDFILE* SndFileLibrary::OpenForReading(const std::filesystem::path& path, SF_IN
 }
 
 CodecLibraryNames SystemCodecLibraryNames() {
+    // The DLL names of the libraries the build found (libsndfile.dll, or libsndfile-1.dll as
+    // MSYS2 names it), copied beside the programs.
     const std::filesystem::path folder = ExecutableFolder();
-    return {PathToUtf8(folder / "libsndfile.dll"), PathToUtf8(folder / "libsoxr.dll")};
+    return {PathToUtf8(folder / KOTAR_SNDFILE_DLL), PathToUtf8(folder / KOTAR_SOXR_DLL)};
 }
 
 }  // namespace kotar

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace kotar {
 
@@ -15,5 +16,9 @@ std::filesystem::path DefaultWorkFolder();
 
 // True when the folder exists and can be entered.
 bool CanEnterFolder(const std::filesystem::path& folder);
+
+// A text that names the user running the program, the same in each of the user's processes:
+// the numeric user id on POSIX, the user's security identifier ("S-1-5-...") on Windows.
+std::string UserIdentity();
 
 }  // namespace kotar

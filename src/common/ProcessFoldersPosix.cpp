@@ -39,4 +39,8 @@ bool CanEnterFolder(const std::filesystem::path& folder) {
            ::access(folder.c_str(), X_OK) == 0;
 }
 
+std::string UserIdentity() {
+    return std::to_string(::getuid());
+}
+
 }  // namespace kotar

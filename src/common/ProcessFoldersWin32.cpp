@@ -1,8 +1,13 @@
 #include <windows.h>
+// clang-format off
+#include <sddl.h>
+// clang-format on
 
 #include <string>
+#include <vector>
 
 #include "common/ProcessFolders.h"
+#include "common/WideText.h"
 
 namespace kotar {
 
@@ -40,6 +45,24 @@ bool CanEnterFolder(const std::filesystem::path& folder) {
         return false;
     ::CloseHandle(handle);
     return true;
+}
+
+std::string UserIdentity() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+        return {};
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> buffer(size);
+    std::string identity;
+    LPWSTR text = nullptr;
+    if (size > 0 && ::GetTokenInformation(token, TokenUser, buffer.data(), size, &size) &&
+        ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+        identity = WideToUtf8(text);
+        ::LocalFree(text);
+    }
+    ::CloseHandle(token);
+    return identity;
 }
 
 }  // namespace kotar
