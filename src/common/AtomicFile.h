@@ -14,7 +14,14 @@ namespace kotar {
 // The temporary file's name (".<name>.<process id>.<call number>") is made afresh by every call
 // and created exclusively, so writers of the same path in other threads or processes never
 // share one.
-bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+// The replacement itself, one per system; durable waits for the disk.
+bool ReplaceFileWithBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                          bool durable);
+
+inline bool WriteFileAtomically(const std::filesystem::path& path,
+                                std::span<const std::uint8_t> bytes) {
+    return ReplaceFileWithBytes(path, bytes, true);
+}
 inline bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
     return WriteFileAtomically(
         path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()),
@@ -23,6 +30,9 @@ inline bool WriteFileAtomically(const std::filesystem::path& path, std::string_v
 
 // The same replacement without waiting for the disk, for intermediate files that a crash may
 // lose.
-bool ReplaceFileQuickly(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+inline bool ReplaceFileQuickly(const std::filesystem::path& path,
+                               std::span<const std::uint8_t> bytes) {
+    return ReplaceFileWithBytes(path, bytes, false);
+}
 
 }  // namespace kotar

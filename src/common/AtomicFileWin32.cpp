@@ -68,7 +68,10 @@ bool MoveOver(const std::filesystem::path& temporary, const std::filesystem::pat
     }
 }
 
-bool Replace(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, bool durable) {
+}  // namespace
+
+bool ReplaceFileWithBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                          bool durable) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     // A file the user made read-only is not replaced, as a direct write would fail on it.
@@ -84,16 +87,6 @@ bool Replace(const std::filesystem::path& path, std::span<const std::uint8_t> by
         return true;
     ::DeleteFileW(temporary.c_str());
     return false;
-}
-
-}  // namespace
-
-bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    return Replace(path, bytes, true);
-}
-
-bool ReplaceFileQuickly(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    return Replace(path, bytes, false);
 }
 
 }  // namespace kotar

@@ -6,11 +6,10 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <array>
-#include <cstring>
 #include <string>
 
 #include "common/WideText.h"
+#include "link/ReceiveQueue.h"
 #include "link/SerialPort.h"
 
 namespace kotar {
@@ -42,9 +41,8 @@ public:
         path_ = path;
         read_timeout_ms_ = kNoTimeoutSet;
         gone_ = false;
-        unreported_ = false;
         pending_error_ = false;
-        in_begin_ = in_end_ = 0;
+        queue_.Clear();
         return SetReadTimeout(kReadAtOnce) || (Close(), false);
     }
 
@@ -66,8 +64,7 @@ public:
     bool IsOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
 
     bool Purge() override {
-        in_begin_ = in_end_ = 0;
-        unreported_ = false;
+        queue_.Clear();
         if (!IsOpen())
             return false;
         if (::PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
@@ -102,27 +99,23 @@ public:
             return -1;
         }
         Drain();
-        unreported_ = false;
-        return static_cast<int>(in_end_ - in_begin_);
+        return queue_.Report();
     }
 
     std::size_t Read(std::span<std::uint8_t> buffer) override {
         if (!IsOpen() || buffer.empty())
             return 0;
-        if (in_begin_ == in_end_) {
+        if (queue_.empty()) {
             Drain();
-            unreported_ = in_begin_ != in_end_;
+            queue_.NoteUnreported();
         }
-        const std::size_t n = std::min(buffer.size(), in_end_ - in_begin_);
-        std::memcpy(buffer.data(), in_.data() + in_begin_, n);
-        in_begin_ += n;
-        return n;
+        return queue_.Take(buffer);
     }
 
     WaitResult WaitReadable(int timeout_ms) override {
         if (!IsOpen() || gone_)
             return WaitResult::Gone;
-        if (unreported_ && in_begin_ != in_end_)
+        if (queue_.HasUnreported())
             return WaitResult::Readable;
         if (CheckLine()) {
             pending_error_ = true;
@@ -130,15 +123,15 @@ public:
         }
         if (gone_)
             return WaitResult::Gone;
-        MakeRoom();
         // A full queue of counted bytes cannot take the next one; the caller reads first.
-        if (in_end_ == kQueueBytes)
+        const std::span<std::uint8_t> room = queue_.Room();
+        if (room.empty())
             return WaitResult::Timeout;
         const DWORD wait_ms = timeout_ms <= 0 ? kReadAtOnce : static_cast<DWORD>(timeout_ms);
         if (!SetReadTimeout(wait_ms))
             return gone_ ? WaitResult::Gone : WaitResult::Timeout;
         DWORD got = 0;
-        const bool read = ::ReadFile(handle_, in_.data() + in_end_, 1, &got, nullptr) != 0;
+        const bool read = ::ReadFile(handle_, room.data(), 1, &got, nullptr) != 0;
         if (!read) {
             if (CheckLine())
                 pending_error_ = true;
@@ -146,8 +139,8 @@ public:
                 NoteReadFailure();
         }
         if (got > 0) {
-            in_end_ += got;
-            unreported_ = true;
+            queue_.Added(got);
+            queue_.NoteUnreported();
             return WaitResult::Readable;
         }
         if (!gone_ && !pending_error_ && wait_ms != kReadAtOnce && !DeviceStillThere())
@@ -158,37 +151,28 @@ public:
     }
 
 private:
-    static constexpr std::size_t kQueueBytes = 4096;
     static constexpr DWORD kNoTimeoutSet = MAXDWORD;
 
     // Moves what the driver holds into the queue, without waiting.
     void Drain() {
         if (gone_ || !SetReadTimeout(kReadAtOnce))
             return;
-        MakeRoom();
-        while (in_end_ < kQueueBytes) {
+        for (;;) {
+            const std::span<std::uint8_t> room = queue_.Room();
+            if (room.empty())
+                return;
             DWORD got = 0;
-            const DWORD want = static_cast<DWORD>(kQueueBytes - in_end_);
-            if (!::ReadFile(handle_, in_.data() + in_end_, want, &got, nullptr)) {
+            const auto want = static_cast<DWORD>(room.size());
+            if (!::ReadFile(handle_, room.data(), want, &got, nullptr)) {
                 if (CheckLine())
                     pending_error_ = true;
                 else
                     NoteReadFailure();
                 return;
             }
-            in_end_ += got;
+            queue_.Added(got);
             if (got < want)
                 return;
-        }
-    }
-
-    void MakeRoom() {
-        if (in_begin_ == in_end_) {
-            in_begin_ = in_end_ = 0;
-        } else if (in_end_ == kQueueBytes && in_begin_ > 0) {
-            std::memmove(in_.data(), in_.data() + in_begin_, in_end_ - in_begin_);
-            in_end_ -= in_begin_;
-            in_begin_ = 0;
         }
     }
 
@@ -290,13 +274,9 @@ private:
     DCB found_settings_{};
     DWORD read_timeout_ms_ = kNoTimeoutSet;
     bool gone_ = false;
-    // Read or a wait took bytes from the driver that QueuedCount has not counted yet.
-    bool unreported_ = false;
     // A line error noticed by a read or a wait, reported by the next queued count.
     bool pending_error_ = false;
-    std::array<std::uint8_t, kQueueBytes> in_{};
-    std::size_t in_begin_ = 0;
-    std::size_t in_end_ = 0;
+    ReceiveQueue queue_;
 };
 
 }  // namespace
