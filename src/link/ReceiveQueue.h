@@ -45,6 +45,17 @@ public:
         return n;
     }
 
+    // A read of the link: what is queued, or when nothing is, what drain() then moves in from
+    // the system, which QueuedCount has not reported.
+    template <class Drain>
+    std::size_t Read(std::span<std::uint8_t> buffer, Drain drain) {
+        if (empty()) {
+            drain();
+            NoteUnreported();
+        }
+        return Take(buffer);
+    }
+
     // What QueuedCount reports; the link has been told of everything queued.
     int Report() {
         unreported_ = false;

@@ -105,11 +105,7 @@ public:
     std::size_t Read(std::span<std::uint8_t> buffer) override {
         if (!IsOpen() || buffer.empty())
             return 0;
-        if (queue_.empty()) {
-            Drain();
-            queue_.NoteUnreported();
-        }
-        return queue_.Take(buffer);
+        return queue_.Read(buffer, [this] { Drain(); });
     }
 
     WaitResult WaitReadable(int timeout_ms) override {
