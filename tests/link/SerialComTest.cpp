@@ -279,6 +279,9 @@ TEST_F(SerialComTest, Transact_LineErrorsInsideFields_AreNeitherDataNorFailure) 
 }
 
 TEST_F(SerialComTest, Transact_TricklingResponse_IsAssembled) {
+    // Every byte is there at the next poll; a long tick keeps a starved test thread from
+    // meeting the character timeout of the short test tick.
+    LinkTimer::Instance().SetTickMs(200);
     line_->bytes_per_poll = 1;
     line_->script.push_back(Response("9012", Text("slow reply")));
     EXPECT_EQ(TransactReadEnd(), TRANSACT_OK);
