@@ -11,10 +11,12 @@ unset DISPLAY WAYLAND_DISPLAY
 if [[ ! -f $WINEPREFIX/system.reg ]]; then
     echo "Making the Wine prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1
+    wineserver -w  # the server that made it ends first
 fi
-# (The server's own output, such as its list of objects when it is ended, is not wanted.)
+# (The server's own output, such as its list of objects when it is ended, is not wanted.) A
+# server that already serves the prefix is used as it is.
 stop_wine_session() { wineserver -k >/dev/null 2>&1 || true; }
-wineserver -p >/dev/null 2>&1
+wineserver -p >/dev/null 2>&1 || true
 trap stop_wine_session EXIT
 # The first program of a session starts Wine's own services, which would keep the output pipes
 # of that program's caller open: start them here, with no output to hold.
