@@ -18,7 +18,13 @@ FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
-.PHONY: all deps configure build test run clean format package test-package test-sanitize fuzz
+
+# The Windows cross build (kotar-cli, the core and its tests; no Qt) and its tests under Wine.
+WINDOWS_BUILD_DIR ?= build-windows
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 dpkg-dev
+
+.PHONY: all deps configure build test run clean format windows test-windows package test-package \
+        test-sanitize fuzz
 
 all: build
 
@@ -67,5 +73,18 @@ fuzz: deps
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
+windows: deps
+	@./scripts/install-deps.sh $(WINDOWS_PACKAGES)
+	JOBS=$(JOBS) ./scripts/windows-deps.sh $(WINDOWS_BUILD_DIR)
+	cmake -S . -B $(WINDOWS_BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	    -DKOTAR_WINDOWS_DEPS=$(abspath $(WINDOWS_BUILD_DIR))/deps/prefix -DKOTAR_BUILD_GUI=OFF
+	cmake --build $(WINDOWS_BUILD_DIR) -j $(JOBS)
+
+# The simulator and the Wine system tests come from the Linux build (only what they need).
+test-windows: windows configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target kotar-devsim kotar-cli windows_system_tests
+	./scripts/test-windows.sh $(WINDOWS_BUILD_DIR) $(BUILD_DIR)
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_BUILD_DIR) $(FUZZ_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_BUILD_DIR) $(FUZZ_BUILD_DIR) $(WINDOWS_BUILD_DIR)

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "DeviceModel.h"
+#include "PacedWrite.h"
 #include "PtyDevice.h"
 #include "common/ProfileFile.h"
 #include "link/Frame.h"
@@ -42,45 +43,20 @@ double Seconds(Clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
-class NullSink : public TransferSink {
-public:
-    void SetStatus(const std::string& text) override {
-        last = text;
-        last_at = Clock::now();
-    }
-    void SetProgressRange(int) override {}
-    void SetProgress(int) override {}
-    std::string last;
-    Clock::time_point last_at;
-};
-
 double Ms(std::chrono::nanoseconds d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-// A phrase write (verified or not) of a patterned phrase file to the device behind its
-// pseudo-terminal, which answers from its own thread for the time of the write.
-struct DeviceWrite {
-    bool ok = false;
-    double seconds = 0;
-    NullSink sink;
-};
-
-DeviceWrite WriteToDevice(const std::filesystem::path& folder, devsim::PtyDevice& device,
-                          bool verify) {
-    DeviceWrite result;
+// A phrase write (verified or not) to the device behind its pseudo-terminal, which answers
+// from its own thread for the time of the write.
+bench::TimedWrite WriteToDevice(const std::filesystem::path& folder, devsim::PtyDevice& device,
+                                bool verify) {
     std::string error;
     if (!device.Open(&error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
-        return result;
+        return {};
     }
-    std::vector<std::uint8_t> phrase(kPhraseFileBytes);
-    for (std::size_t i = 0; i < phrase.size(); ++i)
-        phrase[i] = static_cast<std::uint8_t>(i * 7);
-    std::FILE* f = std::fopen((folder / "ph.snd").c_str(), "wb");
-    std::fwrite(phrase.data(), 1, phrase.size(), f);
-    std::fclose(f);
-    f = std::fopen((folder / "MEVAN.INI").c_str(), "wb");
+    std::FILE* f = std::fopen((folder / "MEVAN.INI").c_str(), "wb");
     std::fprintf(f, "[PORTS]\r\nCOM7=%s\r\n", (folder / "port").c_str());
     std::fclose(f);
     ProfileFile ini(folder / "MEVAN.INI");
@@ -89,49 +65,31 @@ DeviceWrite WriteToDevice(const std::filesystem::path& folder, devsim::PtyDevice
     environment.ini = &ini;
     std::atomic<bool> stop{false};
     std::thread sim([&] { device.Run(stop); });
-    const auto start = Clock::now();
-    result.ok = WritePhraseFile(folder / "ph.snd", 7, environment, result.sink, verify);
-    result.seconds = Seconds(Clock::now() - start);
+    const bench::TimedWrite write = bench::TimePhraseWrite(folder, 7, environment, verify);
     stop = true;
     sim.join();
-    return result;
+    return write;
 }
 
 void PacedPhraseWrite(const std::filesystem::path& folder, bool verify) {
     devsim::DeviceModel model;
     devsim::PtyDevice device(model, {folder / "port", true, 38400, 11});
     LinkTimer::Instance().SetTickMs(500);
-    const DeviceWrite write = WriteToDevice(folder, device, verify);
-    const double took = write.seconds;
-    // Requests: start (26), 128 blocks (1040), end (14); answers: 15, 128 x 17, 15.
-    const double bytes = 26 + 128 * 1040 + 14 + 15 + 128 * 17 + 15;
-    const double line_s = bytes * 11 / 38400;
-    const std::string outcome = write.ok ? write.sink.last : "FAILED " + write.sink.last;
-    if (!verify) {
-        std::printf("paced phrase write: %s, %.2f s; line time of its frames %.2f s; ratio %.4f\n",
-                    outcome.c_str(), took, line_s, took / line_s);
+    bench::ReportPacedWrite(WriteToDevice(folder, device, verify), verify);
+    if (!verify)
         std::printf("%s\n", device.TurnaroundSummary().c_str());
-        return;
-    }
-    // The read-back: start (22), 128 blocks (16), end (14); answers: 15, 128 x 1040, 15.
-    const double read_bytes = 22 + 128 * 16 + 14 + 15 + 128 * 1040 + 15;
-    const double both_s = (bytes + read_bytes) * 11 / 38400;
-    std::printf(
-        "paced verified phrase write: %s, %.2f s; twice the write's line time %.2f s, ratio "
-        "%.4f; line time of both passes' frames %.2f s, ratio %.4f\n",
-        outcome.c_str(), took, 2 * line_s, took / (2 * line_s), both_s, took / both_s);
 }
 
 void VanishingDevice(const std::filesystem::path& folder) {
     devsim::DeviceModel model;
     model.AddFault({devsim::DeviceFault::Vanishes, 1, kCmdWriteBlock, 64, 0});
     devsim::PtyDevice device(model, {folder / "port"});
-    const DeviceWrite write = WriteToDevice(folder, device, false);
+    const bench::TimedWrite write = WriteToDevice(folder, device, false);
     std::printf(
         "device pulled at block 64 of a phrase write (tick %d ms): \"%s\" %.3f ms after the "
         "pull (%.2f s for the whole write)\n",
-        LinkTimer::Instance().tick_ms(), write.sink.last.c_str(),
-        Ms(write.sink.last_at - device.vanished_at()), write.seconds);
+        LinkTimer::Instance().tick_ms(), write.last_status.c_str(),
+        Ms(write.last_status_at - device.vanished_at()), write.seconds);
 }
 
 // A port whose answer bytes become readable at chosen moments after each write.

@@ -1,36 +1,12 @@
 #!/usr/bin/env bash
 # Runs every test of a build folder through ctest. The audio tests need a sound server: when
-# none answers, a private PulseAudio daemon is started with a null sink, a capture source that
-# records that sink (the default capture device) and one low-latency stream that keeps the
-# null sink from idling with a 2 s buffer; everything started here is stopped at the end.
+# none answers, a private PulseAudio daemon is started (scripts/sound-server.sh); everything
+# started here is stopped at the end.
 set -euo pipefail
 build_dir=${1:-build}
 
-started=()
-pulse_dir=
-stop_started() {
-    for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${started[@]}"; do wait "$pid" 2>/dev/null || true; done
-    if [[ -n $pulse_dir ]]; then rm -rf "$pulse_dir"; fi
-}
-trap stop_started EXIT
-
-start_sound_server() {
-    pulse_dir=$(mktemp -d /tmp/kotar-pulse.XXXXXX)
-    export XDG_RUNTIME_DIR=$pulse_dir
-    pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-        --load=module-native-protocol-unix >"$pulse_dir/daemon.log" 2>&1 &
-    started+=($!)
-    for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-    pactl load-module module-null-sink sink_name=kotar_null rate=8000 channels=1 >/dev/null &&
-        pactl load-module module-remap-source master=kotar_null.monitor \
-            source_name=kotar_mic >/dev/null &&
-        pactl set-default-sink kotar_null &&
-        pactl set-default-source kotar_mic || return 1
-    pacat --playback --raw --rate=8000 --channels=1 --format=s16le --latency-msec=20 \
-        </dev/zero 2>/dev/null &
-    started+=($!)
-}
+source "$(dirname "$0")/sound-server.sh"
+trap stop_sound_server EXIT
 
 if command -v pulseaudio >/dev/null && command -v pactl >/dev/null &&
     ! pactl info >/dev/null 2>&1; then

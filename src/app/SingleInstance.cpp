@@ -1,12 +1,13 @@
 #include "app/SingleInstance.h"
 
-#include <unistd.h>
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QThread>
+
+#include "common/ProcessFolders.h"
+#include "common/Utf8Path.h"
 
 namespace kotar {
 namespace {
@@ -24,7 +25,7 @@ SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::DefaultServerName() {
     // Per user, as the named mutex is per session on the original platform.
-    return QStringLiteral("hPrevKOTAR") + QString::number(::getuid());
+    return QStringLiteral("hPrevKOTAR") + QString::fromStdString(UserIdentity());
 }
 
 QString SingleInstance::LockFilePath() const {
@@ -33,7 +34,7 @@ QString SingleInstance::LockFilePath() const {
 }
 
 bool SingleInstance::Claim() {
-    const std::filesystem::path lock_path(LockFilePath().toStdString());
+    const std::filesystem::path lock_path = PathFromUtf8(LockFilePath().toStdString());
     lock_ = FileLock::TryAcquire(lock_path);
     if (!lock_) {
         // Taken by a running copy; a file that cannot be opened at all blocks nobody.

@@ -10,6 +10,7 @@
 #include "audio/SampleConversion.h"
 #include "common/Messages.h"
 #include "common/UserAbort.h"
+#include "common/Utf8Path.h"
 
 namespace kotar {
 namespace {
@@ -151,7 +152,7 @@ bool CAcmCtrl::OpenStream(const std::string* path) {
         SF_INFO info{};
         SNDFILE* file = nullptr;
         if (path != nullptr) {
-            file = sndfile.open(path->c_str(), SFM_READ, &info);
+            file = sndfile.OpenForReading(PathFromUtf8(*path), &info);
         } else {
             stream->memory.bytes = FileImage(capacity_, "");
             SF_VIRTUAL_IO io{&MemoryFile::Length, &MemoryFile::Seek, &MemoryFile::Read,

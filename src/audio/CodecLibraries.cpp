@@ -1,7 +1,5 @@
 #include "audio/CodecLibraries.h"
 
-#include <dlfcn.h>
-
 namespace kotar {
 namespace {
 
@@ -13,30 +11,15 @@ bool Bind(const SharedLibrary& library, const char* symbol, Function& function) 
 
 }  // namespace
 
-// RTLD_NODELETE: a later conversion finds the library still mapped instead of loading its
-// dependencies again, and whatever the library leaves behind (threads, exit handlers) keeps
-// its code.
-SharedLibrary::SharedLibrary(const std::string& name)
-    : handle_(dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE)) {}
-
-SharedLibrary::~SharedLibrary() {
-    if (handle_ != nullptr)
-        dlclose(handle_);
-}
-
-void* SharedLibrary::Symbol(const char* symbol) const {
-    return handle_ != nullptr ? dlsym(handle_, symbol) : nullptr;
-}
-
 CodecLibraryNames& CodecLibraryNamesInUse() {
-    static CodecLibraryNames names;
+    static CodecLibraryNames names = SystemCodecLibraryNames();
     return names;
 }
 
 std::unique_ptr<SndFileLibrary> SndFileLibrary::Load() {
     std::unique_ptr<SndFileLibrary> lib(new SndFileLibrary(CodecLibraryNamesInUse().sndfile));
     const SharedLibrary& so = lib->library_;
-    if (!so.is_open() || !Bind(so, "sf_open", lib->open) ||
+    if (!so.is_open() || !Bind(so, kOpenPathSymbol, lib->open_path_) ||
         !Bind(so, "sf_open_virtual", lib->open_virtual) || !Bind(so, "sf_seek", lib->seek) ||
         !Bind(so, "sf_readf_float", lib->readf_float) || !Bind(so, "sf_close", lib->close)) {
         return nullptr;

@@ -3,14 +3,15 @@
 #include <sndfile.h>
 #include <soxr.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
 namespace kotar {
 
-// A shared library opened at run time and closed with its owner. The codec libraries pull in
-// a dozen further libraries, so a process that converts nothing (or only 16-bit PCM) should
-// not pay for loading them at start-up.
+// A shared library opened at run time and closed with its owner (one source per system). The
+// codec libraries pull in a dozen further libraries, so a process that converts nothing (or
+// only 16-bit PCM) should not pay for loading them at start-up.
 class SharedLibrary {
 public:
     // Not open when the library cannot be loaded.
@@ -29,9 +30,12 @@ private:
 
 // The library file names the converter loads; tests name a missing one.
 struct CodecLibraryNames {
-    std::string sndfile = "libsndfile.so.1";
-    std::string soxr = "libsoxr.so.0";
+    std::string sndfile;
+    std::string soxr;
 };
+// The libraries of this system: the installed ones by name, on Windows the DLLs beside the
+// executable by their full path.
+CodecLibraryNames SystemCodecLibraryNames();
 CodecLibraryNames& CodecLibraryNamesInUse();
 
 // libsndfile's functions the converter calls.
@@ -40,7 +44,8 @@ public:
     // Nullptr when the library or one of its functions cannot be found.
     static std::unique_ptr<SndFileLibrary> Load();
 
-    decltype(&sf_open) open = nullptr;
+    // Opens a file for reading by its path (through sf_open, on Windows sf_wchar_open).
+    SNDFILE* OpenForReading(const std::filesystem::path& path, SF_INFO* info) const;
     decltype(&sf_open_virtual) open_virtual = nullptr;
     decltype(&sf_seek) seek = nullptr;
     decltype(&sf_readf_float) readf_float = nullptr;
@@ -48,6 +53,9 @@ public:
 
 private:
     explicit SndFileLibrary(const std::string& name) : library_(name) {}
+    // The name of the path-opening function of this system and its address.
+    static const char* const kOpenPathSymbol;
+    void* open_path_ = nullptr;
     SharedLibrary library_;
 };
 

@@ -5,6 +5,8 @@
 #include "audio/MuLaw.h"
 #include "audio/SampleConversion.h"
 #include "audio/WaveFile.h"
+#include "common/FileRead.h"
+#include "common/Utf8Path.h"
 
 namespace kotar {
 namespace {
@@ -34,7 +36,7 @@ WavSource::WavSource() = default;
 WavSource::~WavSource() = default;
 
 WavSource::Status WavSource::Open(const std::string& path, std::uint64_t max_data_bytes) {
-    file_.reset(std::fopen(path.c_str(), "rb"));
+    file_.reset(OpenFile(PathFromUtf8(path), "rb"));
     if (!file_)
         return Status::kUnreadable;
     // Sample data is what the file holds, as libsndfile counts it.
@@ -88,7 +90,7 @@ bool WavSource::OpenSndFile(const std::string& path) {
     if (!sndfile_)
         return false;
     SF_INFO info{};
-    SNDFILE* file = sndfile_->open(path.c_str(), SFM_READ, &info);
+    SNDFILE* file = sndfile_->OpenForReading(PathFromUtf8(path), &info);
     if (file == nullptr)
         return false;
     sound_file_ = std::unique_ptr<SNDFILE, decltype(&sf_close)>(file, sndfile_->close);

@@ -11,8 +11,10 @@
 
 #include "common/AtomicFile.h"
 #include "common/Cp932.h"
+#include "common/FileRead.h"
 #include "common/Messages.h"
 #include "common/UserAbort.h"
+#include "common/Utf8Path.h"
 
 namespace kotar {
 namespace {
@@ -211,7 +213,7 @@ CWaveFile::CWaveFile(const CWaveFile& other, Prompter& prompter)
 }
 
 CWaveFile::CWaveFile(const std::string& path, int mode, Prompter& prompter) {
-    FileHandle file(std::fopen(path.c_str(), "rb"));
+    FileHandle file(OpenFile(PathFromUtf8(path), "rb"));
     if (!file)
         FailWith(prompter, kMsgCannotOpenSound);
     RiffReader reader(file.get(), FileSize(file.get()));
@@ -293,9 +295,9 @@ int CWaveFile::Save(const std::string& path, const std::string& attribute,
     const std::vector<std::uint8_t> out =
         FileImage(data_ == nullptr ? 0 : std::min(length_, capacity_), attribute);
     if (durability == Durability::kDurable) {
-        return WriteFileAtomically(path, std::span<const std::uint8_t>(out)) ? 1 : 0;
+        return WriteFileAtomically(PathFromUtf8(path), std::span<const std::uint8_t>(out)) ? 1 : 0;
     }
-    return ReplaceFileQuickly(path, std::span<const std::uint8_t>(out)) ? 1 : 0;
+    return ReplaceFileQuickly(PathFromUtf8(path), std::span<const std::uint8_t>(out)) ? 1 : 0;
 }
 
 std::vector<std::uint8_t> CWaveFile::FileImage(std::uint32_t data_bytes,

@@ -40,7 +40,10 @@ int CreateTemporary(const std::filesystem::path& folder, const std::filesystem::
     return -1;
 }
 
-bool Replace(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, bool durable) {
+}  // namespace
+
+bool ReplaceFileWithBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                          bool durable) {
     std::filesystem::path folder = path.parent_path();
     if (folder.empty()) folder = ".";
     // A file the user made read-only (no write permission bit) is not replaced, as a direct
@@ -67,22 +70,6 @@ bool Replace(const std::filesystem::path& path, std::span<const std::uint8_t> by
     }
     ::unlink(temporary.c_str());
     return false;
-}
-
-}  // namespace
-
-bool WriteFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    return Replace(path, bytes, true);
-}
-
-bool ReplaceFileQuickly(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    return Replace(path, bytes, false);
-}
-
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
-    return WriteFileAtomically(
-        path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                            bytes.size()));
 }
 
 }  // namespace kotar

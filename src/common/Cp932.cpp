@@ -1,59 +1,8 @@
 #include "common/Cp932.h"
 
-#include <iconv.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <stdexcept>
 
 namespace kotar {
-namespace {
-
-// One iconv conversion descriptor, closed on destruction.
-class IconvHandle {
-public:
-    IconvHandle(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) {
-            throw std::runtime_error("iconv cannot convert between cp932 and UTF-8");
-        }
-    }
-    ~IconvHandle() { iconv_close(cd_); }
-    IconvHandle(const IconvHandle&) = delete;
-    IconvHandle& operator=(const IconvHandle&) = delete;
-
-    // Converts the whole input; each undecodable sequence is replaced by `replacement` after
-    // skipping `skip(input)` bytes.
-    template <typename Skip>
-    std::string Convert(std::string_view input, std::string_view replacement, Skip skip) const {
-        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-        std::string out;
-        out.reserve(input.size() * 2 + 4);
-        char* in_ptr = const_cast<char*>(input.data());
-        std::size_t in_left = input.size();
-        char buffer[256];
-        while (in_left > 0) {
-            char* out_ptr = buffer;
-            std::size_t out_left = sizeof(buffer);
-            std::size_t rc = iconv(cd_, &in_ptr, &in_left, &out_ptr, &out_left);
-            out.append(buffer, static_cast<std::size_t>(out_ptr - buffer));
-            if (rc == static_cast<std::size_t>(-1)) {
-                if (errno == E2BIG) {
-                    continue;
-                }
-                // EILSEQ or EINVAL (a sequence cut at the end): replace and go on.
-                out.append(replacement);
-                std::size_t n = std::min(in_left, skip(std::string_view(in_ptr, in_left)));
-                in_ptr += n;
-                in_left -= n;
-                iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-            }
-        }
-        return out;
-    }
-
-private:
-    iconv_t cd_;
-};
 
 std::size_t Utf8SequenceLength(unsigned char lead) {
     if (lead < 0x80) return 1;
@@ -65,40 +14,9 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
 
 bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
-const IconvHandle& ToCp932() {
-    thread_local IconvHandle handle("CP932", "UTF-8");
-    return handle;
-}
-
-const IconvHandle& FromCp932() {
-    thread_local IconvHandle handle("UTF-8", "CP932");
-    return handle;
-}
-
-std::size_t SkipUtf8Char(std::string_view rest) {
-    return rest.empty() ? 0 : Utf8SequenceLength(static_cast<unsigned char>(rest[0]));
-}
-
-std::size_t SkipOneByte(std::string_view) { return 1; }
-
-// Both encodings keep the 7-bit range as it is, so plain ASCII needs no converter.
 bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-}  // namespace
-
-std::string Utf8ToCp932(std::string_view utf8) {
-    if (IsAscii(utf8))
-        return std::string(utf8);
-    return ToCp932().Convert(utf8, "?", SkipUtf8Char);
-}
-
-std::string Cp932ToUtf8(std::string_view cp932) {
-    if (IsAscii(cp932))
-        return std::string(cp932);
-    return FromCp932().Convert(cp932, "\xEF\xBF\xBD", SkipOneByte);
 }
 
 std::size_t Cp932Length(std::string_view utf8) { return Utf8ToCp932(utf8).size(); }

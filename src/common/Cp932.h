@@ -26,4 +26,11 @@ std::string TruncateToCp932Bytes(std::string_view utf8, std::size_t max_bytes);
 // Cuts cp932 bytes to at most max_bytes without splitting a double-byte character.
 std::string TruncateCp932Bytes(std::string_view cp932, std::size_t max_bytes);
 
+// Helpers of the converters of each system.
+// Bytes of the UTF-8 sequence that starts with lead (1 for a stray byte).
+std::size_t Utf8SequenceLength(unsigned char lead);
+bool IsCp932LeadByte(unsigned char byte);
+// Both encodings keep the 7-bit range as it is, so plain ASCII needs no converter.
+bool IsAscii(std::string_view text);
+
 }  // namespace kotar

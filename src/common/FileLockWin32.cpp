@@ -5,6 +5,8 @@
 namespace kotar {
 namespace {
 
+constexpr DWORD kFolderRetryMs = 5;
+
 HANDLE ToHandle(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
@@ -12,26 +14,36 @@ HANDLE ToHandle(std::intptr_t handle) {
 }  // namespace
 
 std::optional<FileLock> FileLock::Lock(const std::filesystem::path& path, bool wait) {
-    // Folders open with backup semantics; files are made when missing. Other openers may read,
-    // write and delete, as with flock.
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     const bool folder =
         attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    HANDLE file = ::CreateFileW(
-        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-        folder ? OPEN_EXISTING : OPEN_ALWAYS,
-        folder ? FILE_FLAG_BACKUP_SEMANTICS : FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (folder) {
+        // A folder cannot carry a byte-range lock: its lock is a handle with the folder's write
+        // access (adding files) that shares no write access, which every other lock's handle
+        // conflicts with, while listing the folder and making, renaming and removing what is in
+        // it go on as before.
+        for (;;) {
+            HANDLE handle = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_DATA,
+                                          FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+            if (handle != INVALID_HANDLE_VALUE)
+                return FileLock(reinterpret_cast<std::intptr_t>(handle));
+            if (!wait || ::GetLastError() != ERROR_SHARING_VIOLATION)
+                return std::nullopt;
+            ::Sleep(kFolderRetryMs);  // no system wait exists for a share conflict
+        }
+    }
+    // Files are made when missing; other openers may read, write and delete, as with flock.
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return std::nullopt;
-    // A folder cannot carry a byte-range lock; its handle alone marks it (folders are locked
-    // only where the file system already refuses names that differ in letter case).
-    if (!folder) {
-        OVERLAPPED whole{};
-        const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
-        if (!::LockFileEx(file, flags, 0, MAXDWORD, MAXDWORD, &whole)) {
-            ::CloseHandle(file);
-            return std::nullopt;
-        }
+    OVERLAPPED whole{};
+    const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+    if (!::LockFileEx(file, flags, 0, MAXDWORD, MAXDWORD, &whole)) {
+        ::CloseHandle(file);
+        return std::nullopt;
     }
     return FileLock(reinterpret_cast<std::intptr_t>(file));
 }
@@ -46,7 +58,11 @@ bool FileLock::StillAt(const std::filesystem::path& path) const {
     if (handle_ == -1)
         return false;
     BY_HANDLE_FILE_INFORMATION held{};
-    if (!::GetFileInformationByHandle(ToHandle(handle_), &held) || held.nNumberOfLinks == 0)
+    FILE_STANDARD_INFO standard{};
+    if (!::GetFileInformationByHandle(ToHandle(handle_), &held) || held.nNumberOfLinks == 0 ||
+        (::GetFileInformationByHandleEx(ToHandle(handle_), FileStandardInfo, &standard,
+                                        sizeof standard) &&
+         standard.DeletePending))
         return false;
     HANDLE there =
         ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

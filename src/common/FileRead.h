@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 
 namespace kotar {
@@ -9,5 +10,9 @@ namespace kotar {
 // Reads the whole file into out[0 .. size) when the file is exactly `size` bytes long; false
 // (out unspecified) when it cannot be read or has another length.
 bool ReadFileOfExactSize(const std::filesystem::path& path, std::size_t size, std::uint8_t* out);
+
+// std::fopen for a path: the name reaches the system as it is (UTF-16 on Windows, where the
+// narrow form would go through the system's code page).
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 
 }  // namespace kotar

@@ -6,6 +6,8 @@
 #include <system_error>
 #include <vector>
 
+#include "common/Utf8Path.h"
+
 namespace kotar {
 namespace fs = std::filesystem;
 namespace {
@@ -15,7 +17,8 @@ constexpr std::size_t kRandomCharacters = 6;
 constexpr const char* kOwnerFile = ".owner";
 constexpr int kCreateAttempts = 100;
 
-bool IsScratchName(const std::string& name) {
+bool IsScratchName(const fs::path& path) {
+    const std::string name = PathToUtf8(path.filename());
     return name.size() == kPrefix.size() + kRandomCharacters && name.starts_with(kPrefix);
 }
 
@@ -28,6 +31,24 @@ std::string RandomName() {
     for (std::size_t i = 0; i < kRandomCharacters; ++i)
         name += kCharacters[pick(generator)];
     return name;
+}
+
+// Removes a folder whose owner lock is held: its contents first, then the owner file while the
+// lock still keeps others out of it, then the folder once the lock is given up. A system that
+// keeps an open file's name until it is closed (Windows) could not remove the folder earlier;
+// a live run's folder always holds its owner file, so the last step never takes one.
+bool RemoveOwnedFolder(const fs::path& folder, std::optional<FileLock>& owner) {
+    std::vector<fs::path> entries;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->path().filename() != kOwnerFile)
+            entries.push_back(it->path());
+    }
+    for (const fs::path& entry : entries)
+        fs::remove_all(entry, ec);
+    fs::remove(folder / kOwnerFile, ec);
+    owner.reset();
+    return fs::remove(folder, ec) && !ec;
 }
 
 }  // namespace
@@ -59,7 +80,7 @@ int ScratchFolder::RemoveAbandoned(const fs::path& parent) {
     std::error_code ec;
     for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code type_ec;
-        if (IsScratchName(it->path().filename().string()) &&
+        if (IsScratchName(it->path()) &&
             it->symlink_status(type_ec).type() == fs::file_type::directory) {
             candidates.push_back(it->path());
         }
@@ -68,11 +89,7 @@ int ScratchFolder::RemoveAbandoned(const fs::path& parent) {
     for (const fs::path& folder : candidates) {
         // Held by a live run, the lock is refused; a run that died has dropped it.
         std::optional<FileLock> owner = FileLock::TryAcquire(folder / kOwnerFile);
-        if (!owner)
-            continue;
-        std::error_code remove_ec;
-        fs::remove_all(folder, remove_ec);
-        if (!remove_ec)
+        if (owner && RemoveOwnedFolder(folder, owner))
             ++removed;
     }
     return removed;
@@ -100,10 +117,8 @@ ScratchFolder::~ScratchFolder() {
 }
 
 void ScratchFolder::Remove() {
-    if (!path_.empty()) {
-        std::error_code ec;
-        fs::remove_all(path_, ec);  // the lock is still ours, so no clean-up races this
-    }
+    if (!path_.empty())
+        RemoveOwnedFolder(path_, owner_);  // the lock is still ours, so no clean-up races this
     owner_.reset();
     path_.clear();
 }

@@ -1,14 +1,11 @@
 #include "config/Configuration.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <optional>
 #include <string>
 
 #include "common/Cp932.h"
 #include "common/Messages.h"
+#include "common/Utf8Path.h"
 
 namespace kotar {
 namespace {
@@ -18,14 +15,6 @@ constexpr int kCaptionMessages[kSlotCount] = {kMsgSlot1Caption, kMsgSlot2Caption
                                                kMsgSlot3Caption};
 constexpr int kCommentMessages[kSlotCount] = {kMsgSlot1Comment, kMsgSlot2Comment,
                                                kMsgSlot3Comment};
-
-std::string HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return home;
-    if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
-        return pw->pw_dir;
-    }
-    return "/";
-}
 
 // Empty gives the default; a longer text is cut to max_bytes cp932 bytes at a character
 // boundary.
@@ -54,16 +43,6 @@ std::filesystem::path ConfigurationFilePath(const std::filesystem::path& start_d
     return start_directory / "MEVAN.INI";
 }
 
-std::filesystem::path DefaultWorkFolder() {
-    return std::filesystem::path(HomeFolder()) / "MEVAN" / "DATA";
-}
-
-bool CanEnterFolder(const std::filesystem::path& folder) {
-    std::error_code ec;
-    return !folder.empty() && std::filesystem::is_directory(folder, ec) &&
-           ::access(folder.c_str(), X_OK) == 0;
-}
-
 std::uint32_t LoadDiskPercent(ProfileFile& ini) {
     const std::optional<std::string> read = ini.GetValue(kConfig, "DISK");
     auto percent = static_cast<std::uint32_t>(IntOf(read, kDefaultDiskPercent));
@@ -82,13 +61,13 @@ Configuration LoadConfiguration(ProfileFile& ini, Prompter& prompter,
     Configuration config;
 
     const std::optional<std::string> path_read = ini.GetValue(kConfig, "PATH");
-    config.work_folder = path_read.value_or(default_work_folder.string());
-    if (!CanEnterFolder(config.work_folder)) {
+    config.work_folder = path_read.value_or(PathToUtf8(default_work_folder));
+    if (!CanEnterFolder(PathFromUtf8(config.work_folder))) {
         prompter.ShowMessage(kMsgWorkFolderMissing, MessageIcon::Exclamation);
         std::error_code ec;
         std::filesystem::create_directory(default_work_folder.parent_path(), ec);
         std::filesystem::create_directory(default_work_folder, ec);
-        config.work_folder = default_work_folder.string();
+        config.work_folder = PathToUtf8(default_work_folder);
     }
     WriteBack(ini, kConfig, "PATH", path_read, config.work_folder);
 

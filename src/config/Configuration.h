@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/ProcessFolders.h"
 #include "common/ProfileFile.h"
 #include "common/Prompter.h"
 
@@ -32,9 +33,6 @@ struct Configuration {
 // "MEVAN.INI" in the start directory.
 std::filesystem::path ConfigurationFilePath(const std::filesystem::path& start_directory);
 
-// The work folder used when the configured one cannot be entered: $HOME/MEVAN/DATA.
-std::filesystem::path DefaultWorkFolder();
-
 // Reads and corrects every key of MEVAN.INI; a key that is missing or was corrected is written,
 // in the order of a freshly written file, unless another copy stored it meanwhile. A work folder
 // that cannot be entered is replaced by default_work_folder after message 148; the default
@@ -48,9 +46,6 @@ std::uint32_t LoadDiskPercent(ProfileFile& ini);
 
 // CONFIG/PORT, default 1 (not corrected).
 int ReadPortNumber(const ProfileFile& ini);
-
-// True when the folder exists and can be entered.
-bool CanEnterFolder(const std::filesystem::path& folder);
 
 // Holds the most recent command-line argument handed to it; a flag argument arrives without
 // its leading slash or hyphen.

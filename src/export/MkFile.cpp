@@ -5,6 +5,7 @@
 
 #include "audio/WaveFile.h"
 #include "common/AtomicFile.h"
+#include "common/Utf8Path.h"
 
 namespace kotar {
 
@@ -39,7 +40,9 @@ void CMkFile::LoadPhrasePair(const std::string& source_a, const std::string& sou
 }
 
 int CMkFile::WriteImage(const std::string& destination) const {
-    return WriteFileAtomically(destination, std::span<const std::uint8_t>(image_)) ? 1 : 0;
+    return WriteFileAtomically(PathFromUtf8(destination), std::span<const std::uint8_t>(image_))
+               ? 1
+               : 0;
 }
 
 int CMkFile::MakeFileA(const std::string& source, const std::string& destination,

@@ -7,12 +7,13 @@
 #include "audio/AcmCtrl.h"
 #include "common/Messages.h"
 #include "common/UserAbort.h"
+#include "common/Utf8Path.h"
 
 namespace kotar {
 namespace fs = std::filesystem;
 
 std::string WorkTempFolder(const std::string& work_folder) {
-    return (fs::path(work_folder) / "TEMP").string();
+    return PathToUtf8(PathFromUtf8(work_folder) / "TEMP");
 }
 
 CWriteThread::CWriteThread(const SlotList& slots, std::string work_folder, Prompter& prompter)
@@ -21,16 +22,16 @@ CWriteThread::CWriteThread(const SlotList& slots, std::string work_folder, Promp
 int CWriteThread::PrepareTemp() {
     converted_names_.clear();
     temp_folder_.clear();
-    scratch_ = ScratchFolder::Create(WorkTempFolder(work_folder_));
+    scratch_ = ScratchFolder::Create(PathFromUtf8(WorkTempFolder(work_folder_)));
     if (!scratch_) {
         prompter_.ShowMessage(kMsgDeletePropertyFailed, MessageIcon::Exclamation);
         return 0;
     }
-    temp_folder_ = scratch_->path().string();
+    temp_folder_ = PathToUtf8(scratch_->path());
     for (int n = 1; n <= 3; ++n) {
         char name[16];
         std::snprintf(name, sizeof name, "uLaw%02d.wav", n);
-        converted_names_.push_back((scratch_->path() / name).string());
+        converted_names_.push_back(PathToUtf8(scratch_->path() / name));
     }
     return 1;
 }

@@ -48,19 +48,8 @@ void AppendLogLine(const std::filesystem::path& folder, std::string_view text) {
         std::filesystem::rename(current, previous, ec);
     }
     // Opened, written and closed per line so the record survives a crash of the program.
-    std::FILE* file = std::fopen(current.c_str(), "ab");
-    if (file == nullptr)
-        return;
-    std::fwrite(line.data(), 1, line.size(), file);
-    std::fclose(file);
-}
-
-std::filesystem::path ExecutableFolder() {
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return {};
-    return exe.parent_path();
+    std::ofstream file(current, std::ios::binary | std::ios::app);
+    file.write(line.data(), static_cast<std::streamsize>(line.size()));
 }
 
 std::filesystem::path ChooseCommLogFolder(

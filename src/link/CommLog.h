@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/ProcessFolders.h"
+
 namespace kotar {
 
 // The communication log: one time-stamped line per link failure, kept in two generations
@@ -29,9 +31,6 @@ std::string FormatLogLine(const LogTime& time, std::string_view text);
 
 // Appends one line with the current local time to folder/MEVAN_COM_N.LOG, rotating first.
 void AppendLogLine(const std::filesystem::path& folder, std::string_view text);
-
-// The folder of the running executable (empty when it cannot be found).
-std::filesystem::path ExecutableFolder();
 
 // Where the log goes when no folder is given: the executable's folder when new files can be
 // made there, else the user's state folder (UserStateFolder), made when missing, so that an

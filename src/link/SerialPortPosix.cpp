@@ -13,10 +13,10 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstring>
 
+#include "link/ReceiveQueue.h"
 #include "link/SerialPort.h"
 
 namespace kotar {
@@ -51,8 +51,7 @@ public:
         exclusive_mark_ = !IsPseudoTerminal(fd) && ::ioctl(fd, TIOCEXCL) == 0;
         fd_ = fd;
         gone_ = false;
-        unreported_ = false;
-        in_begin_ = in_end_ = 0;
+        queue_.Clear();
         counters_supported_ = true;
         ReadErrorCounters(&parity_errors_, &frame_errors_);
         return true;
@@ -74,7 +73,7 @@ public:
     bool OpenWasDenied() const override { return denied_; }
 
     bool Purge() override {
-        in_begin_ = in_end_ = 0;
+        queue_.Clear();
         if (fd_ < 0)
             return false;
         if (::tcflush(fd_, TCIOFLUSH) == 0)
@@ -125,27 +124,19 @@ public:
             return -1;
         }
         Drain();
-        unreported_ = false;
-        return static_cast<int>(in_end_ - in_begin_);
+        return queue_.Report();
     }
 
     std::size_t Read(std::span<std::uint8_t> buffer) override {
         if (fd_ < 0 || buffer.empty())
             return 0;
-        if (in_begin_ == in_end_) {
-            Drain();
-            unreported_ = in_begin_ != in_end_;
-        }
-        const std::size_t n = std::min(buffer.size(), in_end_ - in_begin_);
-        std::memcpy(buffer.data(), in_.data() + in_begin_, n);
-        in_begin_ += n;
-        return n;
+        return queue_.Read(buffer, [this] { Drain(); });
     }
 
     WaitResult WaitReadable(int timeout_ms) override {
         if (fd_ < 0 || gone_)
             return WaitResult::Gone;
-        if (unreported_ && in_begin_ != in_end_)
+        if (queue_.HasUnreported())
             return WaitResult::Readable;
         pollfd p{fd_, POLLIN, 0};
         const int ready = ::poll(&p, 1, timeout_ms < 0 ? 0 : timeout_ms);
@@ -159,23 +150,16 @@ public:
     }
 
 private:
-    // The queue holds what the driver's own input buffer would.
-    static constexpr std::size_t kQueueBytes = 4096;
-
     // Moves what the terminal holds into the queue.
     void Drain() {
-        if (in_begin_ == in_end_)
-            in_begin_ = in_end_ = 0;
-        if (in_end_ == kQueueBytes && in_begin_ > 0) {
-            std::memmove(in_.data(), in_.data() + in_begin_, in_end_ - in_begin_);
-            in_end_ -= in_begin_;
-            in_begin_ = 0;
-        }
-        while (in_end_ < kQueueBytes && !gone_) {
+        while (!gone_) {
+            const std::span<std::uint8_t> room = queue_.Room();
+            if (room.empty())
+                return;
             // With VMIN 0 an empty terminal reads 0 bytes (a pseudo-terminal) or EAGAIN.
-            const ssize_t n = ::read(fd_, in_.data() + in_end_, kQueueBytes - in_end_);
+            const ssize_t n = ::read(fd_, room.data(), room.size());
             if (n > 0) {
-                in_end_ += static_cast<std::size_t>(n);
+                queue_.Added(static_cast<std::size_t>(n));
                 continue;
             }
             if (n < 0 && errno == EINTR)
@@ -241,11 +225,7 @@ private:
     bool exclusive_mark_ = false;
     bool denied_ = false;
     bool gone_ = false;
-    // Read took bytes from the terminal that QueuedCount has not counted yet.
-    bool unreported_ = false;
-    std::array<std::uint8_t, kQueueBytes> in_{};
-    std::size_t in_begin_ = 0;
-    std::size_t in_end_ = 0;
+    ReceiveQueue queue_;
     int parity_errors_ = 0;
     int frame_errors_ = 0;
     mutable bool counters_supported_ = true;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "common/Utf8Path.h"
 #include "ops/ProgramFile.h"
 
 namespace kotar {
@@ -25,7 +26,7 @@ FileDialogRequest Request(const char* filter, const char* initial_name,
 }
 
 std::string LowerExtension(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
+    std::string extension = PathToUtf8(PathFromUtf8(path).extension());
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension;
@@ -55,7 +56,7 @@ std::optional<std::string> ChooseProgramFile(Prompter& prompter,
     auto path = prompter.ChooseOpenFile(request);
     if (!path)
         return std::nullopt;
-    if (!HasProgramFileExtension(*path)) {
+    if (!HasProgramFileExtension(PathFromUtf8(*path))) {
         ShowProgramFileProblem(ProgramFileCheck::WrongType, prompter);
         return std::nullopt;
     }

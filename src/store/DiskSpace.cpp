@@ -6,14 +6,6 @@
 
 namespace kotar {
 
-std::optional<DiskSpace> FilesystemSpaceSource::Query(const std::filesystem::path& path) {
-    std::error_code ec;
-    std::filesystem::space_info info = std::filesystem::space(path, ec);
-    if (ec)
-        return std::nullopt;
-    return DiskSpace{info.capacity, info.free, info.available};
-}
-
 bool CheckDiskQuota(const std::filesystem::path& work_folder, ProfileFile& ini,
                     FreeSpaceSource& space) {
     std::optional<DiskSpace> figures = space.Query(work_folder);

@@ -5,6 +5,7 @@
 
 #include "common/FileLock.h"
 #include "common/Messages.h"
+#include "common/Utf8Path.h"
 #include "store/PropertyName.h"
 #include "store/ShellFileOperations.h"
 
@@ -23,7 +24,7 @@ std::vector<std::filesystem::path> SlotPhraseFiles(const std::filesystem::path& 
                                                    int slot_index) {
     std::string own = wav_path.string();
     own.replace(own.size() - 3, 3, "snd");
-    std::vector<std::filesystem::path> files{own};
+    std::vector<std::filesystem::path> files{PathFromUtf8(own)};
     if (slot_index < 2)
         files.push_back(wav_path.parent_path() / "04.snd");
     return files;
@@ -77,7 +78,8 @@ std::filesystem::path PropertyStore::current_folder() const {
 std::filesystem::path PropertyFolderOnDisk(const std::filesystem::path& work_folder,
                                            const std::string& name) {
     // The folder as it is on disk, whatever the letter case of its prefix.
-    std::filesystem::path folder = work_folder / (std::string(kPropertyFolderPrefix) + name);
+    std::filesystem::path folder =
+        work_folder / PathFromUtf8(std::string(kPropertyFolderPrefix) + name);
     std::error_code ec;
     if (std::filesystem::is_directory(folder, ec))
         return folder;
@@ -166,7 +168,8 @@ CreateResult PropertyStore::Create(const std::string& name,
         return result;
     }
 
-    std::filesystem::path folder = work_folder_ / (std::string(kPropertyFolderPrefix) + name);
+    std::filesystem::path folder =
+        work_folder_ / PathFromUtf8(std::string(kPropertyFolderPrefix) + name);
     std::error_code ec;
     if (!std::filesystem::create_directory(folder, ec)) {
         // Also when something of that name is already there: it is not ours to take over.
@@ -231,7 +234,7 @@ SlotDeleteOutcome PropertyStore::DeleteSlotPhrase(int slot_index) {
         return SlotDeleteOutcome::Declined;
     }
     SlotRecord& record = slots_[static_cast<std::size_t>(slot_index)];
-    std::filesystem::path wav = record.wav_path;
+    std::filesystem::path wav = PathFromUtf8(record.wav_path);
     std::error_code ec;
     std::filesystem::remove(wav, ec);
     if (ec) {

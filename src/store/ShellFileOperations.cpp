@@ -4,6 +4,39 @@
 #include <vector>
 
 namespace kotar {
+namespace {
+
+// Copies the entries of one folder into another, folders recursively, symbolic links as links;
+// a file already at the destination or an entry of another kind (a pipe, a device) fails the
+// copy. Written out rather than std::filesystem::copy, which refuses an existing destination
+// folder on Windows.
+bool CopyEntries(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(from, ec), end; it != end; it.increment(ec)) {
+        if (ec)
+            return false;
+        const std::filesystem::path target = to / it->path().filename();
+        const std::filesystem::file_status status = it->symlink_status(ec);
+        if (ec)
+            return false;
+        if (std::filesystem::is_symlink(status)) {
+            std::filesystem::copy_symlink(it->path(), target, ec);
+        } else if (std::filesystem::is_directory(status)) {
+            std::filesystem::create_directory(target, it->path(), ec);
+            if (ec || !CopyEntries(it->path(), target))
+                return false;
+        } else if (std::filesystem::is_regular_file(status)) {
+            std::filesystem::copy_file(it->path(), target, ec);
+        } else {
+            return false;
+        }
+        if (ec)
+            return false;
+    }
+    return !ec;
+}
+
+}  // namespace
 
 bool ShellCopy(const std::filesystem::path& source_folder,
                const std::filesystem::path& destination_folder) {
@@ -12,11 +45,7 @@ bool ShellCopy(const std::filesystem::path& source_folder,
         !std::filesystem::is_directory(destination_folder, ec)) {
         return false;
     }
-    std::filesystem::copy(
-        source_folder, destination_folder,
-        std::filesystem::copy_options::recursive | std::filesystem::copy_options::copy_symlinks,
-        ec);
-    return !ec;
+    return CopyEntries(source_folder, destination_folder);
 }
 
 bool ShellDelete(const std::filesystem::path& target) {

@@ -6,6 +6,7 @@
 #include "audio/WaveFile.h"
 #include "common/Cp932.h"
 #include "common/UserAbort.h"
+#include "common/Utf8Path.h"
 
 namespace kotar {
 
@@ -63,7 +64,7 @@ SlotScan ScanSlots(const std::filesystem::path& property_folder, Prompter& promp
         SlotRecord& record = scan.slots[slot];
         record.wav_path = SlotWavPath(property_folder, slot).string();
         std::error_code ec;
-        if (!std::filesystem::exists(record.wav_path, ec)) {
+        if (!std::filesystem::exists(PathFromUtf8(record.wav_path), ec)) {
             scan.states[slot] = SlotState::Empty;
             continue;
         }

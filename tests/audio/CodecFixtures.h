@@ -17,7 +17,8 @@ inline void WriteWithSndfile(const std::filesystem::path& path, int format, int 
     info.channels = channels;
     info.samplerate = rate;
     info.format = format;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    // Test files have plain ASCII names, which every system's narrow path form takes.
+    SNDFILE* file = sf_open(path.string().c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
     sf_writef_float(file, samples.data(), static_cast<sf_count_t>(samples.size() / channels));
     sf_close(file);

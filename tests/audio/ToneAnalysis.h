@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <vector>
 
 namespace kotar::test {
@@ -11,8 +12,8 @@ inline std::vector<float> Sine(double frequency_hz, double rate_hz, double ampli
                                std::size_t frames, int channels = 1) {
     std::vector<float> out(frames * static_cast<std::size_t>(channels));
     for (std::size_t i = 0; i < frames; ++i) {
-        const double v =
-            amplitude * std::sin(2 * M_PI * frequency_hz * static_cast<double>(i) / rate_hz);
+        const double v = amplitude * std::sin(2 * std::numbers::pi * frequency_hz *
+                                              static_cast<double>(i) / rate_hz);
         for (int c = 0; c < channels; ++c)
             out[i * channels + c] = static_cast<float>(v);
     }
@@ -23,7 +24,7 @@ inline std::vector<float> Sine(double frequency_hz, double rate_hz, double ampli
 // [first, first + count), by a Goertzel filter; count should hold whole periods.
 inline double ToneAmplitude(const std::vector<std::int16_t>& samples, std::size_t first,
                             std::size_t count, double frequency_hz, double rate_hz) {
-    const double w = 2 * M_PI * frequency_hz / rate_hz;
+    const double w = 2 * std::numbers::pi * frequency_hz / rate_hz;
     double re = 0, im = 0;
     for (std::size_t i = 0; i < count; ++i) {
         const double x = samples[first + i] / 32768.0;

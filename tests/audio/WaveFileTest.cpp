@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <cstring>
 
 #include "ScriptedPrompter.h"
+#include "SystemFaults.h"
 #include "TempDir.h"
 #include "WavBuilder.h"
 #include "audio/WaveFile.h"
@@ -95,15 +94,13 @@ TEST(WaveFileSave, FailingSaveLeavesTheEarlierFileIntact) {
     CWaveFile wave = RecordingBuffer(4000, prompter);
     wave.set_length(4000);
     // A file-size limit below the new file's size makes the write fail part-way (also as root).
-    struct rlimit old_limit {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
-    auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old_limit;
-    small.rlim_cur = 1000;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    int result = wave.Save(path.string(), "text");
-    setrlimit(RLIMIT_FSIZE, &old_limit);
-    std::signal(SIGXFSZ, old_handler);
+    if (!test::FileSizeLimit::Supported())
+        GTEST_SKIP() << "no file size limit on this system";
+    int result = 0;
+    {
+        test::FileSizeLimit limit(1000);
+        result = wave.Save(path.string(), "text");
+    }
 
     EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadBytes(path), std::vector<std::uint8_t>(100, 0x5A));
@@ -290,11 +287,9 @@ TEST(WaveFileBuffer, ImpossibleAllocationShows109AndAborts) {
     ScriptedPrompter prompter;
     // An address-space limit far below 4 GiB makes the allocation fail at once, whatever the
     // kernel's overcommit policy.
-    struct rlimit old_limit {};
-    ASSERT_EQ(getrlimit(RLIMIT_AS, &old_limit), 0);
-    struct rlimit small = old_limit;
-    small.rlim_cur = std::size_t{1} << 31;
-    ASSERT_EQ(setrlimit(RLIMIT_AS, &small), 0);
+    if (!test::AddressSpaceLimit::Supported())
+        GTEST_SKIP() << "no address space limit on this system";
+    auto limit = std::make_unique<test::AddressSpaceLimit>(std::uint64_t{1} << 31);
     bool aborted = false;
     try {
         CWaveFile huge(1, 1, 8000, 16, 0xFFFFFFFFu, prompter);
@@ -309,7 +304,7 @@ TEST(WaveFileBuffer, ImpossibleAllocationShows109AndAborts) {
     } catch (const UserAbort&) {
         allocate_aborted = true;
     }
-    setrlimit(RLIMIT_AS, &old_limit);
+    limit.reset();
     EXPECT_TRUE(aborted);
     EXPECT_TRUE(allocate_aborted);
     EXPECT_EQ(empty.data(), nullptr);

@@ -1,23 +1,23 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
+#include "SystemFaults.h"
 #include "TempDir.h"
 #include "common/ProfileFile.h"
 
 namespace kotar {
 namespace {
 
-ino_t Inode(const std::filesystem::path& path) {
-    struct stat st {};
-    EXPECT_EQ(::stat(path.c_str(), &st), 0);
-    return st.st_ino;
+std::uint64_t Inode(const std::filesystem::path& path) {
+    const std::uint64_t identity = test::FileIdentity(path);
+    EXPECT_NE(identity, 0u);
+    return identity;
 }
 
 TEST(ProfileFileRewrite, WritingTheValueAlreadyThereLeavesTheFileAlone) {
     test::TempDir dir;
     ProfileFile ini(dir / "MEVAN.INI");
     ASSERT_TRUE(ini.WriteString("CONFIG", "PORT", "1"));
-    const ino_t first = Inode(dir / "MEVAN.INI");
+    const std::uint64_t first = Inode(dir / "MEVAN.INI");
     // An atomic replacement would give the file a new inode; the same contents give none.
     ASSERT_TRUE(ini.WriteString("config", "port", "1"));
     EXPECT_EQ(Inode(dir / "MEVAN.INI"), first);

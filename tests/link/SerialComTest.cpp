@@ -12,6 +12,7 @@
 #include "FakeSerialPort.h"
 #include "TempDir.h"
 #include "link/LinkTimer.h"
+#include "link/PortList.h"
 
 namespace kotar {
 namespace {
@@ -407,8 +408,9 @@ TEST_F(SerialComTest, OpenPort_Failure_LogsErrorWithDeviceName) {
     link_->ClosePort();
     line_->open_fails = true;
     EXPECT_FALSE(link_->OpenPort(12));
-    EXPECT_EQ(line_->opened_path, "/dev/ttyS11");
-    EXPECT_EQ(Log(), Texts{"COMポートオープンエラー /dev/ttyS11"});
+    // The system's own device for port 12 ("/dev/ttyS11", "\\.\COM12").
+    EXPECT_EQ(line_->opened_path, NativeDevicePath(12));
+    EXPECT_EQ(Log(), Texts{"COMポートオープンエラー " + NativeDevicePath(12)});
     EXPECT_FALSE(link_->open_denied());
 }
 
@@ -418,7 +420,7 @@ TEST_F(SerialComTest, OpenPort_RefusedByPermission_IsNotedAndLogsTheSameLine) {
     line_->open_denied = true;
     EXPECT_FALSE(link_->OpenPort(12));
     EXPECT_TRUE(link_->open_denied());
-    EXPECT_EQ(Log(), Texts{"COMポートオープンエラー /dev/ttyS11"});
+    EXPECT_EQ(Log(), Texts{"COMポートオープンエラー " + NativeDevicePath(12)});
     line_->open_fails = false;
     EXPECT_TRUE(link_->OpenPort(12));
     EXPECT_FALSE(link_->open_denied());

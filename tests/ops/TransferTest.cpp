@@ -13,6 +13,7 @@
 #include "TempDir.h"
 #include "link/Frame.h"
 #include "link/LinkTimer.h"
+#include "link/PortList.h"
 #include "ops/MaintenanceTransfer.h"
 #include "ops/PhraseTransfer.h"
 #include "ops/ProgramFile.h"
@@ -105,7 +106,7 @@ TEST_F(TransferTest, PhraseWrite_PortThatWillNotOpen) {
     line_->open_fails = true;
     EXPECT_FALSE(WritePhraseFile(dir_ / "01.snd", 3, environment_, sink_));
     EXPECT_EQ(sink_.statuses, (Texts{"不定フレーズ 書込中", "COMポートオープンエラー"}));
-    EXPECT_EQ(Log(), Texts{"COMポートオープンエラー /dev/ttyS2"});
+    EXPECT_EQ(Log(), Texts{"COMポートオープンエラー " + NativeDevicePath(3)});
 }
 
 TEST_F(TransferTest, PortThatMayNotBeOpened_EveryTransferAddsTheHint) {

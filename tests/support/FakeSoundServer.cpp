@@ -60,9 +60,10 @@ bool ReadInto(int fd, std::vector<char>* out) {
     }
 }
 
+// A peer that has gone must end the relay, not the test process: no SIGPIPE.
 void WriteFrom(int fd, std::vector<char>& pending) {
     while (!pending.empty()) {
-        const ssize_t put = write(fd, pending.data(), pending.size());
+        const ssize_t put = send(fd, pending.data(), pending.size(), MSG_NOSIGNAL);
         if (put <= 0)
             return;
         pending.erase(pending.begin(), pending.begin() + put);

@@ -1,19 +1,28 @@
 #include "TempDir.h"
 
-#include <stdlib.h>
-
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace kotar::test {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kotar-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder");
+    // A random name that nobody holds yet: create_directory fails on an existing one.
+    std::random_device random;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, "kotar-test-%08x", static_cast<unsigned>(random()));
+        std::error_code ec;
+        if (std::filesystem::create_directory(base / name, ec)) {
+            path_ = base / name;
+            return;
+        }
     }
-    path_ = pattern;
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempDir::~TempDir() {
@@ -43,6 +52,23 @@ void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_
 void WriteText(const std::filesystem::path& path, std::string_view text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
+bool NamesDifferingInCaseAreDistinct(const std::filesystem::path& folder) {
+    const std::filesystem::path probe = folder / "case-probe";
+    WriteText(probe, "");
+    std::error_code ec;
+    const bool distinct = !std::filesystem::exists(folder / "CASE-PROBE", ec);
+    std::filesystem::remove(probe, ec);
+    return distinct;
+}
+
+std::vector<std::string> EntryNames(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(PathToUtf8(entry.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace kotar::test

@@ -11,16 +11,19 @@
 
 namespace kotar::test {
 
-CliProcess::CliProcess(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                       const std::filesystem::path& home) {
+ProgramCommand BuiltCli() {
     const char* bin_dir = std::getenv("KOTAR_TEST_BIN_DIR");
     if (bin_dir == nullptr)
         throw std::runtime_error("KOTAR_TEST_BIN_DIR is not set");
-    const std::string program = (std::filesystem::path(bin_dir) / "kotar-cli").string();
+    return {(std::filesystem::path(bin_dir) / "kotar-cli").string()};
+}
+
+CliProcess::CliProcess(const ProgramCommand& command, const std::vector<std::string>& args,
+                       const std::filesystem::path& cwd, const std::filesystem::path& home) {
     const std::string out_path = (capture_ / "out").string();
     const std::string err_path = (capture_ / "err").string();
 
-    std::vector<std::string> argv_text{program};
+    std::vector<std::string> argv_text = command;
     argv_text.insert(argv_text.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : argv_text)
@@ -37,7 +40,7 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::filesyst
             ::chdir(cwd.c_str()) != 0 || ::setenv("HOME", home.c_str(), 1) != 0) {
             ::_exit(127);
         }
-        ::execv(program.c_str(), argv.data());
+        ::execvp(argv[0], argv.data());
         ::_exit(127);
     }
 }
@@ -65,6 +68,11 @@ CliRun CliProcess::Wait() {
 CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
               const std::filesystem::path& home) {
     return CliProcess(args, cwd, home).Wait();
+}
+
+CliRun RunProgram(const ProgramCommand& command, const std::vector<std::string>& args,
+                  const std::filesystem::path& cwd, const std::filesystem::path& home) {
+    return CliProcess(command, args, cwd, home).Wait();
 }
 
 }  // namespace kotar::test

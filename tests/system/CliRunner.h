@@ -17,12 +17,22 @@ struct CliRun {
     std::string err;
 };
 
-// kotar-cli from the build folder ($KOTAR_TEST_BIN_DIR) started with the given arguments, in
-// the folder cwd, with HOME set to home; its output is captured until Wait.
+// A program's command line before its arguments: the program (looked up on PATH when it names
+// no folder) and what comes first, as in {"wine", "kotar-cli.exe"}.
+using ProgramCommand = std::vector<std::string>;
+
+// kotar-cli from the build folder ($KOTAR_TEST_BIN_DIR).
+ProgramCommand BuiltCli();
+
+// A program started with the given arguments, in the folder cwd, with HOME set to home; its
+// output is captured until Wait. Without a command, kotar-cli from the build folder.
 class CliProcess {
 public:
     CliProcess(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-               const std::filesystem::path& home);
+               const std::filesystem::path& home)
+        : CliProcess(BuiltCli(), args, cwd, home) {}
+    CliProcess(const ProgramCommand& command, const std::vector<std::string>& args,
+               const std::filesystem::path& cwd, const std::filesystem::path& home);
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
@@ -36,8 +46,10 @@ private:
     pid_t pid_ = -1;
 };
 
-// Runs kotar-cli to its end (see CliProcess).
+// Runs kotar-cli, or the program of command, to its end (see CliProcess).
 CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
               const std::filesystem::path& home);
+CliRun RunProgram(const ProgramCommand& command, const std::vector<std::string>& args,
+                  const std::filesystem::path& cwd, const std::filesystem::path& home);
 
 }  // namespace kotar::test

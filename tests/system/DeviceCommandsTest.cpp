@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <future>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "CommLogLines.h"
 #include "DeviceModel.h"
 #include "PtyDevice.h"
+#include "SimulatorProcess.h"
 #include "TempDir.h"
 #include "link/Frame.h"
 #include "ops/ProgramFile.h"
@@ -31,29 +33,12 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 using Texts = std::vector<std::string>;
 using test::CliRun;
+using test::Pattern;
+using test::ProgramFileBytes;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 using test::WriteText;
-
-Bytes Pattern(std::size_t size, unsigned seed) {
-    Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<std::uint8_t>((i * 2654435761u + seed) >> 11);
-    }
-    return bytes;
-}
-
-// A program file with a correct CRC and the given tag.
-Bytes ProgramFileBytes(std::size_t size, const std::string& tag, unsigned seed) {
-    Bytes file = Pattern(size, seed);
-    std::fill(file.end() - 48, file.end(), 0);
-    std::memcpy(file.data() + size - 48, tag.data(), tag.size());
-    std::memcpy(file.data() + size - 32, "2026/12/07", 10);
-    std::memcpy(file.data() + size - 16, "1.02", 4);
-    PutLe16(file.data() + size - 2, Crc16Mcrf4xx({file.data(), size - 2}));
-    return file;
-}
 
 class DeviceCommands : public ::testing::Test {
 protected:
@@ -80,34 +65,13 @@ protected:
     }
 
     void StartSim(const std::vector<std::string>& options = {}) {
-        const std::string program = (original_bin_ / "kotar-devsim").string();
-        std::vector<std::string> args{program, "--link", port_.string(), "--memory-dump",
-                                      dump_.string()};
-        args.insert(args.end(), options.begin(), options.end());
-        sim_ = ::fork();
-        ASSERT_GE(sim_, 0);
-        if (sim_ == 0) {
-            std::vector<char*> argv;
-            for (std::string& a : args)
-                argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(program.c_str(), argv.data());
-            ::_exit(127);
-        }
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!fs::exists(port_) && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        ASSERT_TRUE(fs::exists(port_)) << "kotar-devsim did not come up";
+        sim_.emplace(original_bin_ / "kotar-devsim", port_, dump_);
+        ASSERT_TRUE(sim_->Start(options)) << "kotar-devsim did not come up";
     }
 
     void StopSim() {
-        if (sim_ <= 0)
-            return;
-        ::kill(sim_, SIGTERM);
-        int status = 0;
-        ::waitpid(sim_, &status, 0);
-        sim_ = -1;
+        if (sim_)
+            sim_->Stop();
     }
 
     CliRun Run(const std::vector<std::string>& args) {
@@ -116,12 +80,7 @@ protected:
     Texts Log() const { return test::CommLogTexts(bin_); }
     // What the device holds at address, after the simulator has ended.
     Bytes DeviceMemory(std::size_t address, std::size_t count) {
-        StopSim();
-        const Bytes memory = ReadBytes(dump_);
-        if (memory.size() < address + count)
-            return {};
-        return Bytes(memory.begin() + static_cast<std::ptrdiff_t>(address),
-                     memory.begin() + static_cast<std::ptrdiff_t>(address + count));
+        return sim_ ? sim_->Memory(address, count) : Bytes{};
     }
 
     TempDir dir_;
@@ -131,7 +90,7 @@ protected:
     fs::path work_ = dir_ / "work";
     fs::path port_ = dir_ / "dev7";
     fs::path dump_ = dir_ / "memory.bin";
-    pid_t sim_ = -1;
+    std::optional<test::SimulatorProcess> sim_;
 };
 
 TEST_F(DeviceCommands, WriteThenRead_RoundTripsByteForByte) {

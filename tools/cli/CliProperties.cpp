@@ -2,15 +2,17 @@
 
 #include <cstdio>
 
+#include "common/Utf8Path.h"
+
 namespace kotar::cli {
 
 CliProperties::CliProperties(CliContext& context)
     : context_(context), store_(context.ini(), context.prompter(), space_) {}
 
 bool CliProperties::List() {
-    const std::filesystem::path work = context_.config().work_folder;
+    const std::filesystem::path work = PathFromUtf8(context_.config().work_folder);
     if (!CanEnterFolder(work)) {
-        std::fprintf(stderr, "kotar-cli: work folder not found: %s\n", work.c_str());
+        std::fprintf(stderr, "kotar-cli: work folder not found: %s\n", PathToUtf8(work).c_str());
         return false;
     }
     store_.List(work);
@@ -29,7 +31,7 @@ bool CliProperties::Select(const std::string& name) {
         for (const std::string& variant : variants)
             others += (others.empty() ? " '" : ", '") + variant + "'";
         std::fprintf(stderr, "kotar-cli: no property named '%s' in %s%s\n", name.c_str(),
-                     store_.work_folder().c_str(),
+                     PathToUtf8(store_.work_folder()).c_str(),
                      variants.empty() ? ""
                                       : ("; names that differ only in letter case:" + others +
                                          " (give the exact name)")
@@ -52,7 +54,7 @@ PhrasePanelMode ParseModeOption(const ParsedArguments& parsed) {
 }
 
 std::string AbsolutePath(CliContext& context, const std::string& path) {
-    return (context.start_directory() / path).lexically_normal().string();
+    return PathToUtf8((context.start_directory() / PathFromUtf8(path)).lexically_normal());
 }
 
 }  // namespace kotar::cli

@@ -7,6 +7,7 @@
 #include "CliProperties.h"
 #include "StopSignal.h"
 #include "common/Messages.h"
+#include "common/Utf8Path.h"
 #include "export/PhraseFileBuild.h"
 #include "export/PhraseFileKind.h"
 #include "link/PortList.h"
@@ -108,8 +109,9 @@ int WriteCommand(CliContext& context, const std::vector<std::string>& args) {
             throw UsageError{"--file takes no property name and no --mode"};
         const LinkEnvironment environment = EnvironmentFor(context);
         StderrTransferSink sink(context.progress_on_terminal());
-        return WritePhraseFile(*file, context.port(), environment, sink, verify) ? kExitSuccess
-                                                                                 : kExitFailure;
+        return WritePhraseFile(PathFromUtf8(*file), context.port(), environment, sink, verify)
+                   ? kExitSuccess
+                   : kExitFailure;
     }
     if (parsed.positionals.size() != 1)
         throw UsageError{"needs one property NAME or --file F"};
@@ -122,7 +124,7 @@ int ReadCommand(CliContext& context, const std::vector<std::string>& args) {
         throw UsageError{"give one output file"};
     const LinkEnvironment environment = EnvironmentFor(context);
     StderrTransferSink sink(context.progress_on_terminal());
-    return ReadPhrasesToFile(parsed.positionals[0], context.port(), environment, sink)
+    return ReadPhrasesToFile(PathFromUtf8(parsed.positionals[0]), context.port(), environment, sink)
                ? kExitSuccess
                : kExitFailure;
 }
@@ -142,11 +144,12 @@ int ProgramCommand(CliContext& context, const std::vector<std::string>& args) {
     application.Clear(kApplicationImageBytes);
     ProgramSelection update;
     update.Clear(kUpdateFileBytes);
-    if (!SelectApplicationFile(parsed.positionals[0], &application, context.prompter())) {
+    if (!SelectApplicationFile(PathFromUtf8(parsed.positionals[0]), &application,
+                               context.prompter())) {
         return kExitFailure;
     }
     PrintFields("アプリケーションファイル", application);
-    if (!SelectUpdateFile(parsed.positionals[1], &update, context.prompter())) {
+    if (!SelectUpdateFile(PathFromUtf8(parsed.positionals[1]), &update, context.prompter())) {
         return kExitFailure;
     }
     PrintFields("更新用プログラム", update);
@@ -161,8 +164,9 @@ int DataReadCommand(CliContext& context, const std::vector<std::string>& args) {
         throw UsageError{"give one output file"};
     const LinkEnvironment environment = EnvironmentFor(context);
     StderrTransferSink sink(context.progress_on_terminal());
-    return ReadDataToFile(parsed.positionals[0], context.port(), environment, sink) ? kExitSuccess
-                                                                                    : kExitFailure;
+    return ReadDataToFile(PathFromUtf8(parsed.positionals[0]), context.port(), environment, sink)
+               ? kExitSuccess
+               : kExitFailure;
 }
 
 int PortsCommand(CliContext& context, const std::vector<std::string>& args) {

@@ -2,11 +2,11 @@
 
 namespace kotar::cli {
 
-// SIGINT and SIGTERM stop a device transfer after its current exchange instead of ending the
-// program: the handler only sets a flag that the link asks between its steps. The same signal
-// a second time ends the program at once, as usual.
+// SIGINT and SIGTERM (Ctrl+C and Ctrl+Break on Windows) stop a device transfer after its current
+// exchange instead of ending the program: the handler only sets a flag that the link asks
+// between its steps. The same signal a second time ends the program at once, as usual.
 void InstallStopSignals();
-// True once SIGINT or SIGTERM arrived after InstallStopSignals.
+// True once a stop signal arrived after InstallStopSignals.
 bool StopSignalled();
 
 }  // namespace kotar::cli

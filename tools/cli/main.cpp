@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "CliCommand.h"
+#include "ProcessArguments.h"
 #include "common/ProfileFile.h"
 #include "common/UserAbort.h"
+#include "common/Utf8Path.h"
 
 namespace kotar::cli {
 namespace {
@@ -44,7 +46,8 @@ void PrintHelp(std::FILE* out) {
 }
 
 int Run(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    PrepareConsole();
+    const std::vector<std::string> args = ProcessArguments(argc, argv);
     std::optional<std::string> work;
     std::optional<int> port;
     std::size_t i = 0;
@@ -67,8 +70,11 @@ int Run(int argc, char** argv) {
                                  "used\n");
                     return kExitUsage;
                 }
-                work = std::filesystem::absolute(value).lexically_normal().string();
-                if (work->size() > 1 && work->back() == '/')
+                work =
+                    PathToUtf8(std::filesystem::absolute(PathFromUtf8(value)).lexically_normal());
+                // A trailing separator goes, except that of a root ("/", "C:\\").
+                if ((work->back() == '/' || work->back() == '\\') &&
+                    PathFromUtf8(*work).has_relative_path())
                     work->pop_back();
             } else {
                 try {

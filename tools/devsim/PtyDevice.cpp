@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/inotify.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -31,6 +32,19 @@ void MakeRaw(int fd) {
     ::tcsetattr(fd, TCSANOW, &t);
 }
 
+// A pseudo-terminal drops PARENB, so a program that asks again for the settings an earlier one
+// left asks for no change, which the system refuses and Wine's SetCommState reports as a
+// failure. Clearing NOFLSH, which Wine's request sets and nothing on this line depends on (no
+// signals are generated), makes every later request change something; it may land at any
+// moment, also while the next program already talks.
+void ClearNoFlush(int fd) {
+    termios t{};
+    if (::tcgetattr(fd, &t) != 0 || (t.c_lflag & NOFLSH) == 0)
+        return;
+    t.c_lflag &= ~static_cast<tcflag_t>(NOFLSH);
+    ::tcsetattr(fd, TCSANOW, &t);
+}
+
 }  // namespace
 
 PtyDevice::PtyDevice(DeviceModel& model, Options options)
@@ -46,11 +60,13 @@ void PtyDevice::Vanish() {
         std::filesystem::remove(options_.link, ec);
         linked_ = false;
     }
+    if (closes_fd_ >= 0)
+        ::close(closes_fd_);
     if (slave_fd_ >= 0)
         ::close(slave_fd_);
     if (master_fd_ >= 0)
         ::close(master_fd_);
-    slave_fd_ = master_fd_ = -1;
+    closes_fd_ = slave_fd_ = master_fd_ = -1;
 }
 
 std::string PtyDevice::TurnaroundSummary() const {
@@ -96,6 +112,14 @@ bool PtyDevice::Open(std::string* error) {
     }
     MakeRaw(slave_fd_);
     MakeRaw(master_fd_);
+    // Every close of the slave by a program is noticed, for ClearNoFlush (a program that ended
+    // without putting the settings back).
+    closes_fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (closes_fd_ < 0 || ::inotify_add_watch(closes_fd_, slave_path_.c_str(),
+                                              IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+        *error = "cannot watch " + slave_path_ + ": " + std::strerror(errno);
+        return false;
+    }
     ::fcntl(master_fd_, F_SETFL, ::fcntl(master_fd_, F_GETFL) | O_NONBLOCK);
     std::error_code ec;
     if (std::filesystem::is_symlink(options_.link, ec))
@@ -172,8 +196,15 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
         timeout.tv_sec =
             static_cast<time_t>(std::chrono::duration_cast<std::chrono::seconds>(wait).count());
         timeout.tv_nsec = static_cast<long>((wait - std::chrono::seconds(timeout.tv_sec)).count());
-        pollfd p{master_fd_, POLLIN, 0};
-        const int ready = ::ppoll(&p, 1, &timeout, nullptr);
+        pollfd fds[2] = {{master_fd_, POLLIN, 0}, {closes_fd_, POLLIN, 0}};
+        pollfd& p = fds[0];
+        const int ready = ::ppoll(fds, 2, &timeout, nullptr);
+        if (ready > 0 && (fds[1].revents & POLLIN) != 0) {
+            char events[4096];
+            while (::read(closes_fd_, events, sizeof events) > 0) {
+            }
+            ClearNoFlush(slave_fd_);
+        }
         if (ready > 0 && (p.revents & POLLIN) != 0) {
             const ssize_t n = ::read(master_fd_, buffer, sizeof buffer);
             const auto read_at = Clock::now();
@@ -185,7 +216,7 @@ void PtyDevice::Run(const std::atomic<bool>& stop) {
                 in_free = std::max(in_free, read_at) + byte_time;
                 inbox.emplace_back(in_free, buffer[i]);
             }
-        } else if (ready > 0) {
+        } else if (ready > 0 && p.revents != 0) {
             // Hang-up without a reader cannot happen while the slave is held; do not spin.
             ::usleep(1000);
         }

@@ -51,6 +51,7 @@ private:
     Options options_;
     int master_fd_ = -1;
     int slave_fd_ = -1;
+    int closes_fd_ = -1;  // inotify: the slave was closed by a program
     std::string slave_path_;
     bool linked_ = false;
     std::vector<std::chrono::nanoseconds> turnarounds_;

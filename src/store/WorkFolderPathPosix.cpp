@@ -4,6 +4,9 @@
 
 namespace kotar {
 
+const char* const kBadWorkFolderText =
+    "作業フォルダの指定が間違っているか、\n/usr配下のパスを指定しています。";
+
 bool IsAcceptableWorkFolderPath(const std::string& path) {
     if (path.size() <= 1 || path.front() != '/')
         return false;

@@ -1,0 +1,9 @@
+#include "common/FileRead.h"
+
+namespace kotar {
+
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
+}  // namespace kotar

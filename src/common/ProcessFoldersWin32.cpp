@@ -1,0 +1,68 @@
+#include <windows.h>
+// clang-format off
+#include <sddl.h>
+// clang-format on
+
+#include <string>
+#include <vector>
+
+#include "common/ProcessFolders.h"
+#include "common/WideText.h"
+
+namespace kotar {
+
+std::filesystem::path ExecutableFolder() {
+    // Long paths need more than MAX_PATH: grow until the name fits.
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (length == 0)
+            return {};
+        if (length < name.size()) {
+            name.resize(length);
+            return std::filesystem::path(name).parent_path();
+        }
+        name.resize(name.size() * 2);
+    }
+}
+
+std::filesystem::path DefaultWorkFolder() {
+    return std::filesystem::path(L"C:\\MEVAN\\DATA");
+}
+
+bool CanEnterFolder(const std::filesystem::path& folder) {
+    if (folder.empty())
+        return false;
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        return false;
+    // Entering needs the right to list the folder: open it as a directory handle.
+    HANDLE handle = ::CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    ::CloseHandle(handle);
+    return true;
+}
+
+std::string UserIdentity() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+        return {};
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<unsigned char> buffer(size);
+    std::string identity;
+    LPWSTR text = nullptr;
+    if (size > 0 && ::GetTokenInformation(token, TokenUser, buffer.data(), size, &size) &&
+        ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+        identity = WideToUtf8(text);
+        ::LocalFree(text);
+    }
+    ::CloseHandle(token);
+    return identity;
+}
+
+}  // namespace kotar

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kotar::cli {
+
+// The command-line arguments after the program name, as UTF-8 (on Windows from the wide
+// command line: the narrow argv holds the system code page's idea of them).
+std::vector<std::string> ProcessArguments(int argc, char** argv);
+
+// Makes the console show the UTF-8 texts the program prints (Windows; nothing elsewhere).
+void PrepareConsole();
+
+}  // namespace kotar::cli
