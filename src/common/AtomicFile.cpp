@@ -15,7 +15,8 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
     while (size > 0) {
         ssize_t n = ::write(fd, data, size);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         data += n;
@@ -45,7 +46,8 @@ int CreateTemporary(const std::filesystem::path& folder, const std::filesystem::
 bool ReplaceFileWithBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                           bool durable) {
     std::filesystem::path folder = path.parent_path();
-    if (folder.empty()) folder = ".";
+    if (folder.empty())
+        folder = ".";
     // A file the user made read-only (no write permission bit) is not replaced, as a direct
     // write would fail on it; the mode bits are checked because access() lets root write.
     struct stat current {};

@@ -5,28 +5,36 @@
 namespace kotar {
 
 std::size_t Utf8SequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) return 2;
-    if ((lead & 0xF0) == 0xE0) return 3;
-    if ((lead & 0xF8) == 0xF0) return 4;
+    if (lead < 0x80)
+        return 1;
+    if ((lead & 0xE0) == 0xC0)
+        return 2;
+    if ((lead & 0xF0) == 0xE0)
+        return 3;
+    if ((lead & 0xF8) == 0xF0)
+        return 4;
     return 1;
 }
 
-bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsCp932LeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-std::size_t Cp932Length(std::string_view utf8) { return Utf8ToCp932(utf8).size(); }
+std::size_t Cp932Length(std::string_view utf8) {
+    return Utf8ToCp932(utf8).size();
+}
 
 std::string TruncateToCp932Bytes(std::string_view utf8, std::size_t max_bytes) {
     std::size_t used = 0;
     std::size_t pos = 0;
     while (pos < utf8.size()) {
-        std::size_t n = std::min(Utf8SequenceLength(static_cast<unsigned char>(utf8[pos])),
-                                 utf8.size() - pos);
+        std::size_t n =
+            std::min(Utf8SequenceLength(static_cast<unsigned char>(utf8[pos])), utf8.size() - pos);
         std::size_t bytes = Utf8ToCp932(utf8.substr(pos, n)).size();
         if (used + bytes > max_bytes) {
             break;

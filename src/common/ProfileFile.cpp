@@ -67,21 +67,29 @@ std::vector<Line> ReadLines(const std::filesystem::path& path) {
     return content ? SplitLines(*content) : std::vector<Line>{};
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 std::string_view Trim(std::string_view s) {
     std::size_t b = 0, e = s.size();
-    while (b < e && IsBlank(s[b])) ++b;
-    while (e > b && IsBlank(s[e - 1])) --e;
+    while (b < e && IsBlank(s[b]))
+        ++b;
+    while (e > b && IsBlank(s[e - 1]))
+        --e;
     return s.substr(b, e - b);
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
     }
     return true;
 }
@@ -89,7 +97,8 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 // The section name of a "[name]" line, if it is one (a view into `text`).
 std::optional<std::string_view> SectionName(std::string_view text) {
     std::string_view t = Trim(text);
-    if (t.empty() || t[0] != '[') return std::nullopt;
+    if (t.empty() || t[0] != '[')
+        return std::nullopt;
     std::size_t close = t.find(']');
     return Trim(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
 }
@@ -120,7 +129,8 @@ std::optional<std::pair<std::size_t, std::size_t>> FindSection(const std::vector
         auto name = SectionName(lines[i].text);
         if (name && EqualsIgnoreCase(*name, section)) {
             std::size_t j = i + 1;
-            while (j < lines.size() && !SectionName(lines[j].text)) ++j;
+            while (j < lines.size() && !SectionName(lines[j].text))
+                ++j;
             return std::make_pair(i + 1, j);
         }
     }
@@ -183,7 +193,8 @@ bool ProfileFile::HasLineBreak(const std::string& text) {
 
 std::uint32_t ProfileFile::ParseInt(const std::string& text) {
     std::size_t i = 0;
-    while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ') ++i;
+    while (i < text.size() && static_cast<unsigned char>(text[i]) <= ' ')
+        ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
         negative = text[i] == '-';
@@ -192,10 +203,14 @@ std::uint32_t ProfileFile::ParseInt(const std::string& text) {
     unsigned base = 10;
     if (i + 1 < text.size() && text[i] == '0') {
         char p = AsciiLower(text[i + 1]);
-        if (p == 'x') base = 16;
-        if (p == 'o') base = 8;
-        if (p == 'b') base = 2;
-        if (base != 10) i += 2;
+        if (p == 'x')
+            base = 16;
+        if (p == 'o')
+            base = 8;
+        if (p == 'b')
+            base = 2;
+        if (base != 10)
+            i += 2;
     }
     std::uint32_t value = 0;
     for (; i < text.size(); ++i) {
@@ -208,7 +223,8 @@ std::uint32_t ProfileFile::ParseInt(const std::string& text) {
         } else {
             break;
         }
-        if (digit >= base) break;
+        if (digit >= base)
+            break;
         value = value * base + digit;
     }
     return negative ? static_cast<std::uint32_t>(0u - value) : value;
@@ -217,7 +233,8 @@ std::uint32_t ProfileFile::ParseInt(const std::string& text) {
 std::uint32_t ProfileFile::GetInt(const std::string& section, const std::string& key,
                                   std::int32_t default_value) const {
     auto value = FindValue(path_, section, key);
-    if (!value || value->empty()) return static_cast<std::uint32_t>(default_value);
+    if (!value || value->empty())
+        return static_cast<std::uint32_t>(default_value);
     return ParseInt(*value);
 }
 
@@ -252,14 +269,16 @@ bool ProfileFile::Write(const std::string& section, const std::string& key,
 
     auto range = FindSection(lines, section_cp);
     if (!range) {
-        if (!lines.empty() && lines.back().end.empty()) lines.back().end = "\r\n";
+        if (!lines.empty() && lines.back().end.empty())
+            lines.back().end = "\r\n";
         lines.push_back({"[" + section_cp + "]", "\r\n"});
         lines.push_back({key_cp + "=" + value_cp, "\r\n"});
     } else {
         bool replaced = false;
         std::size_t last_content = range->first;  // insert position for a new key
         for (std::size_t i = range->first; i < range->second; ++i) {
-            if (!Trim(lines[i].text).empty()) last_content = i + 1;
+            if (!Trim(lines[i].text).empty())
+                last_content = i + 1;
             auto kl = ParseKeyLine(lines[i].text);
             if (kl && EqualsIgnoreCase(kl->key, key_cp)) {
                 lines[i].text = std::string(kl->key) + "=" + value_cp;
@@ -288,8 +307,7 @@ bool ProfileFile::Write(const std::string& section, const std::string& key,
     return WriteFileAtomically(path_, content);
 }
 
-bool ProfileFile::WriteInt(const std::string& section, const std::string& key,
-                           std::int64_t value) {
+bool ProfileFile::WriteInt(const std::string& section, const std::string& key, std::int64_t value) {
     return WriteString(section, key, std::to_string(value));
 }
 
@@ -297,10 +315,12 @@ std::vector<std::string> ProfileFile::GetKeys(const std::string& section) const 
     std::vector<std::string> keys;
     std::vector<Line> lines = ReadLines(path_);
     auto range = FindSection(lines, Utf8ToCp932(section));
-    if (!range) return keys;
+    if (!range)
+        return keys;
     for (std::size_t i = range->first; i < range->second; ++i) {
         auto kl = ParseKeyLine(lines[i].text);
-        if (kl && !kl->key.empty()) keys.push_back(Cp932ToUtf8(kl->key));
+        if (kl && !kl->key.empty())
+            keys.push_back(Cp932ToUtf8(kl->key));
     }
     return keys;
 }

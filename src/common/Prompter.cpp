@@ -6,8 +6,7 @@ namespace kotar {
 
 MessageAnswer Prompter::ShowMessage(int message_id, MessageIcon icon, MessageButtons buttons,
                                     MessageAnswer default_answer) {
-    return ShowFormattedMessage(message_id, MessageText(message_id), icon, buttons,
-                                default_answer);
+    return ShowFormattedMessage(message_id, MessageText(message_id), icon, buttons, default_answer);
 }
 
 MessageAnswer Prompter::ShowFormattedMessage(int message_id, const std::string& text,

@@ -11,10 +11,8 @@ namespace kotar {
 namespace {
 
 constexpr const char* kConfig = "CONFIG";
-constexpr int kCaptionMessages[kSlotCount] = {kMsgSlot1Caption, kMsgSlot2Caption,
-                                               kMsgSlot3Caption};
-constexpr int kCommentMessages[kSlotCount] = {kMsgSlot1Comment, kMsgSlot2Comment,
-                                               kMsgSlot3Comment};
+constexpr int kCaptionMessages[kSlotCount] = {kMsgSlot1Caption, kMsgSlot2Caption, kMsgSlot3Caption};
+constexpr int kCommentMessages[kSlotCount] = {kMsgSlot1Comment, kMsgSlot2Comment, kMsgSlot3Comment};
 
 // Empty gives the default; a longer text is cut to max_bytes cp932 bytes at a character
 // boundary.

@@ -23,10 +23,10 @@ inline constexpr std::uint32_t kDefaultDiskPercent = 5;
 
 // What the main window keeps of MEVAN.INI after a load.
 struct Configuration {
-    std::string work_folder;                             // without a trailing separator
-    int record_delay_s = kDefaultRecordDelaySeconds;     // 0 to 5
-    std::array<std::string, kSlotCount> slot_captions;   // group box captions
-    std::array<std::string, kSlotCount> slot_comments;   // default attribute texts
+    std::string work_folder;                            // without a trailing separator
+    int record_delay_s = kDefaultRecordDelaySeconds;    // 0 to 5
+    std::array<std::string, kSlotCount> slot_captions;  // group box captions
+    std::array<std::string, kSlotCount> slot_comments;  // default attribute texts
     std::array<double, kSlotCount> slot_max_seconds = kSlotMaxSeconds;
 };
 

@@ -16,8 +16,8 @@ class ScriptedPrompter : public Prompter {
 public:
     struct Prompt {
         enum class Kind { Message, OpenFile, SaveFile, Folder } kind;
-        MessageRequest message;     // Kind::Message
-        FileDialogRequest file;     // Kind::OpenFile, Kind::SaveFile
+        MessageRequest message;      // Kind::Message
+        FileDialogRequest file;      // Kind::OpenFile, Kind::SaveFile
         FolderDialogRequest folder;  // Kind::Folder
     };
 
