@@ -1,43 +1,38 @@
 #include "FuzzSupport.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <system_error>
+
+#include "common/ScratchFolder.h"
 
 namespace kotar::fuzz {
 namespace {
 
-std::filesystem::path MakeScratchFolder() {
+// In memory where the system offers it (/dev/shm), else in the temporary folder.
+std::optional<kotar::ScratchFolder> MakeScratchFolder() {
+    std::optional<kotar::ScratchFolder> folder;
     std::error_code ec;
-    const std::filesystem::path shm = "/dev/shm";
-    const std::filesystem::path base =
-        std::filesystem::is_directory(shm, ec) && ::access(shm.c_str(), W_OK) == 0
-            ? shm
-            : std::filesystem::temp_directory_path();
-    std::string pattern = (base / "kotar-fuzz-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        std::perror("kotar fuzz: mkdtemp");
+    if (const std::filesystem::path shm = "/dev/shm"; std::filesystem::is_directory(shm, ec))
+        folder = kotar::ScratchFolder::Create(shm / "kotar-fuzz");
+    if (!folder)
+        folder =
+            kotar::ScratchFolder::Create(std::filesystem::temp_directory_path(ec) / "kotar-fuzz");
+    if (!folder) {
+        std::fprintf(stderr, "kotar fuzz: no scratch folder could be made\n");
         std::abort();
     }
-    return pattern;
+    return folder;
 }
 
 }  // namespace
 
 const std::filesystem::path& ScratchFolder() {
-    // Never destroyed, so that the removal at exit can still name it.
-    static const std::filesystem::path* const folder = [] {
-        auto* made = new std::filesystem::path(MakeScratchFolder());
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(ScratchFolder(), ec);
-        });
-        return made;
-    }();
-    return *folder;
+    // Removed with its contents at exit.
+    static const std::optional<kotar::ScratchFolder> folder = MakeScratchFolder();
+    return folder->path();
 }
 
 std::filesystem::path WriteInput(std::string_view name, std::span<const std::uint8_t> bytes) {

@@ -8,8 +8,10 @@
 #include <string>
 
 #include "CommLogLines.h"
+#include "ScopedEnvironment.h"
 #include "TempDir.h"
 #include "common/Cp932.h"
+#include "common/Utf8Path.h"
 #include "link/LogFolder.h"
 #include "link/SerialCom.h"
 
@@ -17,6 +19,7 @@ namespace kotar {
 namespace {
 
 using test::ReadText;
+using test::ScopedEnvironment;
 using test::TempDir;
 using test::WriteText;
 
@@ -76,30 +79,16 @@ TEST(CommLog, ExecutableFolderHoldsThisTest) {
                 std::filesystem::exists(folder / "link_tests.exe"));
 }
 
-// Sets environment variables for the life of the object and puts the earlier values back.
-class ScopedEnvironment {
-public:
-    ~ScopedEnvironment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second)
-                ::setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                ::unsetenv(it->first.c_str());
-        }
-    }
-    void Set(const std::string& name, const char* value) {
-        const char* old = std::getenv(name.c_str());
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        if (value)
-            ::setenv(name.c_str(), value, 1);
-        else
-            ::unsetenv(name.c_str());
-    }
+// The variable that moves the user's state folder, and that folder's name below it.
+#ifdef _WIN32
+constexpr const char* kStateBaseVariable = "LOCALAPPDATA";
+constexpr const char* kStateFolderName = "KOTAR";
+#else
+constexpr const char* kStateBaseVariable = "XDG_STATE_HOME";
+constexpr const char* kStateFolderName = "kotar";
+#endif
 
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
+#ifndef _WIN32
 TEST(CommLogFolder, StateFolderFollowsXdgStateHomeElseTheHomeFolder) {
     ScopedEnvironment environment;
     environment.Set("HOME", "/home/installer");
@@ -112,10 +101,22 @@ TEST(CommLogFolder, StateFolderFollowsXdgStateHomeElseTheHomeFolder) {
     }
 }
 
+#else
+TEST(CommLogFolder, StateFolderFollowsLocalAppDataElseTheUserProfile) {
+    ScopedEnvironment environment;
+    environment.Set("USERPROFILE", "C:\\Users\\installer");
+    environment.Set("LOCALAPPDATA", "D:\\Local");
+    EXPECT_EQ(UserStateFolder(), std::filesystem::path(L"D:\\Local\\KOTAR"));
+    environment.Set("LOCALAPPDATA", nullptr);
+    EXPECT_EQ(UserStateFolder(),
+              std::filesystem::path(L"C:\\Users\\installer\\AppData\\Local\\KOTAR"));
+}
+#endif
+
 TEST(CommLogFolder, ExecutableFolderThatTakesNoFilesSendsTheLogToTheStateFolder) {
     TempDir dir;
     ScopedEnvironment environment;
-    environment.Set("XDG_STATE_HOME", (dir / "state").c_str());
+    environment.Set(kStateBaseVariable, PathToUtf8(dir / "state").c_str());
     const std::filesystem::path exe = dir / "bin";
     std::filesystem::path asked;
     const auto check = [&asked](bool answer) {
@@ -128,7 +129,7 @@ TEST(CommLogFolder, ExecutableFolderThatTakesNoFilesSendsTheLogToTheStateFolder)
     EXPECT_EQ(asked, exe);
     EXPECT_FALSE(std::filesystem::exists(dir / "state"));
     const std::filesystem::path fallback = ChooseCommLogFolder(exe, check(false));
-    EXPECT_EQ(fallback, dir / "state" / "kotar");
+    EXPECT_EQ(fallback, dir / "state" / kStateFolderName);
     EXPECT_TRUE(std::filesystem::is_directory(fallback));
     EXPECT_EQ(ChooseCommLogFolder({}, check(true)), fallback);  // executable not found
 }
@@ -136,7 +137,7 @@ TEST(CommLogFolder, ExecutableFolderThatTakesNoFilesSendsTheLogToTheStateFolder)
 TEST(CommLogFolder, RealCheck_FolderThatCannotExistGoesToTheStateFolderWithTheSameLog) {
     TempDir dir;
     ScopedEnvironment environment;
-    environment.Set("XDG_STATE_HOME", (dir / "state").c_str());
+    environment.Set(kStateBaseVariable, PathToUtf8(dir / "state").c_str());
     EXPECT_TRUE(FolderTakesNewFiles(dir.path()));
     // A folder below a plain file can be made by no one, root included.
     WriteText(dir / "file", "x");
@@ -144,7 +145,7 @@ TEST(CommLogFolder, RealCheck_FolderThatCannotExistGoesToTheStateFolderWithTheSa
     EXPECT_FALSE(FolderTakesNewFiles(impossible));
     EXPECT_FALSE(FolderTakesNewFiles(dir / "missing"));
     const std::filesystem::path folder = ChooseCommLogFolder(impossible, FolderTakesNewFiles);
-    ASSERT_EQ(folder, dir / "state" / "kotar");
+    ASSERT_EQ(folder, dir / "state" / kStateFolderName);
     AppendLogLine(folder, "BCCエラー");
     EXPECT_EQ(test::CommLogTexts(folder), std::vector<std::string>{"BCCエラー"});
 }

@@ -121,7 +121,7 @@ TEST_F(TransferTest, PortThatMayNotBeOpened_EveryTransferAddsTheHint) {
     EXPECT_FALSE(ReadDataToFile(dir_ / "data.log", 3, environment_, sink_));
     EXPECT_EQ(sink_.statuses, (Texts{"不定フレーズ 書込中", refused, "不定フレーズ 読込中", refused,
                                      "データ 読込中", refused}));
-    EXPECT_EQ(Log(), Texts(3, "COMポートオープンエラー /dev/ttyS2"));
+    EXPECT_EQ(Log(), Texts(3, "COMポートオープンエラー " + NativeDevicePath(3)));
 }
 
 TEST_F(TransferTest, PhraseWrite_FailuresNameTheirKind) {
