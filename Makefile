@@ -23,7 +23,7 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 WINDOWS_BUILD_DIR ?= build-windows
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 dpkg-dev
 
-.PHONY: all deps configure build test run clean format windows test-windows package test-package \
+.PHONY: all deps configure build test run clean format windows test-windows deb package test-package \
         test-sanitize fuzz
 
 all: build
@@ -45,16 +45,20 @@ test: build
 run: build
 	@./scripts/start-program.sh $(BUILD_DIR)
 
-# The Debian package, build/kotar_<version>_amd64.deb, checked unpacked.
-package: build
+# The Debian package, build/kotar_<version>_amd64.deb.
+DEB = $(BUILD_DIR)/kotar_$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' \
+          $(BUILD_DIR)/CMakeCache.txt)_amd64.deb
+deb: build
 	cd $(BUILD_DIR) && cpack -G DEB
-	./scripts/check-package.sh $(BUILD_DIR)/kotar_$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' \
-	    $(BUILD_DIR)/CMakeCache.txt)_amd64.deb
 
-# The same, then installed on this machine, started from its menu entry and removed (root).
-test-package: package
-	./scripts/check-package.sh --install $(BUILD_DIR)/kotar_$$(sed -n \
-	    's/^CMAKE_PROJECT_VERSION:STATIC=//p' $(BUILD_DIR)/CMakeCache.txt)_amd64.deb
+# The package checked unpacked.
+package: deb
+	./scripts/check-package.sh $(DEB)
+
+# The same checks, then installed on this machine, started from its menu entry and removed
+# (root).
+test-package: deb
+	./scripts/check-package.sh --install $(DEB)
 
 test-sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOTAR_SANITIZE=ON \
@@ -65,7 +69,7 @@ test-sanitize: deps
 fuzz: deps
 	@./scripts/install-deps.sh $(FUZZ_PACKAGES)
 	cmake -S . -B $(FUZZ_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOTAR_FUZZ=ON \
-	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DBUILD_TESTING=OFF \
+	    -DCMAKE_CXX_COMPILER=clang++ -DBUILD_TESTING=OFF \
 	    -DKOTAR_BUILD_BENCH=OFF
 	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS) --target kotar_fuzzers
 	./scripts/run-fuzzers.sh $(FUZZ_BUILD_DIR) $(FUZZ_SECONDS)

@@ -207,8 +207,7 @@ void StopWhileSilent(const std::filesystem::path& folder) {
     std::printf(
         "stop while a silent device is awaited: result %d after %zu request(s), ended "
         "%.3f ms after the stop\n",
-        result, raw->write_times.size(),
-        std::chrono::duration<double, std::milli>(end - stop_at).count());
+        result, raw->write_times.size(), Ms(end - stop_at));
 }
 
 void StopInField(const std::filesystem::path& folder, std::size_t data_bytes,

@@ -13,6 +13,7 @@
 #include "audio/SelMeanDlg.h"
 #include "common/Messages.h"
 #include "common/UserAbort.h"
+#include "common/Utf8Path.h"
 
 namespace kotar {
 
@@ -58,11 +59,11 @@ bool CKOTARDlg::ImportPhrase(int index, const std::string& message_text) {
     file.hide_read_only = true;
     // Where the last file of this run came from: phrases are usually imported from one folder.
     file.initial_folder =
-        last_wav_folder_.empty() ? QDir::homePath().toStdString() : last_wav_folder_.string();
+        last_wav_folder_.empty() ? QDir::homePath().toStdString() : PathToUtf8(last_wav_folder_);
     const std::optional<std::string> chosen = prompter_.ChooseOpenFile(file);
     if (!chosen)
         return false;
-    last_wav_folder_ = std::filesystem::path(*chosen).parent_path();
+    last_wav_folder_ = PathFromUtf8(*chosen).parent_path();
     try {
         const auto converted = RunImportChain(*chosen, prompter_);
         CEditDlg dialog(this, prompter_, ini_, endpoints(), store_.slots()[index].wav_path,

@@ -123,8 +123,7 @@ void EditHistory::Restore(const Record& r) {
             std::memcpy(data, r.first.data(), r.first.size());
             break;
     }
-    std::memset(data + r.old_length, phrase_.SilenceByte(), phrase_.capacity() - r.old_length);
-    phrase_.set_length(r.old_length);
+    phrase_.TruncateAt(r.old_length);
 }
 
 void EditHistory::Repeat(const Record& r) {

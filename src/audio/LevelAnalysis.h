@@ -4,6 +4,7 @@
 #include <limits>
 #include <string>
 
+#include "audio/SampleConversion.h"
 #include "audio/WaveFile.h"
 
 namespace kotar {
@@ -42,7 +43,7 @@ std::string FormatLevelLine(const LevelFigures& figures);
 
 // The 16-bit sample at index i of little-endian PCM bytes.
 inline std::int16_t SampleAt(const std::uint8_t* bytes, std::size_t i) {
-    return static_cast<std::int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    return GetSample16(bytes + 2 * i);
 }
 
 }  // namespace kotar

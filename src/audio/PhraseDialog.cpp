@@ -69,7 +69,6 @@ QPushButton* PhraseDialog::AddIconButton(const DialogUnits& du, int id, const ch
     button->setAccessibleName(text);
     button->setAutoDefault(false);
     buttons_.push_back(button);
-    transport_buttons_.push_back(button);
     return button;
 }
 

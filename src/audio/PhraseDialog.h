@@ -40,7 +40,6 @@ protected:
     // pixel row y.
     void KeepButtonsBelow(int y);
     // The transport buttons: the first at the left, the last at the right.
-    const std::vector<QPushButton*>& transport_buttons() const { return transport_buttons_; }
     void DestroyView();
     // Enables the buttons by id.
     void Enable(std::initializer_list<std::pair<int, bool>> table);
@@ -67,7 +66,6 @@ protected:
 
 private:
     std::vector<QPushButton*> buttons_;
-    std::vector<QPushButton*> transport_buttons_;
 };
 
 }  // namespace kotar

@@ -48,7 +48,7 @@ void AddShortcuts(QDialog* dialog, std::initializer_list<QKeySequence> keys,
 }  // namespace
 
 PhraseEditControls::PhraseEditControls(QDialog* dialog, ProfileFile& ini, CWaveForm* view)
-    : QObject(dialog), dialog_(dialog), ini_(ini), view_(view) {
+    : QObject(dialog), ini_(ini), view_(view) {
     peak_ = MakeReadOnlyField(dialog, 1301);
     loudness_ = MakeReadOnlyField(dialog, 1302);
     warning_ = new QLabel(QString::fromUtf8(kClipWarning), dialog);

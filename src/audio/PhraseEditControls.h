@@ -43,7 +43,6 @@ private:
     void UpdateEnabled();
     void OnTargetChanged(double lufs);
 
-    QDialog* dialog_;
     ProfileFile& ini_;
     QPointer<CWaveForm> view_;
     int state_ = 0;

@@ -47,15 +47,14 @@ bool ApplyGain(CWaveFile& phrase, double gain) {
     if (!HasLevelFormat(phrase))
         return false;
     std::uint8_t* bytes = phrase.data();
+    const std::size_t count = SampleCount(phrase);
     bool changed = false;
-    for (std::size_t i = 0; i < SampleCount(phrase); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         const int v = SampleAt(bytes, i);
         const long scaled = std::clamp(std::lround(v * gain), -32768L, 32767L);
         if (scaled == v)
             continue;
-        const auto u = static_cast<std::uint16_t>(static_cast<std::int16_t>(scaled));
-        bytes[2 * i] = static_cast<std::uint8_t>(u & 0xFF);
-        bytes[2 * i + 1] = static_cast<std::uint8_t>(u >> 8);
+        PutSample16(bytes + 2 * i, static_cast<std::int16_t>(scaled));
         changed = true;
     }
     return changed;

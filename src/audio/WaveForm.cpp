@@ -539,15 +539,19 @@ void CWaveForm::ZoomTo(int zoom) {
     selection_.setLeft(rescale(selection_.left()));
     selection_.setRight(selection_right - 1);
     zoom_ = zoom;
-    scroll_ = std::clamp(cursor_.left() - anchor, 0, PhraseColumns() - std::max(DrawWidth(), 0));
+    scroll_ = cursor_.left() - anchor;
     UpdateScrollBar();
     ComputeColumns();
     ShowRange();
     Draw();
 }
 
+int CWaveForm::MaxScroll() const {
+    return PhraseColumns() - std::max(DrawWidth(), 0);
+}
+
 void CWaveForm::SetScroll(int column) {
-    column = std::clamp(column, 0, PhraseColumns() - std::max(DrawWidth(), 0));
+    column = std::clamp(column, 0, MaxScroll());
     if (column == scroll_)
         return;
     scroll_ = column;
@@ -557,11 +561,11 @@ void CWaveForm::SetScroll(int column) {
 }
 
 void CWaveForm::UpdateScrollBar() {
-    scroll_ = std::clamp(scroll_, 0, PhraseColumns() - std::max(DrawWidth(), 0));
+    scroll_ = std::clamp(scroll_, 0, MaxScroll());
     if (scroll_bar_ == nullptr)
         return;
     const QSignalBlocker quiet(scroll_bar_);
-    scroll_bar_->setRange(0, PhraseColumns() - std::max(DrawWidth(), 0));
+    scroll_bar_->setRange(0, MaxScroll());
     scroll_bar_->setPageStep(std::max(DrawWidth(), 1));
     scroll_bar_->setSingleStep(std::max(DrawWidth() / 10, 1));
     scroll_bar_->setValue(scroll_);

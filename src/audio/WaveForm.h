@@ -72,7 +72,6 @@ public:
     bool Redo();
     bool CanUndo() const { return history_.CanUndo(); }
     bool CanRedo() const { return history_.CanRedo(); }
-    const EditHistory& history() const { return history_; }
 
     // Zoom around the cursor: each step doubles or halves the pixel columns of the phrase.
     void ZoomIn();
@@ -134,6 +133,8 @@ private:
     // Bytes per phrase column at the current zoom.
     double ColumnBytes() const { return scale_ / zoom_; }
     int PhraseColumns() const { return std::max(DrawWidth(), 0) * zoom_; }
+    // The largest scroll position: the last view width of the phrase.
+    int MaxScroll() const;
     void ComputeColumns();
     void ComputeZoomedColumns();
     void ZoomTo(int zoom);

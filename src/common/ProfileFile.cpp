@@ -139,14 +139,10 @@ std::optional<std::pair<std::size_t, std::size_t>> FindSection(const std::vector
 
 // The value of the key in the first section of that name, as FindSection and ParseKeyLine see
 // the lines; scanned in place, without splitting the file into lines first.
-std::optional<std::string> FindValue(const std::filesystem::path& path, const std::string& section,
-                                     const std::string& key) {
-    const std::optional<std::string> content = ReadContent(path);
-    if (!content)
-        return std::nullopt;
+std::optional<std::string> FindValueIn(std::string_view all, const std::string& section,
+                                       const std::string& key) {
     const std::string section_cp = Utf8ToCp932(section);
     const std::string key_cp = Utf8ToCp932(key);
-    const std::string_view all(*content);
     bool inside = false;
     std::size_t pos = 0;
     while (pos < all.size()) {
@@ -170,6 +166,15 @@ std::optional<std::string> FindValue(const std::filesystem::path& path, const st
             return std::string(kl->value);
     }
     return std::nullopt;
+}
+
+// The same in the file's current content.
+std::optional<std::string> FindValue(const std::filesystem::path& path, const std::string& section,
+                                     const std::string& key) {
+    const std::optional<std::string> content = ReadContent(path);
+    if (!content)
+        return std::nullopt;
+    return FindValueIn(*content, section, key);
 }
 
 }  // namespace
@@ -259,9 +264,16 @@ bool ProfileFile::Write(const std::string& section, const std::string& key,
     const std::optional<FileLock> lock = FileLock::Acquire(lock_path);
     if (!lock)
         return false;
-    if (expected != nullptr && GetValue(section, key) != *expected)
-        return false;
+    // One read under the lock serves both the check and the rewrite.
     const std::optional<std::string> before = ReadContent(path_);
+    if (expected != nullptr) {
+        std::optional<std::string> current =
+            before ? FindValueIn(*before, section, key) : std::nullopt;
+        if (current)
+            current = Cp932ToUtf8(*current);
+        if (current != *expected)
+            return false;
+    }
     std::vector<Line> lines = before ? SplitLines(*before) : std::vector<Line>{};
     std::string section_cp = Utf8ToCp932(section);
     std::string key_cp = Utf8ToCp932(key);

@@ -12,8 +12,8 @@
 namespace kotar {
 namespace fs = std::filesystem;
 
-std::string WorkTempFolder(const std::string& work_folder) {
-    return PathToUtf8(PathFromUtf8(work_folder) / "TEMP");
+fs::path WorkTempFolder(const std::string& work_folder) {
+    return PathFromUtf8(work_folder) / "TEMP";
 }
 
 CWriteThread::CWriteThread(const SlotList& slots, std::string work_folder, Prompter& prompter)
@@ -21,13 +21,11 @@ CWriteThread::CWriteThread(const SlotList& slots, std::string work_folder, Promp
 
 int CWriteThread::PrepareTemp() {
     converted_names_.clear();
-    temp_folder_.clear();
-    scratch_ = ScratchFolder::Create(PathFromUtf8(WorkTempFolder(work_folder_)));
+    scratch_ = ScratchFolder::Create(WorkTempFolder(work_folder_));
     if (!scratch_) {
         prompter_.ShowMessage(kMsgDeletePropertyFailed, MessageIcon::Exclamation);
         return 0;
     }
-    temp_folder_ = PathToUtf8(scratch_->path());
     for (int n = 1; n <= 3; ++n) {
         char name[16];
         std::snprintf(name, sizeof name, "uLaw%02d.wav", n);

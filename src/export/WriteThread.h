@@ -2,18 +2,20 @@
 // mu-law WAV files, on the caller's thread.
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/Prompter.h"
 #include "common/ScratchFolder.h"
+#include "common/Utf8Path.h"
 #include "store/SlotRecord.h"
 
 namespace kotar {
 
 // The work folder's "TEMP" folder, where every build and play makes its scratch folder.
-std::string WorkTempFolder(const std::string& work_folder);
+std::filesystem::path WorkTempFolder(const std::string& work_folder);
 
 // Converts the phrase slots of a property into mu-law files "uLaw01.wav" to "uLaw03.wav" for the
 // phrase file builder, in a scratch folder of its own under the work folder's "TEMP" folder, so
@@ -38,14 +40,15 @@ public:
     int GetConvertedPath(int index, std::string& path) const;
 
     // This build's scratch folder (empty before PrepareTemp succeeded).
-    const std::string& temp_folder() const { return temp_folder_; }
+    std::string temp_folder() const {
+        return scratch_ ? PathToUtf8(scratch_->path()) : std::string();
+    }
 
 private:
     const SlotList& slots_;
     std::string work_folder_;
     Prompter& prompter_;
     std::optional<ScratchFolder> scratch_;
-    std::string temp_folder_;
     std::vector<std::string> converted_names_;
 };
 

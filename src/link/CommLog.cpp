@@ -6,7 +6,6 @@
 #include <system_error>
 
 #include "common/Cp932.h"
-#include "link/LogFolder.h"
 
 namespace kotar {
 
@@ -64,7 +63,10 @@ std::filesystem::path ChooseCommLogFolder(
 }
 
 std::filesystem::path DefaultCommLogFolder() {
-    return ChooseCommLogFolder(ExecutableFolder(), FolderTakesNewFiles);
+    // The program's folder does not move while it runs: decided once per process.
+    static const std::filesystem::path folder =
+        ChooseCommLogFolder(ExecutableFolder(), FolderTakesNewFiles);
+    return folder;
 }
 
 }  // namespace kotar

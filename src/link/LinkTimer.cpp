@@ -94,7 +94,6 @@ void LinkTimer::Run() {
                 while (value > 0 && !c.compare_exchange_weak(value, value - 1)) {
                 }
             }
-            ++ticks_elapsed_;
         }
     }
 }

@@ -40,8 +40,6 @@ public:
     void SetTickMs(int tick_ms);
     // For tests: behave as if the ticker thread could not be started (wall-clock deadlines).
     void ForceWallClock(bool on) { force_wall_clock_ = on; }
-    // Ticks counted since the process started (for tests and benchmarks).
-    long ticks_elapsed() const { return ticks_elapsed_.load(); }
 
     ~LinkTimer();
 
@@ -51,7 +49,6 @@ private:
 
     int tick_ms_;
     std::atomic<int> countdown_[2] = {0, 0};
-    std::atomic<long> ticks_elapsed_{0};
     // Wall-clock fallback: the deadline of each countdown when no ticker runs.
     bool fallback_ = false;
     bool force_wall_clock_ = false;

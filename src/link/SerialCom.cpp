@@ -38,18 +38,14 @@ SerialCom::SerialCom(LinkEnvironment environment) : environment_(std::move(envir
 
 SerialCom::~SerialCom() = default;
 
-std::string SerialCom::PortName(int port_number) const {
-    std::string path = DevicePathForPort(port_number, environment_.ini);
-    return path.empty() ? "COM" + std::to_string(port_number) : path;
-}
-
 bool SerialCom::OpenPort(int port_number) {
-    const std::string name = PortName(port_number);
+    const std::string path = DevicePathForPort(port_number, environment_.ini);
+    const std::string name = path.empty() ? "COM" + std::to_string(port_number) : path;
     if (!port_)
         port_ = environment_.make_port ? environment_.make_port() : CreateSerialPort();
     bool ok = false;
     open_denied_ = false;
-    if (port_ && !DevicePathForPort(port_number, environment_.ini).empty()) {
+    if (port_ && !path.empty()) {
         ok = port_->Open(name) && port_->Purge();
     }
     if (!ok) {

@@ -116,8 +116,6 @@ public:
     // True when the last OpenPort failed because the user may not open the port.
     bool open_denied() const { return open_denied_; }
     const std::filesystem::path& log_folder() const { return log_folder_; }
-    // The device name of a port number as OpenPort forms it.
-    std::string PortName(int port_number) const;
 
 private:
     void Step();

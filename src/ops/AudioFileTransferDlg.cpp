@@ -122,7 +122,6 @@ void CAudioFileTransferDlg::BuildControls() {
 }
 
 void CAudioFileTransferDlg::EnableControls(bool e) {
-    busy_ = !e;
     // A running transfer ends by its stop button: while close is disabled, so is a close
     // request.
     close_->setEnabled(e);

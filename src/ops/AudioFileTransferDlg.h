@@ -39,7 +39,6 @@ public:
     const std::string& created_file_path() const { return created_path_; }
     const std::string& selected_file_path() const { return selected_path_; }
     const std::string& read_back_file_path() const { return read_back_path_; }
-    bool transfer_running() const { return busy_; }
 
 private:
     void BuildControls();
@@ -74,7 +73,6 @@ private:
     std::string read_back_path_;
     std::string created_path_;
     std::string selected_path_;
-    bool busy_ = false;
 
     QLabel* header_ = nullptr;
     QLineEdit* mode_label_ = nullptr;

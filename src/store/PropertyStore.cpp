@@ -22,9 +22,9 @@ bool HasPropertyPrefix(const std::string& entry_name) {
 // The phrase files that depend on a slot's WAV file: its own, and "04.snd" for slots 1 and 2.
 std::vector<std::filesystem::path> SlotPhraseFiles(const std::filesystem::path& wav_path,
                                                    int slot_index) {
-    std::string own = wav_path.string();
-    own.replace(own.size() - 3, 3, "snd");
-    std::vector<std::filesystem::path> files{PathFromUtf8(own)};
+    std::filesystem::path own = wav_path;
+    own.replace_extension(".snd");
+    std::vector<std::filesystem::path> files{own};
     if (slot_index < 2)
         files.push_back(wav_path.parent_path() / "04.snd");
     return files;

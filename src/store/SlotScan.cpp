@@ -62,7 +62,7 @@ SlotScan ScanSlots(const std::filesystem::path& property_folder, Prompter& promp
     scan.all_readable = true;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         SlotRecord& record = scan.slots[slot];
-        record.wav_path = SlotWavPath(property_folder, slot).string();
+        record.wav_path = PathToUtf8(SlotWavPath(property_folder, slot));
         std::error_code ec;
         if (!std::filesystem::exists(PathFromUtf8(record.wav_path), ec)) {
             scan.states[slot] = SlotState::Empty;

@@ -11,8 +11,8 @@
 #include "ScopedEnvironment.h"
 #include "TempDir.h"
 #include "common/Cp932.h"
+#include "common/ProcessFolders.h"
 #include "common/Utf8Path.h"
-#include "link/LogFolder.h"
 #include "link/SerialCom.h"
 
 namespace kotar {

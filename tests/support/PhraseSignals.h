@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
+#include <numbers>
 #include <vector>
 
 #include "audio/SoundCtrl.h"
@@ -20,7 +21,8 @@ inline std::vector<std::int16_t> Tone(double frequency_hz, double dbfs, std::siz
     const double amplitude = 32768.0 * std::pow(10.0, dbfs / 20.0);
     std::vector<std::int16_t> out(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const double v = amplitude * std::cos(2 * M_PI * frequency_hz * i / kPhraseRate);
+        const double v =
+            amplitude * std::cos(2 * std::numbers::pi * frequency_hz * i / kPhraseRate);
         out[i] = static_cast<std::int16_t>(std::lround(std::clamp(v, -32768.0, 32767.0)));
     }
     return out;

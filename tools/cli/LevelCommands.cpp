@@ -11,6 +11,7 @@
 #include "audio/PhraseLevelOps.h"
 #include "audio/SoundCtrl.h"
 #include "common/Messages.h"
+#include "common/Utf8Path.h"
 #include "config/LoudnessTarget.h"
 #include "store/SlotScan.h"
 
@@ -39,7 +40,7 @@ int RunOnSlot(CliContext& context, const ParsedArguments& parsed, const LevelOpe
     // An unreadable slot file has been reported (110) by the scan.
     if (properties.store().slot_views()[slot - 1].state == SlotState::Unreadable)
         return kExitFailure;
-    const std::string path = SlotWavPath(properties.store().current_folder(), slot - 1).string();
+    const std::string path = PathToUtf8(SlotWavPath(properties.store().current_folder(), slot - 1));
     Prompter& prompter = context.prompter();
     // The slot's own file decides, also when the scan stopped at an earlier slot.
     const std::string text =

@@ -10,6 +10,7 @@
 #include "audio/WaveFile.h"
 #include "common/Cp932.h"
 #include "common/Messages.h"
+#include "common/Utf8Path.h"
 #include "export/PhraseFileKind.h"
 #include "export/RomWriterExport.h"
 #include "store/PropertyStore.h"
@@ -51,7 +52,7 @@ int RunImport(CliContext& context, const std::vector<std::string>& args) {
                          max_seconds);
         }
     }
-    if (!sound->Save(SlotWavPath(store.current_folder(), slot - 1).string(), text)) {
+    if (!sound->Save(PathToUtf8(SlotWavPath(store.current_folder(), slot - 1)), text)) {
         context.prompter().ShowMessage(kMsgFileWriteFailed, MessageIcon::Exclamation);
         return kExitFailure;
     }

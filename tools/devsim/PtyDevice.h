@@ -34,12 +34,11 @@ public:
     void Run(const std::atomic<bool>& stop);
 
     const std::string& slave_path() const { return slave_path_; }
-    // For each request that followed a complete answer: the time from handing the answer's last
-    // byte to the pseudo-terminal to reading the request's first byte from it, which is the
+    // One line on the turnarounds: count, median, 10 % and 90 % points, maximum and sum. A
+    // turnaround, for each request that followed a complete answer, is the time from handing the
+    // answer's last byte to the pseudo-terminal to reading the request's first byte from it: the
     // program's share of the exchange plus the terminal's own latency both ways. Read it after
     // Run has returned.
-    const std::vector<std::chrono::nanoseconds>& turnarounds() const { return turnarounds_; }
-    // One line on the turnarounds: count, median, 10 % and 90 % points, maximum and sum.
     std::string TurnaroundSummary() const;
     // When the device vanished (a Vanishes fault); read it after Run has returned.
     std::chrono::steady_clock::time_point vanished_at() const { return vanished_at_; }
