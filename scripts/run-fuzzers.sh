@@ -9,7 +9,12 @@ set -euo pipefail
 build_dir=$(realpath "${1:?usage: run-fuzzers.sh BUILD_DIR [SECONDS]}")
 seconds=${2:-60}
 source_dir=$(realpath "$(dirname "$0")/..")
-targets=(wave_file import_chain phrase_source device_reply program_file profile_file)
+# Every fuzzer the build made (tests/fuzz/CMakeLists.txt names them).
+targets=()
+for program in "$build_dir"/tests/fuzz/fuzz_*; do
+    [ -f "$program" ] && [ -x "$program" ] && targets+=("${program##*/fuzz_}")
+done
+[ ${#targets[@]} -gt 0 ] || { echo "run-fuzzers: no fuzzer in $build_dir/tests/fuzz" >&2; exit 1; }
 
 summary=()
 failed=()

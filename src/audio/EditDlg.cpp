@@ -29,9 +29,7 @@ CEditDlg::CEditDlg(QWidget* parent, Prompter& prompter, ProfileFile& ini, AudioE
     connect(pause, &QPushButton::clicked, this, &CEditDlg::OnPause);
 
     AttachView(new CWaveForm(this, prompter, source), false);
-    edit_controls_ = new PhraseEditControls(this, ini, view_);
-    KeepButtonsBelow(edit_controls_->PlaceRows(view_->fields_bottom() + 1 + 8));
-    edit_controls_->PlaceHistoryButtons(pause->geometry().topRight() + QPoint(16, 0));
+    AttachEditControls(ini, pause);
     Refresh();
 }
 

@@ -8,8 +8,6 @@
 
 namespace kotar {
 
-class PhraseEditControls;
-
 // "編集": shows a phrase imported from a WAV file, lets the user cut parts of it, even its
 // loudness and trim its silent ends (each change can be taken back), and saves it.
 class CEditDlg : public PhraseDialog {
@@ -34,7 +32,6 @@ private:
 
     std::string wav_path_;
     double max_seconds_;
-    PhraseEditControls* edit_controls_ = nullptr;
 };
 
 }  // namespace kotar

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <string>
 
+#include "audio/PhraseEditControls.h"
 #include "audio/WaveForm.h"
 #include "common/Messages.h"
 #include "ui/DialogLayout.h"
@@ -80,6 +81,12 @@ void PhraseDialog::AttachView(CWaveForm* view, bool compact) {
     connect(view_, &CWaveForm::CtrlMessage, this, &PhraseDialog::Refresh);
     if (!compact)
         KeepButtonsBelow(view_->fields_bottom());
+}
+
+void PhraseDialog::AttachEditControls(ProfileFile& ini, const QPushButton* pause) {
+    edit_controls_ = new PhraseEditControls(this, ini, view_);
+    KeepButtonsBelow(edit_controls_->PlaceRows(view_->fields_bottom() + 1 + 8));
+    edit_controls_->PlaceHistoryButtons(pause->geometry().topRight() + QPoint(16, 0));
 }
 
 void PhraseDialog::KeepButtonsBelow(int y) {

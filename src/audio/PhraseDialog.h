@@ -17,6 +17,8 @@ namespace kotar {
 
 class CWaveForm;
 class DialogUnits;
+class PhraseEditControls;
+class ProfileFile;
 
 // What the recording, editing and playback dialogs share: the message text, the waveform view
 // (405 x 150 pixels) below it, the transport buttons and the confirm step. The +/- keys zoom
@@ -39,7 +41,9 @@ protected:
     // Moves the buttons down (and the bottom of the dialog with them) so that they begin below
     // pixel row y.
     void KeepButtonsBelow(int y);
-    // The transport buttons: the first at the left, the last at the right.
+    // The level, loudness, trim and undo controls of the editing dialogs, in rows below the
+    // view's fields and beside the pause button; the buttons move below them.
+    void AttachEditControls(ProfileFile& ini, const QPushButton* pause);
     void DestroyView();
     // Enables the buttons by id.
     void Enable(std::initializer_list<std::pair<int, bool>> table);
@@ -59,6 +63,7 @@ protected:
     Prompter& prompter_;
     AudioEndpoints& endpoints_;
     CWaveForm* view_ = nullptr;
+    PhraseEditControls* edit_controls_ = nullptr;  // only in the editing dialogs
     int state_ = 0;
     QLineEdit* text_ = nullptr;
     std::string message_text_;

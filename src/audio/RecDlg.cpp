@@ -48,9 +48,7 @@ CRecDlg::CRecDlg(QWidget* parent, Prompter& prompter, ProfileFile& ini, AudioEnd
     connect(pause, &QPushButton::clicked, this, &CRecDlg::OnPause);
 
     AttachView(new CWaveForm(this, prompter, kFormatPcm, 1, 8000, 16, 20'000), false);
-    edit_controls_ = new PhraseEditControls(this, ini, view_);
-    KeepButtonsBelow(edit_controls_->PlaceRows(view_->fields_bottom() + 1 + 8));
-    edit_controls_->PlaceHistoryButtons(pause->geometry().topRight() + QPoint(16, 0));
+    AttachEditControls(ini, pause);
     countdown_->raise();
     Refresh();
 }

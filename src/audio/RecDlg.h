@@ -13,8 +13,6 @@ class QLabel;
 
 namespace kotar {
 
-class PhraseEditControls;
-
 // "録音": records a new phrase after a start countdown, lets the user cut, even and trim it
 // (each change can be taken back) and saves it as the slot WAV file.
 class CRecDlg : public PhraseDialog {
@@ -52,7 +50,6 @@ private:
     QLabel* countdown_ = nullptr;
     std::function<void(int ms)> wait_;
     std::vector<int> countdown_shown_;
-    PhraseEditControls* edit_controls_ = nullptr;
 };
 
 }  // namespace kotar

@@ -8,12 +8,9 @@
 #include <vector>
 
 #include "audio/CodecLibraries.h"
+#include "common/FileRead.h"
 
 namespace kotar {
-
-struct StdioFileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // A WAV file read from its start in blocks of 16-bit frames, so that a conversion never holds
 // the whole source. Plain PCM of 8, 16, 24 and 32 bits, 32-bit float and mu-law are read
@@ -62,7 +59,7 @@ private:
     std::uint64_t frames_left_ = 0;  // of the direct decoders
     std::size_t bytes_per_frame_ = 0;
     bool failed_ = false;
-    std::unique_ptr<std::FILE, StdioFileCloser> file_;
+    FileHandle file_;
     std::vector<std::uint8_t> raw_;
     std::vector<float> floats_;
     std::unique_ptr<SndFileLibrary> sndfile_;  // outlives sound_file_

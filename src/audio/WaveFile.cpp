@@ -72,11 +72,6 @@ void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     out.insert(out.end(), b, b + 4);
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
 struct Chunk {
     std::uint64_t data_offset = 0;
     std::uint32_t size = 0;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 
 namespace kotar {
 
@@ -14,5 +15,11 @@ bool ReadFileOfExactSize(const std::filesystem::path& path, std::size_t size, st
 // std::fopen for a path: the name reaches the system as it is (UTF-16 on Windows, where the
 // narrow form would go through the system's code page).
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
+
+// An open file that closes itself.
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace kotar

@@ -186,7 +186,18 @@ std::string ProfileFile::GetString(const std::string& section, const std::string
 
 std::optional<std::string> ProfileFile::GetValue(const std::string& section,
                                                  const std::string& key) const {
-    auto value = FindValue(path_, section, key);
+    return Read().GetValue(section, key);
+}
+
+ProfileFile::Snapshot ProfileFile::Read() const {
+    return Snapshot(ReadContent(path_));
+}
+
+std::optional<std::string> ProfileFile::Snapshot::GetValue(const std::string& section,
+                                                           const std::string& key) const {
+    if (!content_)
+        return std::nullopt;
+    auto value = FindValueIn(*content_, section, key);
     if (!value)
         return std::nullopt;
     return Cp932ToUtf8(*value);
@@ -266,14 +277,8 @@ bool ProfileFile::Write(const std::string& section, const std::string& key,
         return false;
     // One read under the lock serves both the check and the rewrite.
     const std::optional<std::string> before = ReadContent(path_);
-    if (expected != nullptr) {
-        std::optional<std::string> current =
-            before ? FindValueIn(*before, section, key) : std::nullopt;
-        if (current)
-            current = Cp932ToUtf8(*current);
-        if (current != *expected)
-            return false;
-    }
+    if (expected != nullptr && Snapshot(before).GetValue(section, key) != *expected)
+        return false;
     std::vector<Line> lines = before ? SplitLines(*before) : std::vector<Line>{};
     std::string section_cp = Utf8ToCp932(section);
     std::string key_cp = Utf8ToCp932(key);

@@ -38,6 +38,21 @@ public:
     // missing.
     std::optional<std::string> GetValue(const std::string& section, const std::string& key) const;
 
+    // The file as read once, for a caller that takes many keys at one moment (one read instead
+    // of one per key).
+    class Snapshot {
+    public:
+        // What GetValue would have given at the moment of the read.
+        std::optional<std::string> GetValue(const std::string& section,
+                                            const std::string& key) const;
+
+    private:
+        friend class ProfileFile;
+        explicit Snapshot(std::optional<std::string> content) : content_(std::move(content)) {}
+        std::optional<std::string> content_;
+    };
+    Snapshot Read() const;
+
     // Sets key=value. A missing file or section is created; a new key is appended at the end
     // of its section; every other line of the file stays as it was. False when the file
     // cannot be written or a name or the value holds a line break (CR or LF), which the file

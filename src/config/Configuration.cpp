@@ -35,6 +35,15 @@ std::int32_t IntOf(const std::optional<std::string>& read, std::int32_t default_
                                   : default_value;
 }
 
+// LoadDiskPercent for the value read.
+std::uint32_t CorrectDiskPercent(ProfileFile& ini, const std::optional<std::string>& read) {
+    auto percent = static_cast<std::uint32_t>(IntOf(read, kDefaultDiskPercent));
+    if (percent > 100)
+        percent = kDefaultDiskPercent;
+    WriteBack(ini, kConfig, "DISK", read, std::to_string(percent));
+    return percent;
+}
+
 }  // namespace
 
 std::filesystem::path ConfigurationFilePath(const std::filesystem::path& start_directory) {
@@ -42,12 +51,7 @@ std::filesystem::path ConfigurationFilePath(const std::filesystem::path& start_d
 }
 
 std::uint32_t LoadDiskPercent(ProfileFile& ini) {
-    const std::optional<std::string> read = ini.GetValue(kConfig, "DISK");
-    auto percent = static_cast<std::uint32_t>(IntOf(read, kDefaultDiskPercent));
-    if (percent > 100)
-        percent = kDefaultDiskPercent;
-    WriteBack(ini, kConfig, "DISK", read, std::to_string(percent));
-    return percent;
+    return CorrectDiskPercent(ini, ini.GetValue(kConfig, "DISK"));
 }
 
 int ReadPortNumber(const ProfileFile& ini) {
@@ -57,8 +61,11 @@ int ReadPortNumber(const ProfileFile& ini) {
 Configuration LoadConfiguration(ProfileFile& ini, Prompter& prompter,
                                 const std::filesystem::path& default_work_folder) {
     Configuration config;
+    // Every key from one read of the file; the corrections go back one by one, each only where
+    // the key still reads as it did.
+    const ProfileFile::Snapshot file = ini.Read();
 
-    const std::optional<std::string> path_read = ini.GetValue(kConfig, "PATH");
+    const std::optional<std::string> path_read = file.GetValue(kConfig, "PATH");
     config.work_folder = path_read.value_or(PathToUtf8(default_work_folder));
     if (!CanEnterFolder(PathFromUtf8(config.work_folder))) {
         prompter.ShowMessage(kMsgWorkFolderMissing, MessageIcon::Exclamation);
@@ -70,7 +77,7 @@ Configuration LoadConfiguration(ProfileFile& ini, Prompter& prompter,
     WriteBack(ini, kConfig, "PATH", path_read, config.work_folder);
 
     // Only a text of digits alone is taken as a number; anything else, or more than 5, is 3.
-    const std::optional<std::string> delay_read = ini.GetValue(kConfig, "RECDELAY");
+    const std::optional<std::string> delay_read = file.GetValue(kConfig, "RECDELAY");
     std::string delay_text = delay_read.value_or("3");
     bool digits_only = delay_text.find_first_not_of("0123456789") == std::string::npos;
     config.record_delay_s = kDefaultRecordDelaySeconds;
@@ -81,17 +88,17 @@ Configuration LoadConfiguration(ProfileFile& ini, Prompter& prompter,
     }
     WriteBack(ini, kConfig, "RECDELAY", delay_read, std::to_string(config.record_delay_s));
 
-    const std::optional<std::string> port_read = ini.GetValue(kConfig, "PORT");
+    const std::optional<std::string> port_read = file.GetValue(kConfig, "PORT");
     WriteBack(ini, kConfig, "PORT", port_read, std::to_string(IntOf(port_read, kDefaultPort)));
-    LoadDiskPercent(ini);
+    CorrectDiskPercent(ini, file.GetValue(kConfig, "DISK"));
 
     for (int slot = 0; slot < kSlotCount; ++slot) {
         std::string section = "VOICE" + std::to_string(slot + 1);
-        const std::optional<std::string> name_read = ini.GetValue(section, "name");
+        const std::optional<std::string> name_read = file.GetValue(section, "name");
         config.slot_captions[slot] =
             CorrectSlotText(name_read.value_or(""), kCaptionMessages[slot], kSlotCaptionMaxBytes);
         WriteBack(ini, section, "name", name_read, config.slot_captions[slot]);
-        const std::optional<std::string> comment_read = ini.GetValue(section, "comment");
+        const std::optional<std::string> comment_read = file.GetValue(section, "comment");
         config.slot_comments[slot] = CorrectSlotText(comment_read.value_or(""),
                                                      kCommentMessages[slot], kSlotCommentMaxBytes);
         WriteBack(ini, section, "comment", comment_read, config.slot_comments[slot]);

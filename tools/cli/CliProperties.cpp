@@ -53,6 +53,16 @@ PhrasePanelMode ParseModeOption(const ParsedArguments& parsed) {
     throw UsageError{"--mode must be ab or continuous"};
 }
 
+int ParseSlotNumber(const std::string& text) {
+    if (text != "1" && text != "2" && text != "3")
+        throw UsageError{"SLOT must be 1, 2 or 3"};
+    return text[0] - '0';
+}
+
+void PrintSlotCutNotice(double max_seconds) {
+    std::fprintf(stderr, "録音サイズが長すぎます。%0.3f秒以降を削除しました。\n", max_seconds);
+}
+
 std::string AbsolutePath(CliContext& context, const std::string& path) {
     return PathToUtf8((context.start_directory() / PathFromUtf8(path)).lexically_normal());
 }

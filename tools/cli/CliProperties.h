@@ -33,6 +33,12 @@ private:
 // "--mode ab|continuous" (default continuous); anything else is a usage error.
 PhrasePanelMode ParseModeOption(const ParsedArguments& parsed);
 
+// A slot number given as "1", "2" or "3"; anything else is a usage error.
+int ParseSlotNumber(const std::string& text);
+
+// The notice on stderr when a phrase was cut to its slot's maximum length with message 133.
+void PrintSlotCutNotice(double max_seconds);
+
 // A path given relative to the start directory, made absolute.
 std::string AbsolutePath(CliContext& context, const std::string& path);
 

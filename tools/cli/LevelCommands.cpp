@@ -21,19 +21,13 @@ namespace {
 // Changes a phrase; true when it changed.
 using LevelOperation = std::function<bool(CSoundCtrl&)>;
 
-int SlotNumber(const std::string& text) {
-    if (text != "1" && text != "2" && text != "3")
-        throw UsageError{"SLOT must be 1, 2 or 3"};
-    return text[0] - '0';
-}
-
 // Measures (and with an operation first changes and saves) the phrase of a slot; prints its
 // figures.
 int RunOnSlot(CliContext& context, const ParsedArguments& parsed, const LevelOperation& operation) {
     if (parsed.positionals.size() != 2)
         throw UsageError{"expected NAME SLOT"};
     const std::string& name = parsed.positionals[0];
-    const int slot = SlotNumber(parsed.positionals[1]);
+    const int slot = ParseSlotNumber(parsed.positionals[1]);
     CliProperties properties(context);
     if (!properties.Select(name))
         return kExitFailure;
@@ -64,8 +58,7 @@ int RunOnSlot(CliContext& context, const ParsedArguments& parsed, const LevelOpe
             TruncateToSeconds(sound, max_seconds);
             changed = true;
             if (over == 2)
-                std::fprintf(stderr, "録音サイズが長すぎます。%0.3f秒以降を削除しました。\n",
-                             max_seconds);
+                PrintSlotCutNotice(max_seconds);
         }
         if (changed && sound.Save(path, text) != 1) {
             prompter.ShowMessage(kMsgFileWriteFailed, MessageIcon::Exclamation);

@@ -24,11 +24,7 @@ int RunImport(CliContext& context, const std::vector<std::string>& args) {
     if (parsed.positionals.size() != 3)
         throw UsageError{"expected NAME SLOT FILE"};
     const std::string& name = parsed.positionals[0];
-    const std::string& slot_text = parsed.positionals[1];
-    if (slot_text != "1" && slot_text != "2" && slot_text != "3") {
-        throw UsageError{"SLOT must be 1, 2 or 3"};
-    }
-    const int slot = slot_text[0] - '0';
+    const int slot = ParseSlotNumber(parsed.positionals[1]);
     const Configuration& config = context.config();
     std::string text = parsed.Option("text").value_or(config.slot_comments[slot - 1]);
     text = TruncateToCp932Bytes(text, kSlotCommentMaxBytes);
@@ -47,10 +43,8 @@ int RunImport(CliContext& context, const std::vector<std::string>& args) {
     if (over != 0) {
         // Only the first length bytes are saved: the cut needs no silence behind it.
         sound->set_length(BytesForSeconds(*sound, max_seconds));
-        if (over == 2) {
-            std::fprintf(stderr, "録音サイズが長すぎます。%0.3f秒以降を削除しました。\n",
-                         max_seconds);
-        }
+        if (over == 2)
+            PrintSlotCutNotice(max_seconds);
     }
     if (!sound->Save(PathToUtf8(SlotWavPath(store.current_folder(), slot - 1)), text)) {
         context.prompter().ShowMessage(kMsgFileWriteFailed, MessageIcon::Exclamation);
