@@ -82,7 +82,7 @@ bool CKOTARDlg::RecordPhrase(int index, const std::string& message_text) {
 }
 
 void CKOTARDlg::PhraseSaved(int index, const std::string& message_text) {
-    store_.SetSlotPhrase(index, store_.slots()[index].wav_path, message_text);
+    store_.SetSlotPhrase(index, message_text);
     MarkSlotFilled(index);
     UpdateRomButton();
     slots_[index].play->setFocus();

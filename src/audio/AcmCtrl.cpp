@@ -317,11 +317,8 @@ int CAcmCtrl::Convert() {
         for (std::size_t i = 0; i < count; ++i)
             target[i] = MuLawEncode(ToSample16(samples[i]));
     } else {
-        for (std::size_t i = 0; i < count; ++i) {
-            const auto v = static_cast<std::uint16_t>(ToSample16(samples[i]));
-            target[2 * i] = static_cast<std::uint8_t>(v);
-            target[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
-        }
+        for (std::size_t i = 0; i < count; ++i)
+            PutSample16(target + 2 * i, ToSample16(samples[i]));
     }
     return 1;
 }

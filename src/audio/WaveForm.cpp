@@ -35,6 +35,15 @@ int MulDiv(int a, int b, int c) {
     return static_cast<int>(product >= 0 ? (product + half) / c : (product - half) / c);
 }
 
+// The pixel rows, in a view `height` high from row `top`, of a column whose samples reach from
+// `smallest` to `largest` (16-bit: signed; 8-bit: 0 .. 255 around 128).
+std::pair<int, int> ColumnRows(int largest, int smallest, bool wide, int height, int top) {
+    if (wide)
+        return {MulDiv(32768 - largest, height / 2, 32768) + top,
+                MulDiv(32768 - smallest, height / 2, 32768) + top};
+    return {height * (255 - largest) / 255 + top, height * (255 - smallest) / 255 + top};
+}
+
 }  // namespace
 
 CWaveForm::CWaveForm(QWidget* parent, Prompter& prompter, std::uint16_t format_tag,
@@ -161,13 +170,11 @@ void CWaveForm::ComputeColumns() {
             int largest = 0;
             int smallest = 0;
             for (std::size_t k = 0; k < count && read < total; ++k, ++read) {
-                const auto v =
-                    static_cast<std::int16_t>(bytes[2 * read] | (bytes[2 * read + 1] << 8));
-                largest = std::max<int>(largest, v);
-                smallest = std::min<int>(smallest, v);
+                const int v = SampleAt(bytes, read);
+                largest = std::max(largest, v);
+                smallest = std::min(smallest, v);
             }
-            columns_[i] = {MulDiv(32768 - largest, height / 2, 32768) + client_.top(),
-                           MulDiv(32768 - smallest, height / 2, 32768) + client_.top()};
+            columns_[i] = ColumnRows(largest, smallest, true, height, client_.top());
         }
     } else {
         const auto count = static_cast<std::size_t>(std::ceil(scale_));
@@ -178,8 +185,7 @@ void CWaveForm::ComputeColumns() {
                 largest = std::max<int>(largest, bytes[read]);
                 smallest = std::min<int>(smallest, bytes[read]);
             }
-            columns_[i] = {height * (255 - largest) / 255 + client_.top(),
-                           height * (255 - smallest) / 255 + client_.top()};
+            columns_[i] = ColumnRows(largest, smallest, false, height, client_.top());
         }
     }
 }
@@ -203,10 +209,7 @@ void CWaveForm::ComputeZoomedColumns() {
             largest = std::max(largest, v);
             smallest = std::min(smallest, v);
         }
-        columns_[i] = wide ? std::pair{MulDiv(32768 - largest, height / 2, 32768) + client_.top(),
-                                       MulDiv(32768 - smallest, height / 2, 32768) + client_.top()}
-                           : std::pair{height * (255 - largest) / 255 + client_.top(),
-                                       height * (255 - smallest) / 255 + client_.top()};
+        columns_[i] = ColumnRows(largest, smallest, wide, height, client_.top());
     }
 }
 

@@ -118,12 +118,10 @@ void PropertyStore::ClearSelection() {
     selection_ = -1;
     slots_.clear();
     slot_views_ = {};
-    all_slots_readable_ = false;
 }
 
 void PropertyStore::ApplyScan(SlotScan scan) {
     slots_ = std::move(scan.slots);
-    all_slots_readable_ = scan.all_readable;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         slot_views_[slot] = MakeSlotView(scan.states[slot], slots_[slot]);
     }
@@ -134,7 +132,13 @@ bool PropertyStore::Select(int index) {
         return false;
     selection_ = index;
     ApplyScan(ScanSlots(current_folder(), prompter_));
-    return all_slots_readable_;
+    return all_slots_readable();
+}
+
+bool PropertyStore::all_slots_readable() const {
+    return has_selection() && std::ranges::none_of(slot_views_, [](const SlotView& view) {
+               return view.state == SlotState::Unreadable;
+           });
 }
 
 CreateResult PropertyStore::Create(const std::string& name,
@@ -251,12 +255,10 @@ SlotDeleteOutcome PropertyStore::DeleteSlotPhrase(int slot_index) {
     return SlotDeleteOutcome::Deleted;
 }
 
-void PropertyStore::SetSlotPhrase(int slot_index, const std::string& wav_path,
-                                  const std::string& attribute_text) {
+void PropertyStore::SetSlotPhrase(int slot_index, const std::string& attribute_text) {
     if (slot_index < 0 || static_cast<std::size_t>(slot_index) >= slots_.size())
         return;
     SlotRecord& record = slots_[static_cast<std::size_t>(slot_index)];
-    record.wav_path = wav_path;
     record.attribute_text = attribute_text;
     slot_views_[static_cast<std::size_t>(slot_index)] = MakeSlotView(SlotState::Filled, record);
 }

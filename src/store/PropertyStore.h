@@ -96,8 +96,8 @@ public:
     const SlotList& slots() const { return slots_; }
     SlotList& slots() { return slots_; }
     const std::array<SlotView, kSlotCount>& slot_views() const { return slot_views_; }
-    // False after a selection met a slot file that could not be read.
-    bool all_slots_readable() const { return all_slots_readable_; }
+    // False without a selection and while a slot file of the selection could not be read.
+    bool all_slots_readable() const;
     PropertyButtons Buttons(bool ab_mode) const;
     bool new_property_disabled() const { return new_property_disabled_; }
 
@@ -126,10 +126,9 @@ public:
     // no error. slot_index 0 .. 2.
     SlotDeleteOutcome DeleteSlotPhrase(int slot_index);
 
-    // A phrase dialog saved a phrase for the slot: the record takes the path and text, and the
+    // A phrase dialog saved a phrase to the slot's file: the record takes the text, and the
     // slot shows as filled.
-    void SetSlotPhrase(int slot_index, const std::string& wav_path,
-                       const std::string& attribute_text);
+    void SetSlotPhrase(int slot_index, const std::string& attribute_text);
 
 private:
     void ClearSelection();
@@ -143,7 +142,6 @@ private:
     int selection_ = -1;
     SlotList slots_;
     std::array<SlotView, kSlotCount> slot_views_{};
-    bool all_slots_readable_ = false;
     bool new_property_disabled_ = false;
 };
 

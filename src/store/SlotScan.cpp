@@ -59,7 +59,6 @@ std::string SlotAttributeText(const std::string& utf8) {
 SlotScan ScanSlots(const std::filesystem::path& property_folder, Prompter& prompter) {
     SlotScan scan;
     scan.slots.resize(kSlotCount);
-    scan.all_readable = true;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         SlotRecord& record = scan.slots[slot];
         record.wav_path = PathToUtf8(SlotWavPath(property_folder, slot));
@@ -76,7 +75,6 @@ SlotScan ScanSlots(const std::filesystem::path& property_folder, Prompter& promp
             // The reader has shown message 110. One broken file hides nothing of the others,
             // and the slot can be given a new phrase.
             scan.states[slot] = SlotState::Unreadable;
-            scan.all_readable = false;
         }
     }
     return scan;

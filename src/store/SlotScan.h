@@ -42,7 +42,6 @@ SlotView MakeSlotView(SlotState state, const SlotRecord& record);
 struct SlotScan {
     SlotList slots;  // always three records with their paths; text empty when no phrase
     std::array<SlotState, kSlotCount> states{};
-    bool all_readable = false;  // false when a slot file could not be read
 };
 
 // "01.wav" .. "03.wav" for slot index 0 .. 2.
@@ -52,8 +51,7 @@ std::filesystem::path SlotWavPath(const std::filesystem::path& property_folder, 
 // Scans slots 1 to 3 of the property folder in order. A missing WAV file is an empty slot; an
 // existing one is read in attribute mode and its text (at most 32 cp932 bytes, up to its first
 // zero byte) taken. A file that cannot be read shows message 110 (through the reader); that
-// slot is Unreadable and holds no phrase, the other slots are scanned all the same, and
-// all_readable is false.
+// slot is Unreadable and holds no phrase, and the other slots are scanned all the same.
 SlotScan ScanSlots(const std::filesystem::path& property_folder, Prompter& prompter);
 
 // The ROM-writer data button: in A/B mode when slot 1 or 2 holds a phrase, in A+B continuous

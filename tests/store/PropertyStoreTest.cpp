@@ -469,7 +469,7 @@ TEST_F(SlotDeletion, AWavThatCannotBeRemovedKeepsTheSlot) {
 
 TEST_F(SlotDeletion, APhraseSavedByADialogFillsTheSlot) {
     store_.DeleteSlotPhrase(0);
-    store_.SetSlotPhrase(0, (folder_ / "01.wav").string(), "新しい");
+    store_.SetSlotPhrase(0, "新しい");
     EXPECT_EQ(store_.slots()[0].attribute_text, "新しい");
     EXPECT_EQ(store_.slot_views()[0].status_text, "データあり");
     EXPECT_TRUE(store_.slot_views()[0].play_enabled);
