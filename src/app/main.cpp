@@ -10,7 +10,9 @@
 #include "ui/DialogLayout.h"
 #include "ui/QtPrompter.h"
 
-int main(int argc, char* argv[]) {
+namespace {
+
+int RunProgram(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KOTAR"));
     // The installed menu entry (kotar.desktop), so that desktops pair its windows with it.
@@ -36,4 +38,11 @@ int main(int argc, char* argv[]) {
     kotar::SetDefaultWaveDevice(&wave_device);
     kotar::CKOTARApp kotar_app(std::move(arguments), prompter);
     return kotar_app.Run();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    // The window, the sound devices and the application object are gone once RunProgram returns.
+    kotar::ExitWithoutLibraryTeardown(RunProgram(argc, argv));
 }

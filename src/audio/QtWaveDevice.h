@@ -29,4 +29,10 @@ private:
     CachedEndpoints& endpoints_;
 };
 
+// Ends a process that used a QtWaveDevice, once everything of its own is closed, without the
+// exit-time teardown of the libraries: Qt Multimedia's PulseAudio engine (Qt 6.4) releases its
+// server connection at exit while its own thread may still dispatch a reply, which then aborts
+// the process inside libpulse. Standard output is flushed first.
+[[noreturn]] void ExitWithoutLibraryTeardown(int code);
+
 }  // namespace kotar

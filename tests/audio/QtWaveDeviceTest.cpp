@@ -158,7 +158,10 @@ TEST_F(QtWaveDeviceTest, PausedPlaybackStopsAtThePlayedPositionAndResumesThere) 
 }  // namespace kotar
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = [&] {
+        QCoreApplication app(argc, argv);
+        ::testing::InitGoogleTest(&argc, argv);
+        return RUN_ALL_TESTS();
+    }();
+    kotar::ExitWithoutLibraryTeardown(result);
 }

@@ -259,5 +259,5 @@ private:
 
 }  // namespace kotar::test
 
-QTEST_MAIN(kotar::test::AudioDeviceTest)
+KOTAR_SOUND_QTEST_MAIN(kotar::test::AudioDeviceTest)
 #include "AudioDeviceTest.moc"

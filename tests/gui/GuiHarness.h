@@ -3,8 +3,10 @@
 #include <QStringList>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLineEdit>
 #include <QString>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <filesystem>
@@ -12,6 +14,8 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+
+#include "audio/QtWaveDevice.h"
 
 namespace kotar::test {
 
@@ -81,3 +85,16 @@ std::filesystem::path SaveScreenshot(QWidget* window, const std::string& name);
 QStringList ClippedTexts(const QWidget* window);
 
 }  // namespace kotar::test
+
+// QTEST_MAIN for a test that plays or records through QtWaveDevice: the process ends without the
+// libraries' exit-time teardown (see kotar::ExitWithoutLibraryTeardown).
+#define KOTAR_SOUND_QTEST_MAIN(TestObject)           \
+    int main(int argc, char* argv[]) {               \
+        const int failures = [&] {                   \
+            QApplication app(argc, argv);            \
+            app.setAttribute(Qt::AA_Use96Dpi, true); \
+            TestObject test;                         \
+            return QTest::qExec(&test, argc, argv);  \
+        }();                                         \
+        kotar::ExitWithoutLibraryTeardown(failures); \
+    }

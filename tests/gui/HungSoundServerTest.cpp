@@ -128,5 +128,5 @@ private Q_SLOTS:
 
 }  // namespace kotar::test
 
-QTEST_MAIN(kotar::test::HungSoundServerTest)
+KOTAR_SOUND_QTEST_MAIN(kotar::test::HungSoundServerTest)
 #include "HungSoundServerTest.moc"
