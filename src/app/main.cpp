@@ -6,7 +6,7 @@
 
 #include "app/KOTARApp.h"
 #include "app/ProgramIcon.h"
-#include "audio/QtWaveDevice.h"
+#include "audio/SystemWaveDevice.h"
 #include "ui/DialogLayout.h"
 #include "ui/QtPrompter.h"
 
@@ -33,9 +33,9 @@ int RunProgram(int argc, char* argv[]) {
         arguments.emplace_back(argv[i]);
 
     kotar::QtPrompter prompter;
-    // Recording and playback on the default devices of the sound server.
-    kotar::QtWaveDevice wave_device;
-    kotar::SetDefaultWaveDevice(&wave_device);
+    // Recording and playback on the system's default devices.
+    const auto wave_device = kotar::MakeSystemWaveDevice();
+    kotar::SetDefaultWaveDevice(wave_device.get());
     kotar::CKOTARApp kotar_app(std::move(arguments), prompter);
     return kotar_app.Run();
 }

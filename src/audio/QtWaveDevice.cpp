@@ -311,6 +311,10 @@ std::unique_ptr<WaveStream> QtWaveDevice::OpenOutput(const WaveFormat& format,
     return std::make_unique<RenderStream>(this, listener, device, *qt_format);
 }
 
+std::unique_ptr<WaveDevice> MakeSystemWaveDevice() {
+    return std::make_unique<QtWaveDevice>();
+}
+
 void ExitWithoutLibraryTeardown(int code) {
     std::fflush(nullptr);
     std::_Exit(code);

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "audio/Endpoints.h"
+#include "audio/SystemWaveDevice.h"
 #include "audio/WaveDevice.h"
 
 namespace kotar {
@@ -28,11 +29,5 @@ public:
 private:
     CachedEndpoints& endpoints_;
 };
-
-// Ends a process that used a QtWaveDevice, once everything of its own is closed, without the
-// exit-time teardown of the libraries: Qt Multimedia's PulseAudio engine (Qt 6.4) releases its
-// server connection at exit while its own thread may still dispatch a reply, which then aborts
-// the process inside libpulse. Standard output is flushed first.
-[[noreturn]] void ExitWithoutLibraryTeardown(int code);
 
 }  // namespace kotar

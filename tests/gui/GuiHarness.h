@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-#include "audio/QtWaveDevice.h"
+#include "audio/SystemWaveDevice.h"
 
 namespace kotar::test {
 
@@ -86,8 +86,8 @@ QStringList ClippedTexts(const QWidget* window);
 
 }  // namespace kotar::test
 
-// QTEST_MAIN for a test that plays or records through QtWaveDevice: the process ends without the
-// libraries' exit-time teardown (see kotar::ExitWithoutLibraryTeardown).
+// QTEST_MAIN for a test that plays or records through the system's wave device: the process ends
+// without the libraries' exit-time teardown (see kotar::ExitWithoutLibraryTeardown).
 #define KOTAR_SOUND_QTEST_MAIN(TestObject)           \
     int main(int argc, char* argv[]) {               \
         const int failures = [&] {                   \

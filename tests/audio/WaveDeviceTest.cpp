@@ -1,16 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "ScriptedPrompter.h"
 #include "SoundServer.h"
 #include "ToneAnalysis.h"
-#include "audio/QtWaveDevice.h"
 #include "audio/SoundCtrl.h"
+#include "audio/SystemWaveDevice.h"
 
 namespace kotar {
 namespace {
@@ -76,13 +78,15 @@ void FillTone(CSoundCtrl& sound, double frequency_hz, double amplitude) {
     sound.set_length(sound.capacity());
 }
 
-class QtWaveDeviceTest : public ::testing::Test {
+// The system's own wave device (Qt Multimedia, or winmm on Windows) on the test loopback.
+class WaveDeviceTest : public ::testing::Test {
 protected:
     ScriptedPrompter prompter;
-    QtWaveDevice device;
+    std::unique_ptr<WaveDevice> owned = MakeSystemWaveDevice();
+    WaveDevice& device = *owned;
 };
 
-TEST_F(QtWaveDeviceTest, ATonePlayedIntoTheSinkIsRecordedFromTheDefaultSource) {
+TEST_F(WaveDeviceTest, ATonePlayedIntoTheSinkIsRecordedFromTheDefaultSource) {
     KOTAR_REQUIRE_SOUND_SERVER();
     CSoundCtrl tone(1, 1, 8000, 16, 16'000, prompter);  // 1 s
     FillTone(tone, 1000, 0.5);
@@ -127,7 +131,7 @@ TEST_F(QtWaveDeviceTest, ATonePlayedIntoTheSinkIsRecordedFromTheDefaultSource) {
     EXPECT_LT(test::ToneAmplitude(samples, best_at, 800, 1500, 8000), 0.02);
 }
 
-TEST_F(QtWaveDeviceTest, PausedPlaybackStopsAtThePlayedPositionAndResumesThere) {
+TEST_F(WaveDeviceTest, PausedPlaybackStopsAtThePlayedPositionAndResumesThere) {
     KOTAR_REQUIRE_SOUND_SERVER();
     CSoundCtrl sound(1, 1, 8000, 16, 48'000, prompter);  // 3 s
     FillTone(sound, 500, 0.3);
@@ -152,6 +156,62 @@ TEST_F(QtWaveDeviceTest, PausedPlaybackStopsAtThePlayedPositionAndResumesThere) 
     EXPECT_GE(sound.PlayPosition(), stopped);
     sound.PausePlayback();
     ASSERT_TRUE(PollUntil([&] { return owner.Saw("out-close"); }, std::chrono::seconds(5)));
+}
+
+// The level meter's cycle: two small capture buffers, each given back to the stream as soon as
+// it returns, so the stream fills them in turn for as long as it runs.
+class Monitor : public WaveListener {
+public:
+    explicit Monitor(CSoundCtrl& sound) : sound_(sound) {}
+    void OnInputOpen() override {
+        log.push_back("in-open");
+        sound_.StartInput();
+    }
+    void OnInputData(WaveHeader&) override {
+        log.push_back("in-data");
+        peak = std::max(peak, sound_.MonitorBufferDone());
+    }
+    void OnInputClose() override { log.push_back("in-close"); }
+
+    std::size_t DataCount() const {
+        return static_cast<std::size_t>(std::count(log.begin(), log.end(), "in-data"));
+    }
+
+    Names log;
+    std::uint16_t peak = 0;
+
+private:
+    CSoundCtrl& sound_;
+};
+
+TEST_F(WaveDeviceTest, TheMonitorsBuffersAreRefilledInTurnAndTheCloseComesLast) {
+    KOTAR_REQUIRE_SOUND_SERVER();
+    CSoundCtrl meter(1, 1, 8000, 16, 1'600, prompter);
+    meter.set_wave_device(&device);
+    Monitor monitor(meter);
+    ASSERT_EQ(meter.OpenMonitor(monitor), 1);
+    ASSERT_TRUE(PollUntil([&] { return monitor.DataCount() >= 4; }, std::chrono::seconds(5)));
+    EXPECT_LT(monitor.peak, 1'000);  // silence so far
+
+    // A tone comes round through the loopback into whichever buffer is being filled.
+    CSoundCtrl tone(1, 1, 8000, 16, 16'000, prompter);
+    FillTone(tone, 1000, 0.5);
+    tone.set_wave_device(&device);
+    Owner player(tone);
+    ASSERT_EQ(tone.OpenPlayback(player), 1);
+    ASSERT_TRUE(PollUntil([&] { return monitor.peak > 12'000; }, std::chrono::seconds(5)));
+    EXPECT_GE(meter.RecordPosition(), 4 * CSoundCtrl::kMonitorBytes);
+
+    // The stream is closed and dropped at once; its close still follows, after any data.
+    meter.CloseMonitor();
+    const std::size_t data_before = monitor.DataCount();
+    EXPECT_NE(monitor.log.back(), "in-close");  // never from inside the call
+    ASSERT_TRUE(
+        PollUntil([&] { return monitor.log.back() == "in-close"; }, std::chrono::seconds(5)));
+    EXPECT_EQ(monitor.log.front(), "in-open");
+    EXPECT_EQ(std::count(monitor.log.begin(), monitor.log.end(), "in-close"), 1);
+    EXPECT_GE(monitor.DataCount(), data_before);
+    ASSERT_TRUE(PollUntil([&] { return player.Saw("out-close"); }, std::chrono::seconds(10)));
 }
 
 }  // namespace
