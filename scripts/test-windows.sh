@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Tests of the Windows build under Wine, in a Wine prefix inside the Windows build folder:
 #   the core unit tests (ctest in WINDOWS_BUILD_DIR, each test program run by Wine) without any
-#   sound device, then the audio endpoint tests again with a private sound server's null
-#   devices, then the system tests of kotar-cli.exe against this machine's kotar-devsim
-#   (windows_system_tests of LINUX_BUILD_DIR, which also runs kotar-cli of that build for
-#   comparison).
+#   sound device, then the audio endpoint tests again and the wave device tests with a private
+#   sound server's null devices, then the system tests of kotar-cli.exe against this machine's
+#   kotar-devsim (windows_system_tests of LINUX_BUILD_DIR, which also runs kotar-cli of that
+#   build for comparison).
 # One wineserver serves the whole run and is shut down at the end.
 # Usage: scripts/test-windows.sh [WINDOWS_BUILD_DIR] [LINUX_BUILD_DIR]
 set -euo pipefail
@@ -23,10 +23,12 @@ echo "test-windows: core unit tests under Wine, without sound devices"
     cd "$windows_build" && ctest --output-on-failure --timeout 600
 )
 
-echo "test-windows: audio endpoints under Wine, with a private sound server's null devices"
+echo "test-windows: audio endpoints and the wave device under Wine, with a private sound server's null devices"
 start_sound_server
 (cd "$windows_build" && KOTAR_TEST_SOUND_DEVICES=null \
     wine audio_tests.exe --gtest_filter='SystemSoundDevices.*' --gtest_brief=1)
+(cd "$windows_build" && KOTAR_TEST_SOUND_DEVICES=null \
+    wine audio_wave_device_tests.exe --gtest_brief=1)
 stop_sound_server
 
 echo "test-windows: kotar-cli.exe against kotar-devsim on COM7"
