@@ -1,15 +1,11 @@
 // Single instance: a second copy is refused with 143 and the first window comes forward; copies
 // started together never both run, and what a dead copy left behind never blocks a start.
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QProcess>
 #include <QTest>
 #include <QUuid>
-#include <cstring>
 
+#include "DeadSocket.h"
 #include "GuiHarness.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
@@ -28,18 +24,6 @@ struct FreshName {
     ~FreshName() { QFile::remove(kotar::SingleInstance(name).LockFilePath()); }
     operator const QString&() const { return name; }
 };
-
-// A socket file at the server's place that nobody listens on, as a killed copy leaves it.
-void LeaveDeadSocket(const QString& name) {
-    const QByteArray path = QDir(QDir::tempPath()).filePath(name).toLocal8Bit();
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    QVERIFY(fd >= 0);
-    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ::close(fd);
-}
 
 }  // namespace
 
@@ -111,7 +95,7 @@ private Q_SLOTS:
 
     void StaleSocketAndLockFileDoNotBlockAStart() {
         const FreshName name;
-        LeaveDeadSocket(name);
+        QVERIFY(kotar::test::LeaveDeadSocket(name));
         QFile lock_file(kotar::SingleInstance(name).LockFilePath());
         QVERIFY(lock_file.open(QIODevice::WriteOnly));
         lock_file.close();

@@ -1,0 +1,27 @@
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <cstring>
+
+#include "DeadSocket.h"
+
+namespace kotar::test {
+
+bool LeaveDeadSocket(const QString& name) {
+    const QByteArray path = QDir(QDir::tempPath()).filePath(name).toLocal8Bit();
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (static_cast<std::size_t>(path.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0)
+        return false;
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
+}
+
+}  // namespace kotar::test
