@@ -100,6 +100,8 @@ TEST_F(WaveDeviceTest, ATonePlayedIntoTheSinkIsRecordedFromTheDefaultSource) {
     ASSERT_EQ(take.OpenRecord(recorder), 1);
     EXPECT_TRUE(recorder.log.empty());  // never from inside the call
     ASSERT_TRUE(PollUntil([&] { return recorder.Saw("in-open"); }, std::chrono::seconds(5)));
+    // The tone starts once capture runs: Wine's winmm begins to deliver over a second late.
+    ASSERT_TRUE(PollUntil([&] { return take.RecordPosition() > 0; }, std::chrono::seconds(5)));
     ASSERT_EQ(tone.OpenPlayback(player), 1);
     ASSERT_TRUE(PollUntil([&] { return player.Saw("out-close"); }, std::chrono::seconds(10)));
     EXPECT_EQ(player.log, (Names{"out-open", "out-done", "out-close"}));
