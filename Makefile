@@ -19,9 +19,11 @@ FUZZ_SECONDS ?= 60
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 
 
-# The Windows cross build (kotar-cli, the core and its tests; no Qt) and its tests under Wine.
+# The Windows cross build (kotar, kotar-cli, the core and dialog tests, with a Qt for Windows
+# built once per machine) and its tests under Wine.
 WINDOWS_BUILD_DIR ?= build-windows
-WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 dpkg-dev
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 dpkg-dev ninja-build \
+                    qt6-translations-l10n
 
 .PHONY: all deps configure build test run clean format windows test-windows deb package test-package \
         test-sanitize fuzz
@@ -80,9 +82,11 @@ format:
 windows: deps
 	@./scripts/install-deps.sh $(WINDOWS_PACKAGES)
 	JOBS=$(JOBS) ./scripts/windows-deps.sh $(WINDOWS_BUILD_DIR)
+	qt=$$(JOBS=$(JOBS) ./scripts/windows-qt.sh) && qt=$$(printf '%s\n' "$$qt" | tail -n 1) && \
 	cmake -S . -B $(WINDOWS_BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
 	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	    -DKOTAR_WINDOWS_DEPS=$(abspath $(WINDOWS_BUILD_DIR))/deps/prefix -DKOTAR_BUILD_GUI=OFF
+	    -DKOTAR_WINDOWS_DEPS=$(abspath $(WINDOWS_BUILD_DIR))/deps/prefix \
+	    -DKOTAR_WINDOWS_QT="$$qt" -DKOTAR_BUILD_GUI=ON
 	cmake --build $(WINDOWS_BUILD_DIR) -j $(JOBS)
 
 # The simulator and the Wine system tests come from the Linux build (only what they need).
