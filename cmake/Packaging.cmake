@@ -1,5 +1,10 @@
 # Installation and the Debian package (make package): the three programs, the menu entry with
-# its icon in the usual sizes, the AppStream metainfo and the README.
+# its icon in the usual sizes, the AppStream metainfo and the README. On Windows the folder
+# that ships the programs instead.
+if(WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/WindowsFolder.cmake)
+    return()
+endif()
 if(NOT UNIX OR APPLE)
     return()
 endif()

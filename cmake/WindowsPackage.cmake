@@ -1,34 +1,59 @@
 # Makes the folder that ships the Windows programs, checks that it holds every DLL they import
 # apart from the system's own, and zips it. Run as a script:
 #   cmake -DPACKAGE_DIR=... -DZIP=... -DPROGRAMS=a.exe|... -DLIBRARIES=x.dll|...
+#         [-DPLUGINS=.../platforms/p.dll|...] [-DTRANSLATIONS=x.qm|...]
 #         -DOBJDUMP=... -DSTRIP=... -P WindowsPackage.cmake
-# The programs are copied without their debugging information.
+# Programs and libraries go into the folder itself, each plugin into the subfolder of its kind
+# (the name of the folder it comes from), translations into translations/ with a qt.conf that
+# makes the folder Qt's prefix. Every binary is copied without its debugging information and
+# symbol table (what it exports stays).
 cmake_minimum_required(VERSION 3.25)
 
 # DLLs that every Windows system has; anything else a program or library imports must be in
 # the folder.
 set(system_dlls
-    advapi32.dll bcrypt.dll cfgmgr32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll
-    ntdll.dll ole32.dll oleaut32.dll setupapi.dll shell32.dll shlwapi.dll user32.dll
-    uuid.dll version.dll winmm.dll ws2_32.dll)
+    advapi32.dll api-ms-win-core-synch-l1-2-0.dll api-ms-win-core-winrt-l1-1-0.dll
+    api-ms-win-core-winrt-string-l1-1-0.dll authz.dll bcrypt.dll cfgmgr32.dll comdlg32.dll
+    d3d9.dll d3d11.dll dnsapi.dll dwmapi.dll dxgi.dll gdi32.dll imm32.dll iphlpapi.dll
+    kernel32.dll mpr.dll msvcrt.dll netapi32.dll ntdll.dll ole32.dll oleaut32.dll secur32.dll
+    setupapi.dll shcore.dll shell32.dll shlwapi.dll user32.dll userenv.dll uuid.dll uxtheme.dll
+    version.dll winhttp.dll winmm.dll ws2_32.dll wtsapi32.dll)
 
 string(REPLACE "|" ";" PROGRAMS "${PROGRAMS}")
 string(REPLACE "|" ";" LIBRARIES "${LIBRARIES}")
+string(REPLACE "|" ";" PLUGINS "${PLUGINS}")
+string(REPLACE "|" ";" TRANSLATIONS "${TRANSLATIONS}")
 file(REMOVE_RECURSE ${PACKAGE_DIR})
 file(MAKE_DIRECTORY ${PACKAGE_DIR})
-foreach(program IN LISTS PROGRAMS)
-    get_filename_component(name ${program} NAME)
-    execute_process(COMMAND ${STRIP} --strip-debug -o ${PACKAGE_DIR}/${name} ${program}
+
+function(ship binary destination)
+    get_filename_component(name ${binary} NAME)
+    file(MAKE_DIRECTORY ${destination})
+    execute_process(COMMAND ${STRIP} --strip-unneeded -o ${destination}/${name} ${binary}
                     RESULT_VARIABLE result)
     if(NOT result EQUAL 0)
-        message(FATAL_ERROR "cannot copy ${program} into ${PACKAGE_DIR}")
+        message(FATAL_ERROR "cannot copy ${binary} into ${destination}")
     endif()
-endforeach()
-file(COPY ${LIBRARIES} DESTINATION ${PACKAGE_DIR})
+endfunction()
 
-file(GLOB shipped RELATIVE ${PACKAGE_DIR} ${PACKAGE_DIR}/*)
+foreach(binary IN LISTS PROGRAMS LIBRARIES)
+    ship(${binary} ${PACKAGE_DIR})
+endforeach()
+foreach(plugin IN LISTS PLUGINS)
+    get_filename_component(kind_dir ${plugin} DIRECTORY)
+    get_filename_component(kind ${kind_dir} NAME)
+    ship(${plugin} ${PACKAGE_DIR}/${kind})
+endforeach()
+if(TRANSLATIONS)
+    file(COPY ${TRANSLATIONS} DESTINATION ${PACKAGE_DIR}/translations)
+    file(WRITE ${PACKAGE_DIR}/qt.conf "[Paths]\r\nPrefix = .\r\n")
+endif()
+
+# What a program, library or plugin imports is looked for beside the programs.
+file(GLOB shipped RELATIVE ${PACKAGE_DIR} ${PACKAGE_DIR}/*.exe ${PACKAGE_DIR}/*.dll)
 string(TOLOWER "${shipped}" shipped_lower)
-foreach(file IN LISTS shipped)
+file(GLOB_RECURSE binaries RELATIVE ${PACKAGE_DIR} ${PACKAGE_DIR}/*.exe ${PACKAGE_DIR}/*.dll)
+foreach(file IN LISTS binaries)
     execute_process(COMMAND ${OBJDUMP} -p ${PACKAGE_DIR}/${file} OUTPUT_VARIABLE headers
                     RESULT_VARIABLE result)
     if(NOT result EQUAL 0)

@@ -1,0 +1,52 @@
+# The folder that ships the Windows programs, and a zip of it: build-windows/kotar-windows/ and
+# build-windows/kotar-windows.zip. kotar-cli.exe beside the codec DLLs that it loads when a
+# conversion needs them; kotar.exe with the Qt DLLs it links, the plugins Qt loads from the
+# program's folder (the Windows platform and the Windows Vista style), the C++ runtime DLLs
+# that Qt's DLLs import (the programs have it linked in), and Qt's Japanese texts of its
+# standard buttons with the qt.conf that points Qt at them.
+set(programs $<TARGET_FILE:kotar-cli>)
+set(libraries ${KOTAR_CODEC_DLLS})
+set(plugins)
+set(translations)
+if(TARGET kotar)
+    # (Qt's imported targets belong to the folder that found Qt.)
+    find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Network)
+    list(APPEND programs $<TARGET_FILE:kotar>)
+    foreach(module IN ITEMS Core Gui Widgets Network)
+        list(APPEND libraries $<TARGET_FILE:Qt6::${module}>)
+    endforeach()
+    list(APPEND plugins $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin>
+                        $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin>)
+    foreach(runtime IN ITEMS libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+        execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
+                        OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+        if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+            message(FATAL_ERROR "The compiler's ${runtime} is not found")
+        endif()
+        list(APPEND libraries ${path})
+    endforeach()
+    # The same texts as the build machine's Qt of the same version (qt6-translations-l10n).
+    find_file(KOTAR_QT_JAPANESE qtbase_ja.qm PATHS /usr/share/qt6/translations
+              NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+    if(NOT KOTAR_QT_JAPANESE)
+        message(FATAL_ERROR "Qt's Japanese texts (qtbase_ja.qm of qt6-translations-l10n) are "
+                            "not installed")
+    endif()
+    list(APPEND translations ${KOTAR_QT_JAPANESE})
+endif()
+
+add_custom_target(kotar-windows ALL
+    COMMAND ${CMAKE_COMMAND} -DPACKAGE_DIR=${CMAKE_BINARY_DIR}/kotar-windows
+            -DZIP=${CMAKE_BINARY_DIR}/kotar-windows.zip
+            "-DPROGRAMS=$<JOIN:${programs},|>"
+            "-DLIBRARIES=$<JOIN:${libraries},|>"
+            "-DPLUGINS=$<JOIN:${plugins},|>"
+            "-DTRANSLATIONS=$<JOIN:${translations},|>"
+            -DOBJDUMP=${CMAKE_OBJDUMP} -DSTRIP=${CMAKE_STRIP}
+            -P ${CMAKE_CURRENT_LIST_DIR}/WindowsPackage.cmake
+    COMMENT "Packing build-windows/kotar-windows"
+    VERBATIM)
+add_dependencies(kotar-windows kotar-cli)
+if(TARGET kotar)
+    add_dependencies(kotar-windows kotar)
+endif()
