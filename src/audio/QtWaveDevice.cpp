@@ -311,8 +311,8 @@ std::unique_ptr<WaveStream> QtWaveDevice::OpenOutput(const WaveFormat& format,
     return std::make_unique<RenderStream>(this, listener, device, *qt_format);
 }
 
-std::unique_ptr<WaveDevice> MakeSystemWaveDevice() {
-    return std::make_unique<QtWaveDevice>();
+std::unique_ptr<WaveDevice> MakeSystemWaveDevice(CachedEndpoints& endpoints) {
+    return std::make_unique<QtWaveDevice>(endpoints);
 }
 
 void ExitWithoutLibraryTeardown(int code) {

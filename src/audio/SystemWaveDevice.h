@@ -2,14 +2,15 @@
 
 #include <memory>
 
+#include "audio/Endpoints.h"
 #include "audio/WaveDevice.h"
 
 namespace kotar {
 
-// The wave device of the system the program runs on, on the system's endpoints, for the
-// program's start-up; its notifications are delivered on the thread that creates it. Each
+// The wave device of the system the program runs on; it opens a stream only on a device that
+// the endpoints show. Its notifications are delivered on the thread that creates it. Each
 // platform's backend defines it.
-std::unique_ptr<WaveDevice> MakeSystemWaveDevice();
+std::unique_ptr<WaveDevice> MakeSystemWaveDevice(CachedEndpoints& endpoints = SystemEndpoints());
 
 // Ends a process that used the system's wave device, once everything of its own is closed,
 // without the exit-time teardown of the libraries: Qt Multimedia's PulseAudio engine (Qt 6.4)

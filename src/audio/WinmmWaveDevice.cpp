@@ -364,8 +364,8 @@ std::unique_ptr<WaveStream> WinmmWaveDevice::OpenOutput(const WaveFormat& format
     return stream;
 }
 
-std::unique_ptr<WaveDevice> MakeSystemWaveDevice() {
-    return std::make_unique<WinmmWaveDevice>();
+std::unique_ptr<WaveDevice> MakeSystemWaveDevice(CachedEndpoints& endpoints) {
+    return std::make_unique<WinmmWaveDevice>(endpoints);
 }
 
 // Nothing of winmm needs the libraries' teardown either; the program ends the same way on

@@ -5,10 +5,13 @@
 #include <string>
 #include <thread>
 
+#include "StateEndpoints.h"
 #include "audio/Endpoints.h"
 
 namespace kotar {
 namespace {
+
+using test::StateEndpoints;
 
 std::string GuidText(const EndpointGuid& g) {
     char text[40];
@@ -41,13 +44,6 @@ TEST(Endpoints, JackTypeIsLineOnlyForALinePortAndFailsWithoutARealPluggedInput) 
     EXPECT_FALSE(JackTypeOf(monitor));
     EXPECT_FALSE(JackTypeOf(SourceFacts{}));
 }
-
-// Endpoints whose state the test sets, as a backend's thread does.
-class StateEndpoints : public CachedEndpoints {
-public:
-    void Set(EndpointState state) { Publish(std::move(state)); }
-    bool SetVolume(float) override { return false; }
-};
 
 EndpointState PluggedLineAndOutput() {
     EndpointState state;

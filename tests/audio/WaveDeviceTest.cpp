@@ -10,6 +10,7 @@
 
 #include "ScriptedPrompter.h"
 #include "SoundServer.h"
+#include "StateEndpoints.h"
 #include "ToneAnalysis.h"
 #include "audio/SoundCtrl.h"
 #include "audio/SystemWaveDevice.h"
@@ -158,6 +159,38 @@ TEST_F(WaveDeviceTest, PausedPlaybackStopsAtThePlayedPositionAndResumesThere) {
     EXPECT_GE(sound.PlayPosition(), stopped);
     sound.PausePlayback();
     ASSERT_TRUE(PollUntil([&] { return owner.Saw("out-close"); }, std::chrono::seconds(5)));
+}
+
+TEST_F(WaveDeviceTest, OnlyPcmStreamsOnDevicesTheEndpointsShowAreOpened) {
+    KOTAR_REQUIRE_SOUND_SERVER();
+    test::StateEndpoints endpoints;
+    const auto shown = MakeSystemWaveDevice(endpoints);
+    WaveListener listener;
+    const WaveFormat pcm{kFormatPcm, 1, 8000, 16000, 2, 16, 0};
+    const WaveFormat mu_law{kFormatMuLaw, 1, 8000, 8000, 1, 8, 0};
+    EndpointState state;
+    state.input_id = "in";
+    state.input.exists = true;
+    state.output_id = "out";
+    state.output_exists = true;
+    endpoints.Set(state);  // not answering
+    EXPECT_EQ(shown->OpenInput(pcm, listener), nullptr);
+    EXPECT_EQ(shown->OpenOutput(pcm, listener), nullptr);
+
+    state.answering = true;
+    state.input.is_monitor = true;
+    state.output_exists = false;
+    endpoints.Set(state);
+    EXPECT_EQ(shown->OpenInput(pcm, listener), nullptr);
+    EXPECT_EQ(shown->OpenOutput(pcm, listener), nullptr);
+
+    state.input.is_monitor = false;
+    state.output_exists = true;
+    endpoints.Set(state);
+    EXPECT_EQ(shown->OpenInput(mu_law, listener), nullptr);
+    EXPECT_EQ(shown->OpenOutput(mu_law, listener), nullptr);
+    EXPECT_NE(shown->OpenInput(pcm, listener), nullptr);
+    EXPECT_NE(shown->OpenOutput(pcm, listener), nullptr);
 }
 
 // The level meter's cycle: two small capture buffers, each given back to the stream as soon as
