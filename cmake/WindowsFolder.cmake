@@ -47,6 +47,25 @@ add_custom_target(kotar-windows ALL
     COMMENT "Packing build-windows/kotar-windows"
     VERBATIM)
 add_dependencies(kotar-windows kotar-cli)
-if(TARGET kotar)
-    add_dependencies(kotar-windows kotar)
+if(NOT TARGET kotar)
+    return()
 endif()
+add_dependencies(kotar-windows kotar)
+
+# The same Qt and runtime DLLs and plugins beside the programs and tests of the build folder,
+# so that they run there as they are (under Wine too), with Qt's test library and the offscreen
+# platform of the dialog tests.
+find_package(Qt6 REQUIRED COMPONENTS Test)
+set(copies)
+foreach(library IN LISTS libraries ITEMS $<TARGET_FILE:Qt6::Test>)
+    list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy_if_different ${library}
+                               ${CMAKE_BINARY_DIR})
+endforeach()
+foreach(plugin IN LISTS plugins ITEMS $<TARGET_FILE:Qt6::QOffscreenIntegrationPlugin>)
+    # Into the folder of its kind (platforms, styles), named as in Qt's plugin folder.
+    set(kind_dir ${CMAKE_BINARY_DIR}/$<PATH:GET_FILENAME,$<PATH:GET_PARENT_PATH,${plugin}>>)
+    list(APPEND copies COMMAND ${CMAKE_COMMAND} -E make_directory ${kind_dir}
+                       COMMAND ${CMAKE_COMMAND} -E copy_if_different ${plugin} ${kind_dir})
+endforeach()
+add_custom_target(kotar_windows_runtime ALL ${copies}
+                  COMMENT "Qt and runtime DLLs beside the programs of the build folder" VERBATIM)
