@@ -52,6 +52,12 @@ public:
 
     // From winmm's callback.
     void Report(UINT message, const WAVEHDR* buffer) {
+        if (!silenced_)
+            Notify(message, buffer);
+    }
+
+    // Queues the notification of a winmm message.
+    void Notify(UINT message, const WAVEHDR* buffer) {
         switch (message) {
             case WIM_OPEN:
                 Post([](Channel&, WaveListener& l) { l.OnInputOpen(); });
@@ -97,6 +103,8 @@ public:
     void Abandon() { abandoned_ = true; }
     // The stream is being closed: buffers winmm returns from now on are not reported.
     void Forget() { forgetting_ = true; }
+    // Nothing winmm reports from now on is passed on.
+    void Silence() { silenced_ = true; }
 
     // Render streams' state, read and written on the UI thread only: the buffer being played
     // and the position at which the last one ended.
@@ -119,6 +127,7 @@ private:
     std::weak_ptr<int> life_;
     std::atomic<bool> abandoned_{false};
     std::atomic<bool> forgetting_{false};
+    std::atomic<bool> silenced_{false};
 };
 
 void CALLBACK WinmmCallback(HDRVR, UINT message, DWORD_PTR instance, DWORD_PTR param1, DWORD_PTR) {
@@ -128,6 +137,7 @@ void CALLBACK WinmmCallback(HDRVR, UINT message, DWORD_PTR instance, DWORD_PTR p
 // The two directions of winmm under one set of names.
 struct InputApi {
     using Handle = HWAVEIN;
+    static constexpr UINT kClosed = WIM_CLOSE;
     static MMRESULT Open(Handle* handle, const WAVEFORMATEX& format, Channel& channel) {
         return ::waveInOpen(handle, WAVE_MAPPER, &format,
                             reinterpret_cast<DWORD_PTR>(&WinmmCallback),
@@ -145,6 +155,7 @@ struct InputApi {
 
 struct OutputApi {
     using Handle = HWAVEOUT;
+    static constexpr UINT kClosed = WOM_CLOSE;
     static MMRESULT Open(Handle* handle, const WAVEFORMATEX& format, Channel& channel) {
         return ::waveOutOpen(handle, WAVE_MAPPER, &format,
                              reinterpret_cast<DWORD_PTR>(&WinmmCallback),
@@ -258,9 +269,11 @@ private:
         buffers_.clear();
         if (Api::Close(handle_) != MMSYSERR_NOERROR) {
             // A handle that would not close may still call back into its channel: the channel
-            // is kept for good.
+            // is kept for good, and no longer listens to it. The owner still gets its close.
             static std::vector<std::shared_ptr<Channel>> kept;
             kept.push_back(channel_);
+            channel_->Silence();
+            channel_->Notify(Api::kClosed, nullptr);
         }
         handle_ = nullptr;
     }
