@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -258,6 +259,52 @@ TEST_F(TransferTest, PhraseWriteVerified_ReadsTheAreaBackOverTheSamePort) {
     EXPECT_FALSE(line_->is_open);
     EXPECT_TRUE(Log().empty());
 }
+
+// A verified phrase write whose write step fails: the failure is shown and nothing is read back.
+struct FailedWriteCase {
+    const char* name;
+    std::optional<devsim::FaultRule> fault;  // none: the user stops at block 50
+    const char* status;
+    const char* log;
+};
+void PrintTo(const FailedWriteCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class VerifiedWriteFailure : public TransferTest,
+                             public ::testing::WithParamInterface<FailedWriteCase> {};
+
+TEST_P(VerifiedWriteFailure, ReportsTheWriteFailureAndReadsNothingBack) {
+    const FailedWriteCase& c = GetParam();
+    WriteBytes(dir_ / "01.snd", Pattern(kPhraseFileBytes, 13));
+    if (c.fault)
+        model_.AddFault(*c.fault);
+    else
+        environment_.stop_requested = [this] {
+            return !sink_.positions.empty() && sink_.positions.back() == 50;
+        };
+    EXPECT_FALSE(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_, true));
+    EXPECT_EQ(sink_.statuses, (Texts{"不定フレーズ 書込中", c.status}));
+    EXPECT_EQ(Log(), Texts{c.log});
+    const std::vector<int>& commands = model_.commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), kCmdReadStart), 0);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), kCmdReadBlock), 0);
+    EXPECT_FALSE(line_->is_open);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WriteStep, VerifiedWriteFailure,
+    ::testing::Values(
+        FailedWriteCase{
+            "RefusedChecksum", devsim::FaultRule{DeviceFault::RefusesChecksum, 1, 0, 0, 0, 0},
+            "不定フレーズ 書込失敗（応答結果異常）", "不定フレーズ書込終了 チェックサムエラー"},
+        FailedWriteCase{"BlockError",
+                        devsim::FaultRule{DeviceFault::ReportsBlockError, 1, 0, 4, 0, 0},
+                        "不定フレーズ 書込失敗（応答結果異常）", "不定フレーズ書込 応答結果エラー"},
+        FailedWriteCase{"Stop", std::nullopt, "不定フレーズ 書込中止", "不定フレーズ 書込中止"}),
+    [](const ::testing::TestParamInfo<FailedWriteCase>& param_info) {
+        return std::string(param_info.param.name);
+    });
 
 // A transfer stopped by the user once its progress reached a position.
 struct StopCase {
