@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "../store/StoreFixtures.h"
 #include "CliRunner.h"
@@ -162,57 +161,41 @@ TEST_F(PropertyCommands, DeleteWithYesRemovesTheWholePropertyWithoutAsking) {
     EXPECT_EQ(Run({"delete"}).exit_status, 2);
 }
 
-// A pseudo-terminal as the program's stdin, with what the user typed waiting in it.
-class Terminal {
-public:
-    Terminal() {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
-            throw std::runtime_error("no pseudo-terminal");
-        path_ = ::ptsname(master_);
-        // Held open, so that typed lines wait in the terminal until a program reads them.
-        slave_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY);
-        if (slave_ < 0)
-            throw std::runtime_error("cannot open " + path_.string());
+// A pseudo-terminal for a program's stdin. Its other end is held open, so that a typed line
+// waits in it until a program reads it.
+struct Terminal {
+    Terminal() : master(::posix_openpt(O_RDWR | O_NOCTTY)) {
+        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0) {
+            path = ::ptsname(master);
+            held = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+        }
     }
     ~Terminal() {
-        ::close(slave_);
-        ::close(master_);
+        ::close(held);
+        ::close(master);
     }
-    Terminal(const Terminal&) = delete;
-    Terminal& operator=(const Terminal&) = delete;
-
-    void Type(const std::string& line) {
-        ASSERT_EQ(::write(master_, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    bool Type(const std::string& line) const {
+        return ::write(master, line.data(), line.size()) == static_cast<ssize_t>(line.size());
     }
-    const fs::path& path() const { return path_; }
-
-private:
-    int master_ = -1;
-    int slave_ = -1;
-    fs::path path_;
+    int master;
+    int held = -1;
+    fs::path path;
 };
 
 struct DeleteCase {
     std::vector<std::string> args;
     std::string question;
-    std::string folder;  // the property folder, or the slot file, that goes
+    std::string gone;  // the property folder or the slot file
 };
 void PrintTo(const DeleteCase& c, std::ostream* out) {
     *out << c.args[0];
 }
 
-class DeleteQuestion : public PropertyCommands, public ::testing::WithParamInterface<DeleteCase> {
-protected:
-    CliRun RunOn(Terminal& terminal, const std::string& typed) {
-        terminal.Type(typed);
-        return test::RunCli(GetParam().args, start_, dir_.path(), terminal.path());
-    }
-};
+class DeleteQuestion : public PropertyCommands, public ::testing::WithParamInterface<DeleteCase> {};
 
 TEST_P(DeleteQuestion, IsAskedOnATerminalAndRefusedWithoutOne) {
     Phrase("TR_a", 1, "A");
-    const fs::path gone = work_ / GetParam().folder;
+    const fs::path gone = work_ / GetParam().gone;
     // Without a terminal and without --yes: a usage error before anything is touched.
     CliRun refused = Run(GetParam().args);
     EXPECT_EQ(refused.exit_status, 2);
@@ -221,12 +204,15 @@ TEST_P(DeleteQuestion, IsAskedOnATerminalAndRefusedWithoutOne) {
     EXPECT_TRUE(fs::exists(gone));
 
     Terminal terminal;
-    CliRun declined = RunOn(terminal, "n\n");
+    ASSERT_GE(terminal.held, 0);
+    ASSERT_TRUE(terminal.Type("n\n"));
+    CliRun declined = test::RunCli(GetParam().args, start_, dir_.path(), terminal.path);
     EXPECT_EQ(declined.exit_status, 1);
     EXPECT_EQ(declined.err, GetParam().question + " [y/N] ");
     EXPECT_TRUE(fs::exists(gone));
 
-    CliRun confirmed = RunOn(terminal, "はい\n");
+    ASSERT_TRUE(terminal.Type("はい\n"));
+    CliRun confirmed = test::RunCli(GetParam().args, start_, dir_.path(), terminal.path);
     EXPECT_EQ(confirmed.exit_status, 0) << confirmed.err;
     EXPECT_EQ(confirmed.err, GetParam().question + " [y/N] ");
     EXPECT_FALSE(fs::exists(gone));
