@@ -97,8 +97,10 @@ int WriteProperty(CliContext& context, const std::string& name, PhrasePanelMode 
     }
     const LinkEnvironment environment = EnvironmentFor(context);
     StderrTransferSink sink(context.progress_on_terminal());
-    return WritePhraseFile(destination, context.port(), environment, sink, verify) ? kExitSuccess
-                                                                                   : kExitFailure;
+    return WritePhraseFile(destination, context.port(), environment, sink, verify) ==
+                   PhraseWriteOutcome::kWritten
+               ? kExitSuccess
+               : kExitFailure;
 }
 
 int WriteCommand(CliContext& context, const std::vector<std::string>& args) {
@@ -109,7 +111,8 @@ int WriteCommand(CliContext& context, const std::vector<std::string>& args) {
             throw UsageError{"--file takes no property name and no --mode"};
         const LinkEnvironment environment = EnvironmentFor(context);
         StderrTransferSink sink(context.progress_on_terminal());
-        return WritePhraseFile(PathFromUtf8(*file), context.port(), environment, sink, verify)
+        return WritePhraseFile(PathFromUtf8(*file), context.port(), environment, sink, verify) ==
+                       PhraseWriteOutcome::kWritten
                    ? kExitSuccess
                    : kExitFailure;
     }
