@@ -19,6 +19,7 @@
 #include "app/ProgramIcon.h"
 #include "common/Messages.h"
 #include "export/RomWriterExport.h"
+#include "export/SourceSlotCheck.h"
 #include "store/NewObjDlg.h"
 #include "store/SearchDlg.h"
 #include "store/SetWorkDlg.h"
@@ -358,12 +359,17 @@ std::optional<int> CKOTARDlg::WriteReadDataKind() const {
     std::optional<PhrasePanelMode> mode = panel_mode();
     if (!mode)
         return std::nullopt;
+    // With a slot of the mode unreadable, nothing is made from the property (see OnWriteRead).
+    if (UnreadableSourceSlot(*mode, store_.slot_views()))
+        return kPhraseNone;
     return ChoosePhraseFileKind(*mode, store_.slots());
 }
 
 void CKOTARDlg::OnExportRomWriterData() {
     std::optional<PhrasePanelMode> mode = panel_mode();
     if (!mode || !store_.has_selection())
+        return;
+    if (RefuseUnreadableSourceSlot(*mode, store_, config_.slot_captions, prompter_))
         return;
     ExportRomWriterData(*mode, store_.slots(), store_.work_folder().string(),
                         store_.current_folder().string(), prompter_);

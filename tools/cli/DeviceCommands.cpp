@@ -10,6 +10,7 @@
 #include "common/Utf8Path.h"
 #include "export/PhraseFileBuild.h"
 #include "export/PhraseFileKind.h"
+#include "export/SourceSlotCheck.h"
 #include "link/PortList.h"
 #include "link/SerialCom.h"
 #include "ops/MaintenanceTransfer.h"
@@ -75,8 +76,10 @@ int WriteProperty(CliContext& context, const std::string& name, PhrasePanelMode 
     if (!properties.Select(name))
         return kExitFailure;
     PropertyStore& store = properties.store();
-    if (!store.all_slots_readable())
-        return kExitFailure;  // an unreadable slot file has been reported
+    if (RefuseUnreadableSourceSlot(mode, store, context.config().slot_captions,
+                                   context.prompter())) {
+        return kExitFailure;
+    }
     const std::filesystem::path work = store.work_folder();
     const PhraseFileKind kind = ChoosePhraseFileKind(mode, store.slots());
     if (kind == kPhraseNone) {
