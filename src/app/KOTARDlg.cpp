@@ -312,10 +312,13 @@ void CKOTARDlg::OnSearch() {
     dialog.SetWorkFolder(store_.work_folder().string());
     if (dialog.exec() != QDialog::Accepted)
         return;
-    int position = store_.Find(dialog.result_name());
-    if (position < 0)
-        return;
-    store_.Select(position);
+    // The dialog lists the folder as it is now: another copy may have made or removed
+    // properties since this window listed it.
+    const std::string chosen = dialog.result_name();
+    if (!store_.SelectAfresh(chosen)) {
+        prompter_.ShowText("選択した物件が見つかりません。\n" + chosen, "",
+                           MessageIcon::Exclamation);
+    }
     ShowStore();
 }
 
