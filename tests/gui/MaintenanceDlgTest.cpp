@@ -220,15 +220,7 @@ private Q_SLOTS:
         f.model.AddFault({DeviceFault::Vanishes, 1, 9001, 30});
         QVERIFY(Click(&f.dialog, 1025));
         QCOMPARE(TextOf(&f.dialog, 1078), QStringLiteral("プログラム 書込失敗（回線切断）"));
-
-        MaintenanceFixture g;
-        g.model.AddFault({DeviceFault::Vanishes, 1, 9011, 5});
-        g.prompter.AnswerNextDialog((g.temp / "data.log").string());
-        QVERIFY(Click(&g.dialog, 1106));
-        QCOMPARE(TextOf(&g.dialog, 1078), QStringLiteral("データ 読込失敗（回線切断）"));
-        QVERIFY(!fs::exists(g.temp / "data.log"));
         QCOMPARE(f.Log(), std::vector<std::string>{"プログラム書込 通信エラー 回線切断"});
-        QCOMPARE(g.Log(), std::vector<std::string>{"データ読込 通信エラー 回線切断"});
     }
 
     void Stop_EndsAProgramWriteWithoutEndRequestAndADataReadWithoutFile() {
