@@ -44,7 +44,10 @@ struct DeviceFixture {
         environment.log_folder = temp.path();
         if (link == DeviceLink::InProcess) {
             line->respond = [this](std::span<const std::uint8_t> request) {
-                return model.Receive(request);
+                std::vector<std::uint8_t> answer = model.Receive(request);
+                // An unplugged device hangs the line up, as it does on a pseudo-terminal.
+                line->gone = model.vanished();
+                return answer;
             };
             environment.make_port = [l = line] { return std::make_unique<FakeSerialPort>(l); };
             opened = true;
