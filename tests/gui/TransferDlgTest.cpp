@@ -500,7 +500,8 @@ private Q_SLOTS:
         // A read stopped from the keyboard saves nothing.
         f.prompter.AnswerNextDialog((f.temp / "back.snd").string());
         {
-            kotar::test::StopPress press(f.dialog.get(), 20, true);
+            kotar::test::StopPress press(f.dialog.get(), 20,
+                                         {kotar::test::KeyPress(Qt::Key_Space)});
             QVERIFY(Click(f.dialog.get(), 1121));
             QVERIFY(press.pressed);
         }
@@ -509,6 +510,25 @@ private Q_SLOTS:
         QVERIFY(!IsEnabled(f.dialog.get(), 1120));
         QCOMPARE(f.Log(),
                  (std::vector<std::string>{"不定フレーズ 書込中止", "不定フレーズ 読込中止"}));
+    }
+
+    void StopButton_OnlyItsClickAndKeysAtTheWindowStopAWrite_data() {
+        kotar::test::AddStopInputRows(1001);
+    }
+    void StopButton_OnlyItsClickAndKeysAtTheWindowStopAWrite() {
+        QFETCH(kotar::test::WindowInputs, inputs);
+        QFETCH(bool, stops);
+        TransferFixture f(1);
+        WriteBytes(f.temp / "p.snd", Pattern(kotar::kPhraseFileBytes, 8));
+        f.Choose(f.temp / "p.snd");
+        {
+            kotar::test::StopPress press(f.dialog.get(), 20, inputs);
+            QVERIFY(Click(f.dialog.get(), 1119));
+            QVERIFY(press.pressed && press.focused);
+        }
+        QCOMPARE(f.Status(), stops ? QStringLiteral("不定フレーズ 書込中止")
+                                   : QStringLiteral("不定フレーズ書込成功"));
+        QVERIFY(f.dialog->isVisible());
     }
 
     void InputFilter_LetsOnlyTheStopButtonsClicksAndSpaceThrough() {
@@ -530,6 +550,16 @@ private Q_SLOTS:
             QCoreApplication::processEvents();
             QCOMPARE(stops, 2);
             QCOMPARE(others, 0);
+        }
+        {
+            // Pressed at the window and released away from it: up again, without a click.
+            kotar::InputDiscardScope scope(stop);
+            QTest::mousePress(window.windowHandle(), Qt::LeftButton, {}, stop->geometry().center());
+            QVERIFY(stop->isDown());
+            QTest::mouseRelease(window.windowHandle(), Qt::LeftButton, {},
+                                other->geometry().center());
+            QVERIFY(!stop->isDown());
+            QCOMPARE(stops, 2);
         }
         kotar::UserInputDiscarder filter;
         filter.PassButton(stop);
