@@ -23,9 +23,9 @@ void Mark(CWaveForm* view, int from_x, int to_x) {
     view->TrackMouseMove(view->mapToGlobal(QPoint(to_x, 60)));
 }
 
-void Wheel(CWaveForm* view, int angle, Qt::KeyboardModifiers modifiers) {
-    QWheelEvent event(QPointF(200, 60), view->mapToGlobal(QPointF(200, 60)), QPoint(),
-                      QPoint(0, angle), Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+void Wheel(CWaveForm* view, int angle, Qt::KeyboardModifiers modifiers, int x = 200) {
+    QWheelEvent event(QPointF(x, 60), view->mapToGlobal(QPointF(x, 60)), QPoint(), QPoint(0, angle),
+                      Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
     QApplication::sendEvent(view, &event);
 }
 
@@ -104,6 +104,19 @@ private Q_SLOTS:
         QCOMPARE(view->zoom(), 1);
         QVERIFY(!bar->isVisible());
         QVERIFY(view->surface() == unzoomed);
+    }
+
+    void ctrlWheelZoomsAroundThePointerNotTheCursor() {
+        auto dlg = NewEditDlg(source_);
+        CWaveForm* view = dlg->view();
+        view->TrackButtonDown(view->mapToGlobal(QPoint(100, 60)));
+        const std::uint32_t under_pointer = view->ColumnToBytes(300);
+        Wheel(view, 240, Qt::ControlModifier, 300);
+        QCOMPARE(view->zoom(), 4);
+        QCOMPARE(view->ColumnToBytes(view->scroll() + 300), under_pointer);
+        Wheel(view, -120, Qt::ControlModifier, 300);
+        QCOMPARE(view->zoom(), 2);
+        QCOMPARE(view->ColumnToBytes(view->scroll() + 300), under_pointer);
     }
 
     void atFullZoomEachColumnShowsItsOwnSample() {
