@@ -37,6 +37,43 @@ QPushButton* MakeButton(QDialog* dialog, int id, const char* text, const char* t
     return button;
 }
 
+// The target field: a number typed beyond the range shows as typed and is brought to the
+// nearest end of the range when the typing ends. (The plain spin box refuses the keystroke that
+// leaves the range, so that "-50" would be taken as the "-5" before it.)
+class LoudnessTargetBox : public QDoubleSpinBox {
+public:
+    using QDoubleSpinBox::QDoubleSpinBox;
+
+    QValidator::State validate(QString& input, int& pos) const override {
+        const QValidator::State state = QDoubleSpinBox::validate(input, pos);
+        if (state == QValidator::Invalid && OutOfRange(input))
+            return QValidator::Intermediate;
+        return state;
+    }
+
+    void fixup(QString& input) const override {
+        if (!OutOfRange(input)) {
+            QDoubleSpinBox::fixup(input);
+            return;
+        }
+        input = prefix() + textFromValue(*ReadTypedLoudnessTarget(Typed(input))) + suffix();
+    }
+
+private:
+    // The number typed between prefix and suffix.
+    std::string Typed(QString text) const {
+        if (text.startsWith(prefix()))
+            text.remove(0, prefix().size());
+        if (text.endsWith(suffix()))
+            text.chop(suffix().size());
+        return text.trimmed().toStdString();
+    }
+    bool OutOfRange(const QString& text) const {
+        const std::string typed = Typed(text);
+        return ReadTypedLoudnessTarget(typed) && !ParseLoudnessTarget(typed);
+    }
+};
+
 void AddShortcuts(QDialog* dialog, std::initializer_list<QKeySequence> keys,
                   const std::function<void()>& action) {
     for (const QKeySequence& key : keys) {
@@ -58,7 +95,7 @@ PhraseEditControls::PhraseEditControls(QDialog* dialog, ProfileFile& ini, CWaveF
 
     even_ = MakeButton(dialog, 1304, "音量を揃える",
                        "ラウドネスを目標に合わせます（ピークは -1 dBFS まで）");
-    target_ = new QDoubleSpinBox(dialog);
+    target_ = new LoudnessTargetBox(dialog);
     target_->setObjectName("1305");
     target_->setLocale(QLocale::c());  // a dot as decimal point, as in MEVAN.INI
     target_->setRange(kMinLoudnessLufs, kMaxLoudnessLufs);

@@ -210,6 +210,36 @@ private Q_SLOTS:
         QCOMPARE(Control<QDoubleSpinBox>(NewRecDlg(0).get(), 1305)->value(), -16.0);
         QCOMPARE(ini_->GetValue("CONFIG", "LOUDNESS"), std::optional<std::string>("laut"));
     }
+
+    void aTypedTargetBeyondTheRangeIsBroughtToItsEndAndTextIsRefused_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("stored");  // CONFIG/LOUDNESS afterwards; empty: none
+        QTest::newRow("-50") << "-50"
+                             << "目標 -40.0 LUFS"
+                             << "-40.0";
+        QTest::newRow("-3") << "-3"
+                            << "目標 -5.0 LUFS"
+                            << "-5.0";
+        QTest::newRow("-18.5") << "-18.5"
+                               << "目標 -18.5 LUFS"
+                               << "-18.5";
+        QTest::newRow("abc") << "abc"
+                             << "目標 -16.0 LUFS"
+                             << "";
+    }
+    void aTypedTargetBeyondTheRangeIsBroughtToItsEndAndTextIsRefused() {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, stored);
+        auto dlg = NewEditDlg(source_);
+        auto* target = Control<QDoubleSpinBox>(dlg.get(), 1305);
+        target->selectAll();
+        QTest::keyClicks(target, typed);
+        QTest::keyClick(target, Qt::Key_Return);
+        QCOMPARE(target->text(), shown);
+        QCOMPARE(QString::fromStdString(ini_->GetValue("CONFIG", "LOUDNESS").value_or("")), stored);
+    }
 };
 
 }  // namespace kotar::test
