@@ -197,6 +197,37 @@ private Q_SLOTS:
         QCOMPARE(EnabledOf(dlg.get(), {1307, 1308}), QString("00"));
     }
 
+    void theLevelCommandsSayWhenTheTakeIsSilentOrThePeakStopsTheGain() {
+        auto dlg = NewRecDlg(0);
+        auto* note = Control<QLabel>(dlg.get(), 1309);
+        Record(*dlg, 16'000);
+        QCOMPARE(TextOf(dlg.get(), 1301), QString("ピーク： 無音"));
+        QCOMPARE(TextOf(dlg.get(), 1302), QString("ラウドネス： 無音"));
+        for (int command : {1304, 1306}) {
+            note->hide();
+            QVERIFY(Click(dlg.get(), command));
+            QVERIFY(note->isVisible());
+            QCOMPARE(note->text(), QString("無音のため変更しません"));
+            QCOMPARE(EnabledOf(dlg.get(), {1307}), QString("0"));  // nothing to take back
+        }
+
+        // A quiet take with one loud click: the gain stops at -1 dBFS, short of -16 LUFS.
+        std::vector<std::int16_t> samples = Tone(1000, -40, 16000);
+        samples[8000] = 32000;
+        Record(*dlg, SoundOf(samples, prompter_));
+        QVERIFY(!note->isVisible());
+        QVERIFY(Click(dlg.get(), 1304));
+        QCOMPARE(TextOf(dlg.get(), 1301), QString("ピーク： -1.0 dBFS"));
+        QVERIFY(note->isVisible());
+        QCOMPARE(note->text(), QString("ピーク制限のため目標に届きません"));
+        QVERIFY(Click(dlg.get(), 1307));  // the note goes with the change it spoke of
+        QVERIFY(!note->isVisible());
+        // A target within reach needs no note.
+        Control<QDoubleSpinBox>(dlg.get(), 1305)->setValue(-45.0);
+        QVERIFY(Click(dlg.get(), 1304));
+        QVERIFY(!note->isVisible());
+    }
+
     void theTargetIsWrittenToMevanIniOnlyWhenTheUserChangesIt() {
         auto dlg = NewRecDlg(0);
         auto* target = Control<QDoubleSpinBox>(dlg.get(), 1305);
