@@ -88,37 +88,30 @@ struct TextRecorder {
     QStringList texts;
 };
 
-// What a user does at a dialog's window: a left click at the centre of a control (by id), or a
-// key pressed and released, which the window hands to its focused control. Delivered to the
-// window the way the window system does, not to the control.
+// What a user does at a dialog's window: a left click at the centre of a control (by id), or,
+// with no control, a key, which the window hands to its focused control. Delivered to the
+// window as the window system delivers it, not to the control.
 struct WindowInput {
     int control = 0;
     Qt::Key key = Qt::Key_unknown;
 };
 using WindowInputs = QList<WindowInput>;
 
-inline WindowInput ClickAt(int control) {
-    return {control, Qt::Key_unknown};
-}
-inline WindowInput KeyPress(Qt::Key key) {
-    return {0, key};
-}
-
 inline void Deliver(QWidget* dialog, const WindowInput& input) {
-    QWindow* window = dialog->windowHandle();
     if (input.control == 0) {
-        QTest::keyClick(window, input.key);
+        QTest::keyClick(dialog->windowHandle(), input.key);
         return;
     }
     const QWidget* target = Control(dialog, input.control);
-    QTest::mouseClick(window, Qt::LeftButton, {}, target->mapTo(dialog, target->rect().center()));
+    QTest::mouseClick(dialog->windowHandle(), Qt::LeftButton, {},
+                      target->mapTo(dialog, target->rect().center()));
 }
 
 // Acts at a dialog's window once its progress bar (1077) has reached a position, as a user does
 // while a transfer runs; by default a click on the stop button (1130). Notes whether the stop
 // button was enabled and focused then.
 struct StopPress {
-    StopPress(QWidget* dialog, int position, WindowInputs inputs = {ClickAt(1130)}) {
+    StopPress(QWidget* dialog, int position, WindowInputs inputs = {{1130}}) {
         timer.setInterval(0);
         QObject::connect(&timer, &QTimer::timeout, [this, dialog, position, inputs] {
             if (pressed || Control<QProgressBar>(dialog, 1077)->value() < position)
@@ -138,23 +131,6 @@ struct StopPress {
     bool enabled = false;
     bool focused = false;
 };
-
-// The inputs at a device dialog's window during a transfer, and whether each stops it: a click
-// on 中止 or its keys while it has the focus do; a click elsewhere (on the status field, whose
-// id is given, or on 閉じる) neither acts nor takes the focus from 中止, and other keys do
-// nothing.
-inline void AddStopInputRows(int status) {
-    QTest::addColumn<WindowInputs>("inputs");
-    QTest::addColumn<bool>("stops");
-    QTest::newRow("click on stop") << WindowInputs{ClickAt(1130)} << true;
-    QTest::newRow("space") << WindowInputs{KeyPress(Qt::Key_Space)} << true;
-    QTest::newRow("return") << WindowInputs{KeyPress(Qt::Key_Return)} << true;
-    QTest::newRow("enter") << WindowInputs{KeyPress(Qt::Key_Enter)} << true;
-    QTest::newRow("click on the status, then space")
-        << WindowInputs{ClickAt(status), KeyPress(Qt::Key_Space)} << true;
-    QTest::newRow("click on close") << WindowInputs{ClickAt(2)} << false;
-    QTest::newRow("escape") << WindowInputs{KeyPress(Qt::Key_Escape)} << false;
-}
 
 // What the screen shows of a child (the window's last painted content) equals a fresh
 // rendering of the child as it is now.

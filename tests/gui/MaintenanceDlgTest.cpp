@@ -232,32 +232,13 @@ private Q_SLOTS:
 
         f.prompter.AnswerNextDialog((f.temp / "data.log").string());
         {
-            kotar::test::StopPress press(&f.dialog, 20, {kotar::test::KeyPress(Qt::Key_Space)});
+            kotar::test::StopPress press(&f.dialog, 20, {{0, Qt::Key_Space}});
             QVERIFY(Click(&f.dialog, 1106));
             QVERIFY(press.pressed);
         }
         QCOMPARE(TextOf(&f.dialog, 1078), QStringLiteral("データ 読込中止"));
         QVERIFY(!fs::exists(f.temp / "data.log"));
         QCOMPARE(f.Log(), (std::vector<std::string>{"プログラム 書込中止", "データ 読込中止"}));
-    }
-
-    void Stop_OnlyItsClickAndKeysAtTheWindowStopAProgramWrite_data() {
-        kotar::test::AddStopInputRows(1078);
-    }
-    void Stop_OnlyItsClickAndKeysAtTheWindowStopAProgramWrite() {
-        QFETCH(kotar::test::WindowInputs, inputs);
-        QFETCH(bool, stops);
-        MaintenanceFixture f;
-        f.Choose(1107, f.app());
-        f.Choose(1108, f.upd());
-        {
-            kotar::test::StopPress press(&f.dialog, 20, inputs);
-            QVERIFY(Click(&f.dialog, 1025));
-            QVERIFY(press.pressed && press.focused);
-        }
-        QCOMPARE(TextOf(&f.dialog, 1078), stops ? QStringLiteral("プログラム 書込中止")
-                                                : QStringLiteral("プログラム書込成功"));
-        QVERIFY(f.dialog.isVisible());
     }
 
     void DataRead_SavesTheAreaWithProgressTo65() {

@@ -500,8 +500,7 @@ private Q_SLOTS:
         // A read stopped from the keyboard saves nothing.
         f.prompter.AnswerNextDialog((f.temp / "back.snd").string());
         {
-            kotar::test::StopPress press(f.dialog.get(), 20,
-                                         {kotar::test::KeyPress(Qt::Key_Space)});
+            kotar::test::StopPress press(f.dialog.get(), 20, {{0, Qt::Key_Space}});
             QVERIFY(Click(f.dialog.get(), 1121));
             QVERIFY(press.pressed);
         }
@@ -512,8 +511,17 @@ private Q_SLOTS:
                  (std::vector<std::string>{"不定フレーズ 書込中止", "不定フレーズ 読込中止"}));
     }
 
+    // Beside a click on 中止 and Space (above): Return and Enter stop as well while 中止 has the
+    // focus; a click elsewhere neither acts nor takes the focus from it; other keys do nothing.
     void StopButton_OnlyItsClickAndKeysAtTheWindowStopAWrite_data() {
-        kotar::test::AddStopInputRows(1001);
+        using Inputs = kotar::test::WindowInputs;
+        QTest::addColumn<Inputs>("inputs");
+        QTest::addColumn<bool>("stops");
+        QTest::newRow("return") << Inputs{{0, Qt::Key_Return}} << true;
+        QTest::newRow("enter") << Inputs{{0, Qt::Key_Enter}} << true;
+        QTest::newRow("click on the status, space") << Inputs{{1001}, {0, Qt::Key_Space}} << true;
+        QTest::newRow("click on close") << Inputs{{2}} << false;
+        QTest::newRow("escape") << Inputs{{0, Qt::Key_Escape}} << false;
     }
     void StopButton_OnlyItsClickAndKeysAtTheWindowStopAWrite() {
         QFETCH(kotar::test::WindowInputs, inputs);
