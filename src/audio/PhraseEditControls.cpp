@@ -190,18 +190,16 @@ void PhraseEditControls::SetState(int state) {
 
 void PhraseEditControls::UpdateFigures() {
     // Before the first take there is no phrase to measure.
-    ShowNote(nullptr);
     if (view_ == nullptr || view_->GetState() == CWaveForm::kEmpty) {
         figures_ = {};
         peak_->clear();
         loudness_->clear();
-        warning_->hide();
-        return;
+    } else {
+        figures_ = MeasureLevels(view_->sound());
+        peak_->setText(FigureText("ピーク： ", figures_.peak_dbfs, "dBFS"));
+        loudness_->setText(FigureText("ラウドネス： ", figures_.loudness_lufs, "LUFS"));
     }
-    figures_ = MeasureLevels(view_->sound());
-    peak_->setText(FigureText("ピーク： ", figures_.peak_dbfs, "dBFS"));
-    loudness_->setText(FigureText("ラウドネス： ", figures_.loudness_lufs, "LUFS"));
-    warning_->setVisible(figures_.clipped_samples > 0);
+    ShowNote(nullptr);
 }
 
 void PhraseEditControls::UpdateEnabled() {
@@ -243,13 +241,9 @@ void PhraseEditControls::OnTrimSilence() {
 }
 
 void PhraseEditControls::ShowNote(const char* text) {
-    if (text == nullptr) {
-        note_->hide();
-        return;
-    }
-    note_->setText(QString::fromUtf8(text));
-    warning_->hide();
-    note_->show();
+    note_->setText(text != nullptr ? QString::fromUtf8(text) : QString());
+    note_->setVisible(text != nullptr);
+    warning_->setVisible(text == nullptr && figures_.clipped_samples > 0);
 }
 
 }  // namespace kotar

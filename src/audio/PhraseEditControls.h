@@ -48,9 +48,9 @@ private:
     void OnTargetChanged(double lufs);
     void OnEvenLoudness();
     void OnTrimSilence();
-    // Shows a note in place of the clip warning (the two never apply at once: a silent take
-    // has no clipped run, and a gain held by the peak ceiling leaves no full-scale sample);
-    // null hides it.
+    // Shows a note in the place of the clip warning (they hardly ever apply at once: a gain
+    // held by the peak ceiling leaves no full-scale sample); null hides it and shows the warning
+    // again when the phrase clips.
     void ShowNote(const char* text);
 
     ProfileFile& ini_;
