@@ -527,22 +527,31 @@ void CWaveForm::ZoomOut() {
     ZoomTo(std::max(zoom_ / 2, 1));
 }
 
-void CWaveForm::ZoomTo(int zoom) {
+void CWaveForm::ZoomTo(int zoom, std::optional<int> pointer_x) {
     if (zoom == zoom_ || compact_ || state_ == kRecording || zoom < 1)
         return;
-    // The cursor keeps its place in the view; one out of view comes to its middle.
-    int anchor = cursor_.left() - scroll_;
-    if (anchor < 0 || anchor > DrawWidth())
-        anchor = DrawWidth() / 2;
     const auto rescale = [&](int column) {
         return static_cast<int>(static_cast<long long>(column) * zoom / zoom_);
     };
+    // The phrase column at the pointer keeps its pixel; without a pointer the cursor does, and
+    // a cursor out of view comes to the middle.
+    int anchor = 0;
+    int anchor_column = 0;
+    if (pointer_x) {
+        anchor = std::clamp(*pointer_x, 0, std::max(DrawWidth(), 0));
+        anchor_column = rescale(scroll_ + anchor);
+    } else {
+        anchor = cursor_.left() - scroll_;
+        if (anchor < 0 || anchor > DrawWidth())
+            anchor = DrawWidth() / 2;
+        anchor_column = rescale(cursor_.left());
+    }
     MoveCursor(rescale(cursor_.left()));
     const int selection_right = rescale(selection_.left() + selection_.width());
     selection_.setLeft(rescale(selection_.left()));
     selection_.setRight(selection_right - 1);
     zoom_ = zoom;
-    scroll_ = cursor_.left() - anchor;
+    scroll_ = anchor_column - anchor;
     UpdateScrollBar();
     ComputeColumns();
     ShowRange();
@@ -603,8 +612,9 @@ void CWaveForm::wheelEvent(QWheelEvent* event) {
         return;
     }
     if (event->modifiers() & Qt::ControlModifier) {
+        const int x = static_cast<int>(event->position().x()) - client_.left();
         for (int i = 0; i < std::abs(steps); ++i)
-            steps > 0 ? ZoomIn() : ZoomOut();
+            ZoomTo(steps > 0 ? std::min(zoom_ * 2, MaxZoom()) : std::max(zoom_ / 2, 1), x);
     } else if (zoom_ > 1) {
         SetScroll(scroll_ - steps * std::max(DrawWidth() / 8, 1));
     } else {

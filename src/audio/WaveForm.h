@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,9 @@ namespace kotar {
 // The waveform of one phrase with its play/record cursor and a range the user marks with the
 // mouse and deletes; records into and plays from its own buffer. Beside itself, in the parent
 // dialog, it shows the length (3000), the cursor position (3001) and the marked range (3002).
-// It zooms in around the cursor, by powers of two, down to one sample per pixel column; a scroll
-// bar (3003) under it moves the zoomed view. The changes of one session can be taken back.
+// It zooms by powers of two, down to one sample per pixel column: around the cursor from the
+// keys, around the mouse pointer with Ctrl+wheel; a scroll bar (3003) under it moves the zoomed
+// view. The changes of one session can be taken back.
 class CWaveForm : public QWidget, public WaveListener {
     Q_OBJECT
 
@@ -116,7 +118,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    // Ctrl+wheel zooms; the wheel alone scrolls a zoomed view.
+    // Ctrl+wheel zooms around the pointer; the wheel alone scrolls a zoomed view.
     void wheelEvent(QWheelEvent* event) override;
 
     void OnInputOpen() override;
@@ -137,7 +139,8 @@ private:
     int MaxScroll() const;
     void ComputeColumns();
     void ComputeZoomedColumns();
-    void ZoomTo(int zoom);
+    // The phrase column at pointer_x (view pixels) keeps its pixel; without it the cursor's.
+    void ZoomTo(int zoom, std::optional<int> pointer_x = std::nullopt);
     void UpdateScrollBar();
     void KeepCursorVisible();
     // After a change of the sound: the picture, the fields and the cursor as after a cut.

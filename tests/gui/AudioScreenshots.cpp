@@ -2,6 +2,7 @@
 // <build>/screenshots/*.png for review, and checks that every visible text fits its control.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDoubleSpinBox>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -101,6 +102,11 @@ private Q_SLOTS:
         view->ZoomIn();
         view->ZoomIn();
         Shoot(&edit, "audio_edit_zoomed");
+        // A target the peak ceiling does not let the phrase reach: the note beside the figures.
+        Control<QDoubleSpinBox>(&edit, 1305)->setValue(-5.0);
+        QVERIFY(Click(&edit, 1304));
+        QVERIFY(Control<QLabel>(&edit, 1309)->isVisible());
+        Shoot(&edit, "audio_edit_peak_note");
 
         source.Save((dir_ / "03.wav").string(), "火災です");
         CPlayDlg play(nullptr, prompter_, endpoints_, (dir_ / "03.wav").string(), "火災です",

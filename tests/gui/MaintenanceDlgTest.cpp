@@ -242,7 +242,7 @@ private Q_SLOTS:
 
         f.prompter.AnswerNextDialog((f.temp / "data.log").string());
         {
-            kotar::test::StopPress press(&f.dialog, 20, true);
+            kotar::test::StopPress press(&f.dialog, 20, {{0, Qt::Key_Space}});
             QVERIFY(Click(&f.dialog, 1106));
             QVERIFY(press.pressed);
         }

@@ -580,7 +580,7 @@ private Q_SLOTS:
         // A read stopped from the keyboard saves nothing.
         f.prompter.AnswerNextDialog((f.temp / "back.snd").string());
         {
-            kotar::test::StopPress press(f.dialog.get(), 20, true);
+            kotar::test::StopPress press(f.dialog.get(), 20, {{0, Qt::Key_Space}});
             QVERIFY(Click(f.dialog.get(), 1121));
             QVERIFY(press.pressed);
         }
@@ -589,6 +589,34 @@ private Q_SLOTS:
         QVERIFY(!IsEnabled(f.dialog.get(), 1120));
         QCOMPARE(f.Log(),
                  (std::vector<std::string>{"不定フレーズ 書込中止", "不定フレーズ 読込中止"}));
+    }
+
+    // Beside a click on 中止 and Space (above): Return and Enter stop as well while 中止 has the
+    // focus; a click elsewhere neither acts nor takes the focus from it; other keys do nothing.
+    void StopButton_OnlyItsClickAndKeysAtTheWindowStopAWrite_data() {
+        using Inputs = kotar::test::WindowInputs;
+        QTest::addColumn<Inputs>("inputs");
+        QTest::addColumn<bool>("stops");
+        QTest::newRow("return") << Inputs{{0, Qt::Key_Return}} << true;
+        QTest::newRow("enter") << Inputs{{0, Qt::Key_Enter}} << true;
+        QTest::newRow("click on the status, space") << Inputs{{1001}, {0, Qt::Key_Space}} << true;
+        QTest::newRow("click on close") << Inputs{{2}} << false;
+        QTest::newRow("escape") << Inputs{{0, Qt::Key_Escape}} << false;
+    }
+    void StopButton_OnlyItsClickAndKeysAtTheWindowStopAWrite() {
+        QFETCH(kotar::test::WindowInputs, inputs);
+        QFETCH(bool, stops);
+        TransferFixture f(1);
+        WriteBytes(f.temp / "p.snd", Pattern(kotar::kPhraseFileBytes, 8));
+        f.Choose(f.temp / "p.snd");
+        {
+            kotar::test::StopPress press(f.dialog.get(), 20, inputs);
+            QVERIFY(Click(f.dialog.get(), 1119));
+            QVERIFY(press.pressed && press.focused);
+        }
+        QCOMPARE(f.Status(), stops ? QStringLiteral("不定フレーズ 書込中止")
+                                   : QStringLiteral("不定フレーズ書込成功"));
+        QVERIFY(f.dialog->isVisible());
     }
 
     void InputFilter_LetsOnlyTheStopButtonsClicksAndSpaceThrough() {
@@ -610,6 +638,16 @@ private Q_SLOTS:
             QCoreApplication::processEvents();
             QCOMPARE(stops, 2);
             QCOMPARE(others, 0);
+        }
+        {
+            // Pressed at the window and released away from it: up again, without a click.
+            kotar::InputDiscardScope scope(stop);
+            QTest::mousePress(window.windowHandle(), Qt::LeftButton, {}, stop->geometry().center());
+            QVERIFY(stop->isDown());
+            QTest::mouseRelease(window.windowHandle(), Qt::LeftButton, {},
+                                other->geometry().center());
+            QVERIFY(!stop->isDown());
+            QCOMPARE(stops, 2);
         }
         kotar::UserInputDiscarder filter;
         filter.PassButton(stop);
