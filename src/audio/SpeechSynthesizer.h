@@ -1,0 +1,80 @@
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "audio/WaveFile.h"
+#include "common/ProfileFile.h"
+#include "common/Prompter.h"
+
+namespace kotar {
+
+// Section of MEVAN.INI that holds the synthesizer's settings: PROGRAM, DICTIONARY, VOICE (paths
+// for installations other than Debian's), TIMEOUT (seconds) and RATE (written only when the
+// user changes it).
+inline constexpr const char* kSpeechSection = "SPEECH";
+
+inline constexpr double kDefaultSpeechRate = 1.0;
+inline constexpr double kMinSpeechRate = 0.5;
+inline constexpr double kMaxSpeechRate = 2.0;
+// The synthesizer reads its text a line of at most 1023 bytes at a time; a longer text would be
+// spoken in pieces, so it is refused before synthesis. A text that fits but speaks longer than
+// the slot holds is spoken and cut as an import is (message 133).
+inline constexpr std::size_t kMaxSpeechTextBytes = 1000;
+
+struct SpeechSettings {
+    std::string program = "open_jtalk";
+    std::string dictionary = "/var/lib/mecab/dic/open-jtalk/naist-jdic";
+    std::string voice = "/usr/share/hts-voice/nitech-jp-atr503-m001/nitech_jp_atr503_m001.htsvoice";
+    double rate = kDefaultSpeechRate;
+    int timeout_seconds = 60;
+};
+
+// The settings of the SPEECH section, the Debian defaults for what is missing or out of range.
+SpeechSettings ReadSpeechSettings(const ProfileFile& ini);
+// A rate as the user types it, brought into 0.5 to 2.0; nothing for text that is no number.
+std::optional<double> ParseSpeechRate(const std::string& text);
+// Writes SPEECH/RATE when it differs from what the file gives; false when writing failed.
+bool WriteSpeechRate(ProfileFile& ini, double rate);
+
+// The text as the synthesizer gets it: line breaks and tabs become spaces (a typed text may
+// span lines), surrounding spaces go. Nothing, with the reason in `error`, for text that is
+// empty or blank, not UTF-8, holds other control characters, or is longer than
+// kMaxSpeechTextBytes.
+std::optional<std::string> CleanSpeechText(const std::string& text, std::string& error);
+
+// What one run of the synthesizer program gave.
+struct SynthesisOutcome {
+    bool ok = false;
+    bool cancelled = false;  // stopped through *cancel: nothing to show
+    std::string error;       // the user's text when it failed
+};
+
+// Runs the synthesizer on the (clean) text, its WAV written to wav_path; the text goes through
+// a file beside it. Stops the program when it passes the time limit or *cancel becomes true.
+// Safe off the UI thread: it shows nothing.
+SynthesisOutcome RunSynthesizer(const std::string& text, const SpeechSettings& settings,
+                                const std::filesystem::path& wav_path,
+                                const std::atomic<bool>* cancel);
+
+// Text to phrase: cleans the text, runs the synthesizer in a scratch folder of its own under
+// scratch_parent and converts its WAV through the import chain to the recording format.
+// A failure has been shown through the prompter and raises UserAbort; a cancel raises
+// UserAbort silently.
+std::unique_ptr<CWaveFile> SynthesizeSpeech(const std::string& text, const SpeechSettings& settings,
+                                            const std::filesystem::path& scratch_parent,
+                                            Prompter& prompter,
+                                            const std::atomic<bool>* cancel = nullptr);
+
+// The file beside a slot's WAV that keeps the text last spoken for it ("01.wav" ->
+// "01.speech"): the slot scan looks at WAV files only.
+std::filesystem::path SpokenTextPath(const std::filesystem::path& slot_wav);
+// That text, empty when there is none.
+std::string ReadSpokenText(const std::filesystem::path& slot_wav);
+// Keeps the text (UTF-8) atomically; false when it could not be written.
+bool WriteSpokenText(const std::filesystem::path& slot_wav, const std::string& text);
+
+}  // namespace kotar
