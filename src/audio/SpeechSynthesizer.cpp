@@ -89,10 +89,8 @@ SpeechSettings ReadSpeechSettings(const ProfileFile& ini) {
     text("DICTIONARY", settings.dictionary);
     text("VOICE", settings.voice);
     if (const auto value = ini.GetValue(kSpeechSection, "RATE")) {
-        if (const auto rate = ParseDecimal(*value);
-            rate && *rate >= kMinSpeechRate && *rate <= kMaxSpeechRate) {
+        if (const auto rate = ParseSpeechRate(*value))
             settings.rate = *rate;
-        }
     }
     if (const auto value = ini.GetValue(kSpeechSection, "TIMEOUT")) {
         if (const auto seconds = ParseDecimal(*value); seconds && *seconds >= 1 && *seconds <= 3600)
@@ -103,9 +101,9 @@ SpeechSettings ReadSpeechSettings(const ProfileFile& ini) {
 
 std::optional<double> ParseSpeechRate(const std::string& text) {
     const auto value = ParseDecimal(text);
-    if (!value)
+    if (!value || *value < kMinSpeechRate || *value > kMaxSpeechRate)
         return std::nullopt;
-    return std::clamp(*value, kMinSpeechRate, kMaxSpeechRate);
+    return value;
 }
 
 bool WriteSpeechRate(ProfileFile& ini, double rate) {
@@ -161,7 +159,7 @@ std::optional<std::string> CleanSpeechText(const std::string& text, std::string&
 
 std::unique_ptr<CWaveFile> SynthesizeSpeech(const std::string& text, const SpeechSettings& settings,
                                             const std::filesystem::path& scratch_parent,
-                                            Prompter& prompter, const std::atomic<bool>* cancel) {
+                                            Prompter& prompter, const CancelCheck& cancelled) {
     std::string error;
     const std::optional<std::string> clean = CleanSpeechText(text, error);
     if (!clean)
@@ -170,7 +168,7 @@ std::unique_ptr<CWaveFile> SynthesizeSpeech(const std::string& text, const Speec
     if (!scratch)
         Fail(prompter, "作業用フォルダを作れません（" + PathToUtf8(scratch_parent) + "）。");
     const std::filesystem::path wav = scratch->path() / "speech.wav";
-    const SynthesisOutcome outcome = RunSynthesizer(*clean, settings, wav, cancel);
+    const SynthesisOutcome outcome = RunSynthesizer(*clean, settings, wav, cancelled);
     if (outcome.cancelled)
         throw UserAbort();
     if (!outcome.ok)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <atomic>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,7 +35,7 @@ struct SpeechSettings {
 
 // The settings of the SPEECH section, the Debian defaults for what is missing or out of range.
 SpeechSettings ReadSpeechSettings(const ProfileFile& ini);
-// A rate as the user types it, brought into 0.5 to 2.0; nothing for text that is no number.
+// A rate written as a decimal number with a dot within 0.5 to 2.0; nothing for other text.
 std::optional<double> ParseSpeechRate(const std::string& text);
 // Writes SPEECH/RATE when it differs from what the file gives; false when writing failed.
 bool WriteSpeechRate(ProfileFile& ini, double rate);
@@ -46,19 +46,22 @@ bool WriteSpeechRate(ProfileFile& ini, double rate);
 // kMaxSpeechTextBytes.
 std::optional<std::string> CleanSpeechText(const std::string& text, std::string& error);
 
+// Asked while the synthesizer runs; true stops it.
+using CancelCheck = std::function<bool()>;
+
 // What one run of the synthesizer program gave.
 struct SynthesisOutcome {
     bool ok = false;
-    bool cancelled = false;  // stopped through *cancel: nothing to show
+    bool cancelled = false;  // stopped by the cancel check: nothing to show
     std::string error;       // the user's text when it failed
 };
 
 // Runs the synthesizer on the (clean) text, its WAV written to wav_path; the text goes through
-// a file beside it. Stops the program when it passes the time limit or *cancel becomes true.
+// a file beside it. Stops the program when it passes the time limit or cancelled() turns true.
 // Safe off the UI thread: it shows nothing.
 SynthesisOutcome RunSynthesizer(const std::string& text, const SpeechSettings& settings,
                                 const std::filesystem::path& wav_path,
-                                const std::atomic<bool>* cancel);
+                                const CancelCheck& cancelled);
 
 // Text to phrase: cleans the text, runs the synthesizer in a scratch folder of its own under
 // scratch_parent and converts its WAV through the import chain to the recording format.
@@ -66,8 +69,7 @@ SynthesisOutcome RunSynthesizer(const std::string& text, const SpeechSettings& s
 // UserAbort silently.
 std::unique_ptr<CWaveFile> SynthesizeSpeech(const std::string& text, const SpeechSettings& settings,
                                             const std::filesystem::path& scratch_parent,
-                                            Prompter& prompter,
-                                            const std::atomic<bool>* cancel = nullptr);
+                                            Prompter& prompter, const CancelCheck& cancelled = {});
 
 // The file beside a slot's WAV that keeps the text last spoken for it ("01.wav" ->
 // "01.speech"): the slot scan looks at WAV files only.

@@ -65,7 +65,7 @@ void StopGroup(pid_t pid) {
 
 SynthesisOutcome RunSynthesizer(const std::string& text, const SpeechSettings& settings,
                                 const std::filesystem::path& wav_path,
-                                const std::atomic<bool>* cancel) {
+                                const CancelCheck& cancelled) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(std::filesystem::path(settings.dictionary) / "sys.dic",
                                           ec)) {
@@ -148,7 +148,7 @@ SynthesisOutcome RunSynthesizer(const std::string& text, const SpeechSettings& s
             break;
         if (done < 0 && errno != EINTR)
             return Failed("音声合成プログラムの終了を確認できません。");
-        if (cancel && cancel->load()) {
+        if (cancelled && cancelled()) {
             StopGroup(pid);
             return {false, true, {}};
         }

@@ -5,7 +5,7 @@
 namespace kotar {
 
 SynthesisOutcome RunSynthesizer(const std::string&, const SpeechSettings&,
-                                const std::filesystem::path&, const std::atomic<bool>*) {
+                                const std::filesystem::path&, const CancelCheck&) {
     return {false, false, "この環境では音声合成を使えません。"};
 }
 
