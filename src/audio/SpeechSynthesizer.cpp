@@ -11,7 +11,6 @@
 #include "audio/LevelAnalysis.h"
 #include "common/AtomicFile.h"
 #include "common/FileRead.h"
-#include "common/ScratchFolder.h"
 #include "common/UserAbort.h"
 #include "common/Utf8Path.h"
 
@@ -157,30 +156,43 @@ std::optional<std::string> CleanSpeechText(const std::string& text, std::string&
     return out;
 }
 
-std::unique_ptr<CWaveFile> SynthesizeSpeech(const std::string& text, const SpeechSettings& settings,
-                                            const std::filesystem::path& scratch_parent,
-                                            Prompter& prompter, const CancelCheck& cancelled) {
+SpeechJob SpeechJob::Prepare(const std::string& text, const SpeechSettings& settings,
+                             const std::filesystem::path& scratch_parent, Prompter& prompter) {
     std::string error;
-    const std::optional<std::string> clean = CleanSpeechText(text, error);
+    std::optional<std::string> clean = CleanSpeechText(text, error);
     if (!clean)
         Fail(prompter, error);
     std::optional<ScratchFolder> scratch = ScratchFolder::Create(scratch_parent);
     if (!scratch)
         Fail(prompter, "作業用フォルダを作れません（" + PathToUtf8(scratch_parent) + "）。");
-    const std::filesystem::path wav = scratch->path() / "speech.wav";
-    const SynthesisOutcome outcome = RunSynthesizer(*clean, settings, wav, cancelled);
+    return SpeechJob(std::move(*clean), settings, std::move(*scratch));
+}
+
+SynthesisOutcome SpeechJob::Run(const CancelCheck& cancelled) const {
+    return RunSynthesizer(text_, settings_, WavPath(), cancelled);
+}
+
+std::unique_ptr<CWaveFile> SpeechJob::Finish(const SynthesisOutcome& outcome,
+                                             Prompter& prompter) const {
     if (outcome.cancelled)
         throw UserAbort();
     if (!outcome.ok)
         Fail(prompter, outcome.error);
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(wav, ec))
+    if (!std::filesystem::is_regular_file(WavPath(), ec))
         Fail(prompter, "音声合成プログラムが音声を書きませんでした。");
-    std::unique_ptr<CWaveFile> sound = ConvertToRecordingFormat(PathToUtf8(wav), prompter);
+    std::unique_ptr<CWaveFile> sound = ConvertToRecordingFormat(PathToUtf8(WavPath()), prompter);
     // Text of nothing but characters the dictionary does not know comes out silent.
     if (MeasureLevels(*sound).loudness_lufs == -std::numeric_limits<double>::infinity())
         Fail(prompter, "文章を読み上げられませんでした（辞書にない文字だけの文章です）。");
     return sound;
+}
+
+std::unique_ptr<CWaveFile> SynthesizeSpeech(const std::string& text, const SpeechSettings& settings,
+                                            const std::filesystem::path& scratch_parent,
+                                            Prompter& prompter, const CancelCheck& cancelled) {
+    const SpeechJob job = SpeechJob::Prepare(text, settings, scratch_parent, prompter);
+    return job.Finish(job.Run(cancelled), prompter);
 }
 
 std::filesystem::path SpokenTextPath(const std::filesystem::path& slot_wav) {

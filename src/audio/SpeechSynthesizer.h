@@ -9,6 +9,7 @@
 #include "audio/WaveFile.h"
 #include "common/ProfileFile.h"
 #include "common/Prompter.h"
+#include "common/ScratchFolder.h"
 
 namespace kotar {
 
@@ -63,10 +64,34 @@ SynthesisOutcome RunSynthesizer(const std::string& text, const SpeechSettings& s
                                 const std::filesystem::path& wav_path,
                                 const CancelCheck& cancelled);
 
-// Text to phrase: cleans the text, runs the synthesizer in a scratch folder of its own under
-// scratch_parent and converts its WAV through the import chain to the recording format.
-// A failure has been shown through the prompter and raises UserAbort; a cancel raises
-// UserAbort silently.
+// One synthesis in three steps, so that the slow middle one can run off the UI thread.
+class SpeechJob {
+public:
+    // Cleans the text and makes a scratch folder of the job's own under scratch_parent. A
+    // failure has been shown and raises UserAbort.
+    static SpeechJob Prepare(const std::string& text, const SpeechSettings& settings,
+                             const std::filesystem::path& scratch_parent, Prompter& prompter);
+    // Runs the synthesizer into the scratch folder; shows nothing, so any thread may run it.
+    SynthesisOutcome Run(const CancelCheck& cancelled) const;
+    // Converts its WAV through the import chain to the recording format. A failure (the run's
+    // or the conversion's) has been shown and raises UserAbort; a cancelled run raises
+    // UserAbort silently.
+    std::unique_ptr<CWaveFile> Finish(const SynthesisOutcome& outcome, Prompter& prompter) const;
+
+    const std::string& text() const { return text_; }
+    const std::filesystem::path& folder() const { return scratch_.path(); }
+
+private:
+    SpeechJob(std::string text, SpeechSettings settings, ScratchFolder scratch)
+        : text_(std::move(text)), settings_(std::move(settings)), scratch_(std::move(scratch)) {}
+    std::filesystem::path WavPath() const { return scratch_.path() / "speech.wav"; }
+
+    std::string text_;
+    SpeechSettings settings_;
+    ScratchFolder scratch_;
+};
+
+// Text to phrase in one go: the three steps of a SpeechJob.
 std::unique_ptr<CWaveFile> SynthesizeSpeech(const std::string& text, const SpeechSettings& settings,
                                             const std::filesystem::path& scratch_parent,
                                             Prompter& prompter, const CancelCheck& cancelled = {});
