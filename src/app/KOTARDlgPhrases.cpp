@@ -1,4 +1,5 @@
-// The main window's phrase commands: creating a slot's phrase (by import or by recording),
+// The main window's phrase commands: creating a slot's phrase (by import, by recording or by
+// speech synthesis),
 // playing it, and the recording settings.
 #include <QDir>
 #include <QLineEdit>
@@ -11,9 +12,12 @@
 #include "audio/PlayDlg.h"
 #include "audio/RecDlg.h"
 #include "audio/SelMeanDlg.h"
+#include "audio/SpeechDlg.h"
+#include "audio/SpeechSynthesizer.h"
 #include "common/Messages.h"
 #include "common/UserAbort.h"
 #include "common/Utf8Path.h"
+#include "export/WriteThread.h"
 
 namespace kotar {
 
@@ -38,6 +42,9 @@ void CKOTARDlg::OnCreatePhrase(int index) {
             break;
         case CSelMeanDlg::kRecord:
             saved = RecordPhrase(index, text);
+            break;
+        case CSelMeanDlg::kSpeech:
+            saved = SpeakPhrase(index, text);
             break;
         default:
             break;
@@ -79,6 +86,22 @@ bool CKOTARDlg::RecordPhrase(int index, const std::string& message_text) {
     CRecDlg dialog(this, prompter_, ini_, endpoints(), store_.slots()[index].wav_path, message_text,
                    config_.slot_max_seconds[index], index);
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool CKOTARDlg::SpeakPhrase(int index, const std::string& message_text) {
+    const std::string& wav_path = store_.slots()[index].wav_path;
+    CSpeechDlg speech(this, prompter_, ini_, endpoints(), ReadSpokenText(PathFromUtf8(wav_path)),
+                      WorkTempFolder(config_.work_folder));
+    if (speech.exec() != QDialog::Accepted)
+        return false;
+    CEditDlg dialog(this, prompter_, ini_, endpoints(), wav_path, message_text, speech.phrase(),
+                    config_.slot_max_seconds[index], index);
+    dialog.TrimAndEven();
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    // The phrase is saved; without its text only a later correction has to be typed anew.
+    WriteSpokenText(PathFromUtf8(wav_path), speech.spoken_text());
+    return true;
 }
 
 void CKOTARDlg::PhraseSaved(int index, const std::string& message_text) {

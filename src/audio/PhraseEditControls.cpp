@@ -240,6 +240,11 @@ void PhraseEditControls::OnTrimSilence() {
         ShowNote(kSilenceNote);
 }
 
+void PhraseEditControls::TrimAndEven() {
+    OnTrimSilence();
+    OnEvenLoudness();
+}
+
 void PhraseEditControls::ShowNote(const char* text) {
     note_->setText(text != nullptr ? QString::fromUtf8(text) : QString());
     note_->setVisible(text != nullptr);

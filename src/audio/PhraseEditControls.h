@@ -41,6 +41,8 @@ public:
     void PlaceHistoryButtons(QPoint at);
     // Enables the commands for the view's state: only a stopped phrase is changed.
     void SetState(int state);
+    // "前後の無音を削除" then "音量を揃える", each a change of its own to take back.
+    void TrimAndEven();
 
 private:
     void UpdateFigures();

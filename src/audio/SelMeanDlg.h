@@ -1,5 +1,5 @@
-// CSelMeanDlg is the creation method dialog: a phrase from an existing WAV file or a new
-// recording.
+// CSelMeanDlg is the creation method dialog: a phrase from an existing WAV file, a new
+// recording or speech synthesized from text.
 #pragma once
 
 #include <string>
@@ -12,10 +12,11 @@ class QRadioButton;
 
 namespace kotar {
 
-// "作成方法選択": whether a phrase is taken from an existing WAV file or recorded anew.
+// "作成方法選択": whether a phrase is taken from an existing WAV file, recorded anew or
+// synthesized from text.
 class CSelMeanDlg : public CancellableDialog {
 public:
-    enum Method : int { kNone = 0, kFromFile = 1, kRecord = 2 };
+    enum Method : int { kNone = 0, kFromFile = 1, kRecord = 2, kSpeech = 3 };
 
     CSelMeanDlg(QWidget* parent, const std::string& message_text);
 
@@ -30,6 +31,7 @@ private:
     QPushButton* ok_ = nullptr;
     QRadioButton* from_file_ = nullptr;
     QRadioButton* record_ = nullptr;
+    QRadioButton* speech_ = nullptr;
 };
 
 }  // namespace kotar

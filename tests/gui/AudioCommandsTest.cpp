@@ -1,8 +1,10 @@
 // The main window's phrase commands with the real phrase dialogs, on a fake wave device: create
-// by recording and by import, play, and the recording settings from the menu.
+// by recording, by import and by speech synthesis, play, and the recording settings from the
+// menu.
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <filesystem>
 #include <memory>
@@ -11,6 +13,7 @@
 #include "FakeWaveDevice.h"
 #include "GuiHarness.h"
 #include "ScriptedPrompter.h"
+#include "StandInSynthesizer.h"
 #include "TempDir.h"
 #include "app/KOTARDlg.h"
 #include "audio/WaveFile.h"
@@ -131,6 +134,55 @@ private Q_SLOTS:
         QVERIFY(Click(&f.window, 1012));
         QVERIFY(cancel.answered());
         QCOMPARE(f.prompter.MessageIds(), std::vector<int>{145});
+    }
+
+    void createBySpeechEditsTheTrimmedAndEvenedPhraseAndKeepsItsText() {
+        Fixture f;
+        fs::create_directories(f.temp / "synth");
+        StandInSynthesizer stand_in(f.temp / "synth");
+        const SpeechSettings settings = stand_in.Settings();
+        f.ini.WriteString("SPEECH", "PROGRAM", settings.program);
+        f.ini.WriteString("SPEECH", "DICTIONARY", settings.dictionary);
+        f.ini.WriteString("SPEECH", "VOICE", settings.voice);
+        const fs::path spoken = f.temp / "work" / "TR_P" / "03.speech";
+        WriteText(spoken, "前に読んだ文章");
+
+        std::unique_ptr<ModalAnswer> speaking;
+        std::unique_ptr<ModalAnswer> editing;
+        QStringList titles;
+        QString first_text;
+        QStringList figures;
+        ModalAnswer method([&](QWidget* dlg) {
+            titles << dlg->windowTitle();
+            speaking = std::make_unique<ModalAnswer>([&](QWidget* speech) {
+                titles << speech->windowTitle();
+                auto* text = Control<QPlainTextEdit>(speech, 1401);
+                first_text = text->toPlainText();
+                text->setPlainText("火事です。");
+                editing = std::make_unique<ModalAnswer>([&](QWidget* edit) {
+                    titles << edit->windowTitle();
+                    figures << TextOf(edit, 1302) << EnabledOf(edit, {1307, 1308});
+                    Click(edit, 1307);  // the evening taken back, the trim kept
+                    figures << TextOf(edit, 1302);
+                    Click(edit, 1);
+                });
+                Click(speech, 1);
+            });
+            Click(dlg, 1014);
+            Click(dlg, 1);
+        });
+        QVERIFY(Click(&f.window, 1018));
+        QVERIFY(editing && editing->answered());
+        QCOMPARE(titles, (QStringList{"作成方法選択", "テキストから音声合成", "編集"}));
+        QCOMPARE(first_text, QStringLiteral("前に読んだ文章"));
+        QCOMPARE(figures,
+                 (QStringList{"ラウドネス： -16.0 LUFS", "10", "ラウドネス： -24.4 LUFS"}));
+        QCOMPARE(TextOf(&f.window, 1015), QStringLiteral("データあり"));
+        ScriptedPrompter reader;
+        CWaveFile saved(f.Slot(3).string(), CWaveFile::kAudioMode, reader);
+        QCOMPARE(saved.length(), 19'198u);  // about the 1 s tone with 100 ms kept around it
+        QCOMPARE(ReadText(spoken), std::string("火事です。"));
+        QCOMPARE(stand_in.SpokenText(), std::string("火事です。\n"));
     }
 
     void recordingSettingsFromTheMenuStoreTheDelay() {

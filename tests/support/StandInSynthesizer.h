@@ -95,7 +95,7 @@ private:
         for (std::uint32_t i = 0; i < kRate * 16 / 10; ++i) {
             const bool on = sound && i >= kRate * 3 / 10 && i < kRate * 13 / 10;
             const auto v = static_cast<std::int16_t>(
-                on ? std::lround(8000 * std::sin(2 * 3.14159265358979 * 440.0 * i / kRate)) : 0);
+                on ? std::lround(3000 * std::sin(2 * 3.14159265358979 * 440.0 * i / kRate)) : 0);
             data.push_back(static_cast<std::uint8_t>(v & 0xFF));
             data.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
         }
