@@ -2,6 +2,7 @@
 // wave device and fake endpoints, driven through their controls by id.
 #include <QApplication>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMenu>
 #include <QSlider>
@@ -14,6 +15,7 @@
 #include "GuiHarness.h"
 #include "PhraseDialogFixture.h"
 #include "ScriptedPrompter.h"
+#include "StandInSynthesizer.h"
 #include "TempDir.h"
 #include "audio/EditDlg.h"
 #include "audio/Meter.h"
@@ -21,6 +23,7 @@
 #include "audio/PlayDlg.h"
 #include "audio/RecDlg.h"
 #include "audio/SelMeanDlg.h"
+#include "audio/SpeechDlg.h"
 #include "audio/WaveForm.h"
 #include "common/ProfileFile.h"
 
@@ -350,12 +353,15 @@ private Q_SLOTS:
 
     void selMeanEnablesItsChoicesOnlyWithATextAndOkOnlyWithAChoice() {
         CSelMeanDlg empty(nullptr, "");
-        QCOMPARE(EnabledOf(&empty, {1, 1012, 1013, 2}), QString("0001"));
+        QCOMPARE(EnabledOf(&empty, {1, 1012, 1013, 1014, 2}), QString("00001"));
         QVERIFY(!IsEnabled(&empty, 1023));
         CSelMeanDlg dlg(nullptr, "火災です");
         QCOMPARE(EnabledOf(&dlg, {1, 1012, 1013}), QString("011"));
         QCOMPARE(TextOf(&dlg, 1023), QString("火災です"));
         QCOMPARE(dlg.method(), 0);
+        QCOMPARE(EnabledOf(&dlg, {1014}), QString("1"));
+        QVERIFY(Click(&dlg, 1014));
+        QCOMPARE(dlg.method(), 3);
         QVERIFY(Click(&dlg, 1013));
         QCOMPARE(dlg.method(), 2);
         QCOMPARE(EnabledOf(&dlg, {1, 1012, 1013}), QString("111"));
@@ -363,6 +369,40 @@ private Q_SLOTS:
         QCOMPARE(dlg.method(), 1);
         QVERIFY(Click(&dlg, 1));
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    }
+
+    void aCancelDuringSynthesisStopsItAndKeepsTheDialog() {
+        StandInSynthesizer stand_in(dir_->path());
+        stand_in.Set(StandInSynthesizer::Behaviour::kHang);
+        const SpeechSettings settings = stand_in.Settings();
+        ini_->WriteString("SPEECH", "PROGRAM", settings.program);
+        ini_->WriteString("SPEECH", "DICTIONARY", settings.dictionary);
+        ini_->WriteString("SPEECH", "VOICE", settings.voice);
+        CSpeechDlg dlg(nullptr, prompter_, *ini_, endpoints_, "火事です。", dir_->path() / "TEMP");
+        dlg.show();
+        QCOMPARE(Control<QDoubleSpinBox>(&dlg, 1402)->value(), 1.0);
+        Control<QDoubleSpinBox>(&dlg, 1402)->setValue(1.5);
+        QVERIFY(Click(&dlg, 1));
+        QVERIFY(dlg.busy());
+        QCOMPARE(EnabledOf(&dlg, {1, 1403, 1402, 2}), QString("0001"));
+        QVERIFY(Control<QLabel>(&dlg, 1404)->isVisible());
+        // The program has started (it keeps its text) while the dialog handles input.
+        QTRY_COMPARE(stand_in.SpokenText(), std::string("火事です。\n"));
+        QVERIFY(Click(&dlg, 2));
+        QTRY_VERIFY(!dlg.busy());
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(EnabledOf(&dlg, {1, 1403, 1402, 2}), QString("1111"));
+        QVERIFY(prompter_.prompts().empty());
+        QVERIFY(!ini_->GetValue("SPEECH", "RATE"));
+
+        // Then spoken: OK closes with the phrase and keeps the changed rate.
+        stand_in.Set(StandInSynthesizer::Behaviour::kSpeak);
+        QVERIFY(Click(&dlg, 1));
+        QTRY_COMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.phrase().length(), 25'640u);
+        QCOMPARE(dlg.spoken_text(), std::string("火事です。"));
+        QCOMPARE(stand_in.Rate(), std::string("1.50\n"));
+        QCOMPARE(ini_->GetValue("SPEECH", "RATE"), std::optional<std::string>("1.50"));
     }
 
     void deletingAMarkedRangeRewindsAndShowsTheRoundedLength() {

@@ -21,6 +21,7 @@
 #include "audio/PlayDlg.h"
 #include "audio/RecDlg.h"
 #include "audio/SelMeanDlg.h"
+#include "audio/SpeechDlg.h"
 #include "audio/WaveForm.h"
 #include "common/ProfileFile.h"
 
@@ -69,6 +70,12 @@ private Q_SLOTS:
     void phraseDialogs() {
         CSelMeanDlg selmean(nullptr, "火災が発生しました");
         Shoot(&selmean, "audio_selmean");
+        {
+            ProfileFile speech_ini(dir_ / "SPEECH.INI");
+            CSpeechDlg speech(nullptr, prompter_, speech_ini, endpoints_,
+                              "東京都千代田区丸の内一丁目、中央ビル三階で火事です。", dir_.path());
+            Shoot(&speech, "audio_speech");
+        }
 
         ProfileFile ini(dir_ / "MEVAN.INI");
         ini.WriteInt("CONFIG", "RECDELAY", 3);
