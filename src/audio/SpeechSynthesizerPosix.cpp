@@ -165,7 +165,8 @@ SynthesisOutcome RunSynthesizer(const std::string& text, const SpeechSettings& s
     }
     if (WEXITSTATUS(status) != 0) {
         std::string message =
-            "音声合成に失敗しました（終了コード " + std::to_string(WEXITSTATUS(status)) + "）。";
+            "音声合成に失敗しました（終了コード " + std::to_string(WEXITSTATUS(status)) +
+            "）。\n文章に読めない文字（記号、絵文字など）がないか確かめてください。";
         if (const std::string line = FirstErrorLine(error_path); !line.empty())
             message += "\n" + line;
         return Failed(message);

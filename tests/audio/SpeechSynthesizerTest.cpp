@@ -74,7 +74,9 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"Crashes", Behaviour::kCrash,
                     "音声合成プログラムが異常終了しました（シグナル 11）。"},
         FailureCase{"Fails", Behaviour::kFail,
-                    "音声合成に失敗しました（終了コード 3）。\ncannot load voice"},
+                    "音声合成に失敗しました（終了コード "
+                    "3）。\n文章に読めない文字（記号、絵文字など）がないか確かめてください。\ncanno"
+                    "t load voice"},
         FailureCase{"WritesNothing", Behaviour::kNoOutput,
                     "音声合成プログラムが音声を書きませんでした。"},
         FailureCase{"WritesGarbage", Behaviour::kGarbage, "サウンドファイルを開けませんでした。"},
@@ -180,6 +182,13 @@ TEST(OpenJTalkTest, SpeaksAShortSentenceAtASteadyLevel) {
     EXPECT_GT(figures.loudness_lufs, -40.0);
     EXPECT_GT(figures.peak_dbfs, -20.0);
     EXPECT_EQ(figures.clipped_samples, 0u);
+
+    // Open JTalk gives up on a text of nothing but characters it cannot read.
+    EXPECT_THROW(SynthesizeSpeech("😀", settings, dir / "TEMP", prompter), UserAbort);
+    ASSERT_EQ(prompter.prompts().size(), 1u);
+    EXPECT_EQ(
+        prompter.prompts()[0].message.text.rfind("音声合成に失敗しました（終了コード 1）。", 0),
+        0u);
 }
 
 }  // namespace
