@@ -8,6 +8,7 @@
 #include "app/KOTARDlg.h"
 #include "audio/EditDlg.h"
 #include "audio/ImportChain.h"
+#include "audio/LevelAnalysis.h"
 #include "audio/PeakDlg.h"
 #include "audio/PlayDlg.h"
 #include "audio/RecDlg.h"
@@ -29,14 +30,15 @@ void CKOTARDlg::OnCreatePhrase(int index) {
     if (!store_.has_selection() || store_.slots().size() <= static_cast<std::size_t>(index)) {
         return;
     }
-    if (slots_[index].status->text() == QString::fromUtf8(kSlotStatusData) &&
+    const bool holds_phrase = slots_[index].status->text() == QString::fromUtf8(kSlotStatusData);
+    if (holds_phrase &&
         prompter_.ShowMessage(kMsgRecreatePhrase, MessageIcon::Question, MessageButtons::YesNo,
                               MessageAnswer::Yes) != MessageAnswer::Yes) {
         return;
     }
     const std::string& text = config_.slot_comments[index];
     bool saved = false;
-    switch (ChooseCreationMethod(text)) {
+    switch (ChooseCreationMethod(text, holds_phrase)) {
         case CSelMeanDlg::kFromFile:
             saved = ImportPhrase(index, text);
             break;
@@ -46,6 +48,9 @@ void CKOTARDlg::OnCreatePhrase(int index) {
         case CSelMeanDlg::kSpeech:
             saved = SpeakPhrase(index, text);
             break;
+        case CSelMeanDlg::kEditCurrent:
+            saved = EditCurrentPhrase(index, text);
+            break;
         default:
             break;
     }
@@ -53,8 +58,8 @@ void CKOTARDlg::OnCreatePhrase(int index) {
         PhraseSaved(index, text);
 }
 
-int CKOTARDlg::ChooseCreationMethod(const std::string& message_text) {
-    CSelMeanDlg dialog(this, message_text);
+int CKOTARDlg::ChooseCreationMethod(const std::string& message_text, bool holds_phrase) {
+    CSelMeanDlg dialog(this, message_text, holds_phrase);
     return dialog.exec() == QDialog::Accepted ? dialog.method() : CSelMeanDlg::kNone;
 }
 
@@ -102,6 +107,23 @@ bool CKOTARDlg::SpeakPhrase(int index, const std::string& message_text) {
     // The phrase is saved; without its text only a later correction has to be typed anew.
     WriteSpokenText(PathFromUtf8(wav_path), speech.spoken_text());
     return true;
+}
+
+bool CKOTARDlg::EditCurrentPhrase(int index, const std::string& message_text) {
+    const std::string& wav_path = store_.slots()[index].wav_path;
+    try {
+        // A slot file in another format (not written by the program) is converted as an
+        // import is, so that the edit dialog always gets the recording format.
+        std::unique_ptr<CWaveFile> current =
+            std::make_unique<CWaveFile>(wav_path, CWaveFile::kAudioMode, prompter_);
+        if (!HasLevelFormat(*current))
+            current = RunImportChain(wav_path, prompter_);
+        CEditDlg dialog(this, prompter_, ini_, endpoints(), wav_path, message_text, *current,
+                        config_.slot_max_seconds[index], index);
+        return dialog.exec() == QDialog::Accepted;
+    } catch (const UserAbort&) {
+        return false;  // shown
+    }
 }
 
 void CKOTARDlg::PhraseSaved(int index, const std::string& message_text) {

@@ -13,12 +13,12 @@ class QRadioButton;
 namespace kotar {
 
 // "作成方法選択": whether a phrase is taken from an existing WAV file, recorded anew or
-// synthesized from text.
+// synthesized from text, or (when the slot holds one) the current phrase is edited.
 class CSelMeanDlg : public CancellableDialog {
 public:
-    enum Method : int { kNone = 0, kFromFile = 1, kRecord = 2, kSpeech = 3 };
+    enum Method : int { kNone = 0, kFromFile = 1, kRecord = 2, kSpeech = 3, kEditCurrent = 4 };
 
-    CSelMeanDlg(QWidget* parent, const std::string& message_text);
+    CSelMeanDlg(QWidget* parent, const std::string& message_text, bool holds_phrase = false);
 
     int method() const { return method_; }
 
@@ -32,6 +32,8 @@ private:
     QRadioButton* from_file_ = nullptr;
     QRadioButton* record_ = nullptr;
     QRadioButton* speech_ = nullptr;
+    QRadioButton* edit_current_ = nullptr;
+    bool holds_phrase_ = false;
 };
 
 }  // namespace kotar

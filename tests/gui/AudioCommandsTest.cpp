@@ -12,6 +12,7 @@
 #include "FakeEndpoints.h"
 #include "FakeWaveDevice.h"
 #include "GuiHarness.h"
+#include "PhraseSignals.h"
 #include "ScriptedPrompter.h"
 #include "StandInSynthesizer.h"
 #include "TempDir.h"
@@ -183,6 +184,34 @@ private Q_SLOTS:
         QCOMPARE(saved.length(), 19'198u);  // about the 1 s tone with 100 ms kept around it
         QCOMPARE(ReadText(spoken), std::string("火事です。"));
         QCOMPARE(stand_in.SpokenText(), std::string("火事です。\n"));
+    }
+
+    void editingTheCurrentPhraseSavesTheEditUnderTheSlotsComment() {
+        Fixture f;
+        ScriptedPrompter maker;
+        const auto samples = Concat({Silence(4000), Tone(440, -20, 8000), Silence(4000)});
+        QCOMPARE(PhraseOf(samples, maker).Save(f.Slot(2).string(), "火災です"), 1);
+        f.window.ReloadWorkFolder();
+        QString enabled;
+        std::unique_ptr<ModalAnswer> editing;
+        ModalAnswer method([&](QWidget* dlg) {
+            enabled = EnabledOf(dlg, {1015});
+            editing = std::make_unique<ModalAnswer>([&](QWidget* edit) {
+                Click(edit, 1306);  // 前後の無音を削除
+                Click(edit, 1);
+            });
+            Click(dlg, 1015);
+            Click(dlg, 1);
+        });
+        f.prompter.AnswerNextMessage(MessageAnswer::Yes);  // replace the phrase? (145)
+        QVERIFY(Click(&f.window, 1012));
+        QVERIFY(editing && editing->answered());
+        QCOMPARE(enabled, QString("1"));
+        QCOMPARE(editing->window_title(), QStringLiteral("編集"));
+        ScriptedPrompter reader;
+        QCOMPARE(CWaveFile(f.Slot(2).string(), CWaveFile::kAudioMode, reader).length(), 19'200u);
+        QCOMPARE(CWaveFile(f.Slot(2).string(), CWaveFile::kAttributeMode, reader).AttributeText(),
+                 f.window.configuration().slot_comments[1]);
     }
 
     void recordingSettingsFromTheMenuStoreTheDelay() {

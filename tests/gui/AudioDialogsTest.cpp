@@ -353,13 +353,18 @@ private Q_SLOTS:
 
     void selMeanEnablesItsChoicesOnlyWithATextAndOkOnlyWithAChoice() {
         CSelMeanDlg empty(nullptr, "");
-        QCOMPARE(EnabledOf(&empty, {1, 1012, 1013, 1014, 2}), QString("00001"));
+        QCOMPARE(EnabledOf(&empty, {1, 1012, 1013, 1014, 1015, 2}), QString("000001"));
         QVERIFY(!IsEnabled(&empty, 1023));
         CSelMeanDlg dlg(nullptr, "火災です");
         QCOMPARE(EnabledOf(&dlg, {1, 1012, 1013}), QString("011"));
         QCOMPARE(TextOf(&dlg, 1023), QString("火災です"));
         QCOMPARE(dlg.method(), 0);
-        QCOMPARE(EnabledOf(&dlg, {1014}), QString("1"));
+        // Editing the current phrase only when the slot holds one.
+        QCOMPARE(EnabledOf(&dlg, {1014, 1015}), QString("10"));
+        CSelMeanDlg filled(nullptr, "火災です", true);
+        QCOMPARE(EnabledOf(&filled, {1014, 1015}), QString("11"));
+        QVERIFY(Click(&filled, 1015));
+        QCOMPARE(filled.method(), 4);
         QVERIFY(Click(&dlg, 1014));
         QCOMPARE(dlg.method(), 3);
         QVERIFY(Click(&dlg, 1013));

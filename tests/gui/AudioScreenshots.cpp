@@ -68,7 +68,7 @@ private Q_SLOTS:
     void cleanupTestCase() { SetDefaultWaveDevice(nullptr); }
 
     void phraseDialogs() {
-        CSelMeanDlg selmean(nullptr, "火災が発生しました");
+        CSelMeanDlg selmean(nullptr, "火災が発生しました", true);
         Shoot(&selmean, "audio_selmean");
         {
             ProfileFile speech_ini(dir_ / "SPEECH.INI");
