@@ -27,6 +27,7 @@ constexpr int kWheelStep = 120;
 const QColor kGreen(0, 255, 0);
 // The green of a marked range with its colours inverted.
 const QColor kInvertedGreen(255, 0, 255);
+const QColor kLimitRed(255, 0, 0);
 
 // a × b ÷ c rounded half away from zero, as the platform's MulDiv.
 int MulDiv(int a, int b, int c) {
@@ -229,8 +230,22 @@ void CWaveForm::Draw() {
         painter.drawLine(client_.left() + i, columns_[i].first, client_.left() + i,
                          columns_[i].second);
     }
+    if (const int limit = LimitColumn(); limit >= 0)
+        painter.fillRect(client_.left() + limit, client_.top(), 1, client_.height(), kLimitRed);
     painter.end();
     update();
+}
+
+void CWaveForm::SetLengthLimit(double max_seconds) {
+    limit_bytes_ = max_seconds > 0 ? BytesForSeconds(sound_, max_seconds) : 0;
+    Draw();
+}
+
+int CWaveForm::LimitColumn() const {
+    if (limit_bytes_ == 0 || ColumnBytes() <= 0)
+        return -1;
+    const double column = limit_bytes_ / ColumnBytes() - scroll_;
+    return column >= 0 && column <= DrawWidth() ? static_cast<int>(column) : -1;
 }
 
 void CWaveForm::paintEvent(QPaintEvent*) {

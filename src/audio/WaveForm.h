@@ -85,6 +85,11 @@ public:
     int scroll() const { return scroll_; }
     void SetScroll(int column);
 
+    // Marks the slot's maximum length with a red line where it falls in the view (0: none).
+    void SetLengthLimit(double max_seconds);
+    // The view column of the mark, or -1 when it lies outside the view or there is none.
+    int LimitColumn() const;
+
     int CheckLength(double max_seconds) const;
     std::uint32_t TruncateToSeconds(double seconds);
     int IsNotLongerThan(std::uint32_t seconds) const;
@@ -179,6 +184,7 @@ private:
     int state_ = kEmpty;
     QImage surface_;
     std::uint32_t full_capacity_ = 0;
+    std::uint32_t limit_bytes_ = 0;  // the maximum length's mark; 0 when none
     bool compact_ = false;
     QTimer record_timer_;
     QTimer play_timer_;

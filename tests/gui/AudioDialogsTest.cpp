@@ -82,6 +82,23 @@ private Q_SLOTS:
         QCOMPARE(EnabledOf(dlg.get(), ids), QString("111101"));
     }
 
+    void recordingShowsTheSlotsMaximumAndMarksItOnTheWaveform() {
+        auto dlg = NewRecDlg(0);
+        QCOMPARE(TextOf(dlg.get(), 1063), QString("最大： 08.19秒"));
+        QVERIFY(Click(dlg.get(), 1027));
+        // 8.192 s of the 20 s the recording view spans.
+        CWaveForm* view = dlg->view();
+        const int column = view->LimitColumn();
+        QCOMPARE(column, 164);  // 131,072 bytes at 320,000 / 401 bytes per column
+        QCOMPARE(view->surface().pixelColor(column, 10), QColor(255, 0, 0));
+        device_->Deliver();
+        device_->CaptureSilence(24'000);
+        QVERIFY(Click(dlg.get(), 1028));
+        device_->Deliver();
+        // A take shorter than the maximum fills the view: the mark lies beyond it.
+        QCOMPARE(view->LimitColumn(), -1);
+    }
+
     void pausedPlaybackResumesWhereItStoppedAndAnEndedOneRewinds() {
         auto dlg = NewRecDlg(0);
         Record(*dlg, 32'000);
