@@ -139,12 +139,8 @@ private Q_SLOTS:
 
     void createBySpeechEditsTheTrimmedAndEvenedPhraseAndKeepsItsText() {
         Fixture f;
-        fs::create_directories(f.temp / "synth");
         StandInSynthesizer stand_in(f.temp / "synth");
-        const SpeechSettings settings = stand_in.Settings();
-        f.ini.WriteString("SPEECH", "PROGRAM", settings.program);
-        f.ini.WriteString("SPEECH", "DICTIONARY", settings.dictionary);
-        f.ini.WriteString("SPEECH", "VOICE", settings.voice);
+        stand_in.WriteTo(f.ini);
         const fs::path spoken = f.temp / "work" / "TR_P" / "03.speech";
         WriteText(spoken, "前に読んだ文章");
 

@@ -396,10 +396,7 @@ private Q_SLOTS:
     void aCancelDuringSynthesisStopsItAndKeepsTheDialog() {
         StandInSynthesizer stand_in(dir_->path());
         stand_in.Set(StandInSynthesizer::Behaviour::kHang);
-        const SpeechSettings settings = stand_in.Settings();
-        ini_->WriteString("SPEECH", "PROGRAM", settings.program);
-        ini_->WriteString("SPEECH", "DICTIONARY", settings.dictionary);
-        ini_->WriteString("SPEECH", "VOICE", settings.voice);
+        stand_in.WriteTo(*ini_);
         CSpeechDlg dlg(nullptr, prompter_, *ini_, endpoints_, "火事です。", dir_->path() / "TEMP");
         dlg.show();
         QCOMPARE(Control<QDoubleSpinBox>(&dlg, 1402)->value(), 1.0);

@@ -11,6 +11,7 @@
 #include "TempDir.h"
 #include "WavBuilder.h"
 #include "audio/SpeechSynthesizer.h"
+#include "common/ProfileFile.h"
 #include "common/Utf8Path.h"
 
 namespace kotar::test {
@@ -74,10 +75,11 @@ public:
         settings.timeout_seconds = timeout_seconds;
         return settings;
     }
-    // The same as the SPEECH section of MEVAN.INI.
-    std::string IniSection() const {
-        return "[SPEECH]\nPROGRAM=" + Path("open_jtalk") + "\nDICTIONARY=" + Path("dic") +
-               "\nVOICE=" + Path("voice.htsvoice") + "\n";
+    // Points the SPEECH section of an INI file at the stand-in.
+    void WriteTo(ProfileFile& ini) const {
+        ini.WriteString(kSpeechSection, "PROGRAM", Path("open_jtalk"));
+        ini.WriteString(kSpeechSection, "DICTIONARY", Path("dic"));
+        ini.WriteString(kSpeechSection, "VOICE", Path("voice.htsvoice"));
     }
 
     // What the last run was given ("" before any run).

@@ -19,9 +19,9 @@ class SpeakCliTest : public ::testing::Test {
 protected:
     SpeakCliTest() {
         std::filesystem::create_directories(work() / "TR_P");
-        std::filesystem::create_directories(dir_ / "synth");
-        test::WriteText(dir_ / "MEVAN.INI",
-                        "[CONFIG]\r\nPATH=" + work().string() + "\r\n" + stand_in_.IniSection());
+        test::WriteText(dir_ / "MEVAN.INI", "[CONFIG]\r\nPATH=" + work().string() + "\r\n");
+        ProfileFile ini(dir_ / "MEVAN.INI");
+        stand_in_.WriteTo(ini);
     }
 
     std::filesystem::path work() const { return dir_.path() / "work"; }
