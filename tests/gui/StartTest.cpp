@@ -1,37 +1,46 @@
 // Single instance: a second copy is refused with 143 and the first window comes forward; copies
-// started together never both run, and what a dead copy left behind never blocks a start.
+// started together never both run, and neither what a dead copy left behind nor what another
+// user planted blocks a start.
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <QProcess>
 #include <QTest>
 #include <QUuid>
 #include <cstring>
 
 #include "GuiHarness.h"
+#include "ScopedEnvironment.h"
 #include "ScriptedPrompter.h"
+#include "SystemFaults.h"
 #include "TempDir.h"
 #include "app/KOTARApp.h"
 #include "app/KOTARDlg.h"
 #include "app/SingleInstance.h"
 #include "store/DiskSpace.h"
 
+using kotar::test::ScopedEnvironment;
 using kotar::test::ScriptedPrompter;
+using kotar::test::TempDir;
+namespace fs = std::filesystem;
 
 namespace {
 
+QString FreshServerName() {
+    return QStringLiteral("kotar-test-") + QUuid::createUuid().toString(QUuid::Id128);
+}
+
 // A server name of one test; the lock file that the program leaves is removed with it.
 struct FreshName {
-    QString name = QStringLiteral("kotar-test-") + QUuid::createUuid().toString(QUuid::Id128);
+    QString name = FreshServerName();
     ~FreshName() { QFile::remove(kotar::SingleInstance(name).LockFilePath()); }
     operator const QString&() const { return name; }
 };
 
 // A socket file at the server's place that nobody listens on, as a killed copy leaves it.
 void LeaveDeadSocket(const QString& name) {
-    const QByteArray path = QDir(QDir::tempPath()).filePath(name).toLocal8Bit();
+    const QByteArray path = kotar::SingleInstance(name).ServerAddress().toLocal8Bit();
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
@@ -41,18 +50,110 @@ void LeaveDeadSocket(const QString& name) {
     ::close(fd);
 }
 
+// The session's runtime folder: one of the user's that nobody else may enter.
+fs::path MakeRuntimeFolder(const TempDir& temp, ScopedEnvironment& environment) {
+    fs::create_directory(temp / "run");
+    fs::permissions(temp / "run", fs::perms::owner_all);
+    environment.Set("XDG_RUNTIME_DIR", (temp / "run").c_str());
+    return temp / "run";
+}
+
+QString UnguardedStartText(const fs::path& path, const QString& reason) {
+    return QStringLiteral("起動中のアプリケーションを確認できません。\n") +
+           QString::fromStdString(path.string()) + reason +
+           QStringLiteral("\nこのまま起動します。");
+}
+
 }  // namespace
 
 class StartTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void DefaultServerNameIsPerUser() {
+    void DefaultServerNameIsPerUserAndLivesInTheUsersRuntimeFolder() {
         const QString name = kotar::SingleInstance::DefaultServerName();
         QVERIFY(name.startsWith(QStringLiteral("hPrevKOTAR")));
         QVERIFY(name.size() > 10);
-        QCOMPARE(kotar::SingleInstance(name).LockFilePath(),
-                 QDir::tempPath() + QStringLiteral("/") + name + QStringLiteral(".lock"));
+        TempDir temp;
+        ScopedEnvironment environment;
+        const QString run = QString::fromStdString(MakeRuntimeFolder(temp, environment).string());
+        const kotar::SingleInstance instance(name);
+        QCOMPARE(instance.LockFilePath(),
+                 run + QStringLiteral("/") + name + QStringLiteral(".lock"));
+        QCOMPARE(instance.ServerAddress(), run + QStringLiteral("/") + name);
+    }
+
+    void NothingInTheSharedTemporaryFolderHoldsTheStartUp() {
+        TempDir temp;
+        ScopedEnvironment environment;
+        environment.Set("XDG_RUNTIME_DIR", nullptr);
+        environment.Set("TMPDIR", temp.path().c_str());
+        const QString name = FreshServerName();
+        // A pipe where the lock once was, in the folder every user can write to.
+        QVERIFY(kotar::test::MakeSpecialFile(temp / (name.toStdString() + ".lock")));
+        const fs::path own = temp / ("kotar-" + std::to_string(::geteuid()));
+        {
+            kotar::test::PipeWatchdog watchdog(temp / (name.toStdString() + ".lock"));
+            ScriptedPrompter prompter;
+            kotar::CKOTARApp app({}, prompter, name);
+            QVERIFY(!app.RefuseSecondCopy());
+            QVERIFY(!watchdog.Fired());
+            QVERIFY(prompter.prompts().empty());
+            QCOMPARE(kotar::SingleInstance(name).LockFilePath(),
+                     QString::fromStdString((own / (name.toStdString() + ".lock")).string()));
+        }
+        if (::geteuid() != 0)
+            QSKIP("only root can give a folder to another user");
+        // Another user made the private folder's name first: the copy says so and runs.
+        fs::remove_all(own);
+        fs::create_directory(own);
+        QCOMPARE(::chown(own.c_str(), 65534, 65534), 0);
+        ScriptedPrompter prompter;
+        kotar::CKOTARApp app({}, prompter, name);
+        QVERIFY(!app.RefuseSecondCopy());
+        QCOMPARE(prompter.prompts().size(), std::size_t(1));
+        QVERIFY(prompter.prompts()[0].message.icon == kotar::MessageIcon::Exclamation);
+        QCOMPARE(QString::fromStdString(prompter.prompts()[0].message.text),
+                 UnguardedStartText(own, QStringLiteral(" は別のユーザーのものです。")));
+    }
+
+    void APlantedLockFileNeverPassesForARunningCopy_data() {
+        QTest::addColumn<QString>("plant");
+        QTest::addColumn<QString>("reason");
+        const QString not_regular = QStringLiteral(" は通常のファイルではありません。");
+        QTest::newRow("pipe") << QStringLiteral("pipe") << not_regular;
+        QTest::newRow("link") << QStringLiteral("link") << not_regular;
+        QTest::newRow("another user's file")
+            << QStringLiteral("nobody") << QStringLiteral(" は別のユーザーのものです。");
+    }
+
+    void APlantedLockFileNeverPassesForARunningCopy() {
+        QFETCH(QString, plant);
+        QFETCH(QString, reason);
+        if (plant == QStringLiteral("nobody") && ::geteuid() != 0)
+            QSKIP("only root can give a file to another user");
+        TempDir temp;
+        ScopedEnvironment environment;
+        const QString name = FreshServerName();
+        const fs::path lock = MakeRuntimeFolder(temp, environment) / (name.toStdString() + ".lock");
+        if (plant == QStringLiteral("pipe")) {
+            QVERIFY(kotar::test::MakeSpecialFile(lock));
+        } else if (plant == QStringLiteral("link")) {
+            kotar::test::WriteText(temp / "elsewhere", "");
+            fs::create_symlink(temp / "elsewhere", lock);
+        } else {
+            kotar::test::WriteText(lock, "");
+            QCOMPARE(::chown(lock.c_str(), 65534, 65534), 0);
+        }
+        kotar::test::PipeWatchdog watchdog(lock);
+        ScriptedPrompter prompter;
+        kotar::CKOTARApp app({}, prompter, name);
+        QVERIFY(!app.RefuseSecondCopy());  // never 143
+        QVERIFY(!watchdog.Fired());
+        QCOMPARE(prompter.prompts().size(), std::size_t(1));
+        QVERIFY(prompter.prompts()[0].message.icon == kotar::MessageIcon::Exclamation);
+        QCOMPARE(QString::fromStdString(prompter.prompts()[0].message.text),
+                 UnguardedStartText(lock, reason));
     }
 
     void SecondCopyIsRefusedAndTheFirstWindowRaised() {
