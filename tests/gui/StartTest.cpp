@@ -58,12 +58,6 @@ fs::path MakeRuntimeFolder(const TempDir& temp, ScopedEnvironment& environment) 
     return temp / "run";
 }
 
-QString UnguardedStartText(const fs::path& path, const QString& reason) {
-    return QStringLiteral("起動中のアプリケーションを確認できません。\n") +
-           QString::fromStdString(path.string()) + reason +
-           QStringLiteral("\nこのまま起動します。");
-}
-
 }  // namespace
 
 class StartTest : public QObject {
@@ -83,77 +77,62 @@ private Q_SLOTS:
         QCOMPARE(instance.ServerAddress(), run + QStringLiteral("/") + name);
     }
 
-    void NothingInTheSharedTemporaryFolderHoldsTheStartUp() {
-        TempDir temp;
-        ScopedEnvironment environment;
-        environment.Set("XDG_RUNTIME_DIR", nullptr);
-        environment.Set("TMPDIR", temp.path().c_str());
-        const QString name = FreshServerName();
-        // A pipe where the lock once was, in the folder every user can write to.
-        QVERIFY(kotar::test::MakeSpecialFile(temp / (name.toStdString() + ".lock")));
-        const fs::path own = temp / ("kotar-" + std::to_string(::geteuid()));
-        {
-            kotar::test::PipeWatchdog watchdog(temp / (name.toStdString() + ".lock"));
-            ScriptedPrompter prompter;
-            kotar::CKOTARApp app({}, prompter, name);
-            QVERIFY(!app.RefuseSecondCopy());
-            QVERIFY(!watchdog.Fired());
-            QVERIFY(prompter.prompts().empty());
-            QCOMPARE(kotar::SingleInstance(name).LockFilePath(),
-                     QString::fromStdString((own / (name.toStdString() + ".lock")).string()));
-        }
-        if (::geteuid() != 0)
-            QSKIP("only root can give a folder to another user");
-        // Another user made the private folder's name first: the copy says so and runs.
-        fs::remove_all(own);
-        fs::create_directory(own);
-        QCOMPARE(::chown(own.c_str(), 65534, 65534), 0);
-        ScriptedPrompter prompter;
-        kotar::CKOTARApp app({}, prompter, name);
-        QVERIFY(!app.RefuseSecondCopy());
-        QCOMPARE(prompter.prompts().size(), std::size_t(1));
-        QVERIFY(prompter.prompts()[0].message.icon == kotar::MessageIcon::Exclamation);
-        QCOMPARE(QString::fromStdString(prompter.prompts()[0].message.text),
-                 UnguardedStartText(own, QStringLiteral(" は別のユーザーのものです。")));
-    }
-
-    void APlantedLockFileNeverPassesForARunningCopy_data() {
+    // Planted by another user: where the lock once was (in the folder every user can write
+    // to), under the lock's name in the private folder, or as the fallback private folder.
+    void NothingPlantedHoldsTheStartOrPassesForARunningCopy_data() {
         QTest::addColumn<QString>("plant");
-        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("reason");  // empty: the lock works
         const QString not_regular = QStringLiteral(" は通常のファイルではありません。");
+        const QString theirs = QStringLiteral(" は別のユーザーのものです。");
+        QTest::newRow("pipe in the shared folder") << QStringLiteral("shared pipe") << QString();
         QTest::newRow("pipe") << QStringLiteral("pipe") << not_regular;
         QTest::newRow("link") << QStringLiteral("link") << not_regular;
-        QTest::newRow("another user's file")
-            << QStringLiteral("nobody") << QStringLiteral(" は別のユーザーのものです。");
+        QTest::newRow("another user's lock") << QStringLiteral("their lock") << theirs;
+        QTest::newRow("another user's folder") << QStringLiteral("their folder") << theirs;
     }
 
-    void APlantedLockFileNeverPassesForARunningCopy() {
+    void NothingPlantedHoldsTheStartOrPassesForARunningCopy() {
         QFETCH(QString, plant);
         QFETCH(QString, reason);
-        if (plant == QStringLiteral("nobody") && ::geteuid() != 0)
+        if (plant.startsWith(QStringLiteral("their")) && ::geteuid() != 0)
             QSKIP("only root can give a file to another user");
         TempDir temp;
         ScopedEnvironment environment;
-        const QString name = FreshServerName();
-        const fs::path lock = MakeRuntimeFolder(temp, environment) / (name.toStdString() + ".lock");
-        if (plant == QStringLiteral("pipe")) {
-            QVERIFY(kotar::test::MakeSpecialFile(lock));
+        environment.Set("TMPDIR", temp.path().c_str());
+        const std::string name = FreshServerName().toStdString();
+        fs::path planted = MakeRuntimeFolder(temp, environment) / (name + ".lock");
+        if (plant == QStringLiteral("shared pipe") || plant == QStringLiteral("their folder"))
+            environment.Set("XDG_RUNTIME_DIR", nullptr);
+        if (plant == QStringLiteral("shared pipe"))
+            planted = temp / (name + ".lock");
+        if (plant == QStringLiteral("their folder")) {
+            planted = temp / ("kotar-" + std::to_string(::geteuid()));
+            fs::create_directory(planted);
         } else if (plant == QStringLiteral("link")) {
-            kotar::test::WriteText(temp / "elsewhere", "");
-            fs::create_symlink(temp / "elsewhere", lock);
+            fs::create_symlink(temp / "elsewhere", planted);
+        } else if (plant == QStringLiteral("their lock")) {
+            kotar::test::WriteText(planted, "");
         } else {
-            kotar::test::WriteText(lock, "");
-            QCOMPARE(::chown(lock.c_str(), 65534, 65534), 0);
+            QVERIFY(kotar::test::MakeSpecialFile(planted));
         }
-        kotar::test::PipeWatchdog watchdog(lock);
+        if (plant.startsWith(QStringLiteral("their")))
+            QCOMPARE(::chown(planted.c_str(), 65534, 65534), 0);
+
+        kotar::test::PipeWatchdog watchdog(planted);
         ScriptedPrompter prompter;
-        kotar::CKOTARApp app({}, prompter, name);
+        kotar::CKOTARApp app({}, prompter, QString::fromStdString(name));
         QVERIFY(!app.RefuseSecondCopy());  // never 143
         QVERIFY(!watchdog.Fired());
+        if (reason.isEmpty()) {
+            QVERIFY(prompter.prompts().empty());
+            return;
+        }
         QCOMPARE(prompter.prompts().size(), std::size_t(1));
         QVERIFY(prompter.prompts()[0].message.icon == kotar::MessageIcon::Exclamation);
         QCOMPARE(QString::fromStdString(prompter.prompts()[0].message.text),
-                 UnguardedStartText(lock, reason));
+                 QStringLiteral("起動中のアプリケーションを確認できません。\n") +
+                     QString::fromStdString(planted.string()) + reason +
+                     QStringLiteral("\nこのまま起動します。"));
     }
 
     void SecondCopyIsRefusedAndTheFirstWindowRaised() {
