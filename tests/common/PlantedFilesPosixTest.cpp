@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "PipeWatchdog.h"
 #include "ScopedEnvironment.h"
 #include "SystemFaults.h"
 #include "TempDir.h"

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "GuiHarness.h"
+#include "PipeWatchdog.h"
 #include "ScopedEnvironment.h"
 #include "ScriptedPrompter.h"
 #include "SystemFaults.h"

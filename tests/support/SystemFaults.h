@@ -1,10 +1,7 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
-#include <mutex>
-#include <thread>
 
 namespace kotar::test {
 
@@ -39,28 +36,6 @@ private:
 
 // Makes a special file (a named pipe) that no copy can take; false where the system has none.
 bool MakeSpecialFile(const std::filesystem::path& path);
-
-// Keeps a test from hanging for good on a pipe made by MakeSpecialFile: once the object has
-// lived past a generous deadline, the pipe's other end is opened again and again, so that code
-// waiting in open() on it goes on, and Fired() tells the test that it waited. The deadline only
-// ends a hang; no verdict depends on how fast the code is.
-class PipeWatchdog {
-public:
-    explicit PipeWatchdog(std::filesystem::path pipe);
-    ~PipeWatchdog();
-    PipeWatchdog(const PipeWatchdog&) = delete;
-    PipeWatchdog& operator=(const PipeWatchdog&) = delete;
-    // Ends the watch; true when the code under test had to be released from the pipe.
-    bool Fired();
-
-private:
-    std::filesystem::path pipe_;
-    std::mutex mutex_;
-    std::condition_variable done_;
-    bool stopped_ = false;
-    bool fired_ = false;
-    std::thread watcher_;
-};
 
 // A number that names the file itself (inode, file index): a file replaced by another has a
 // new one.

@@ -1,9 +1,6 @@
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <csignal>
 
 #include "SystemFaults.h"
@@ -62,38 +59,6 @@ bool AddressSpaceLimit::Supported() {
 
 bool MakeSpecialFile(const std::filesystem::path& path) {
     return ::mkfifo(path.c_str(), 0600) == 0;
-}
-
-PipeWatchdog::PipeWatchdog(std::filesystem::path pipe) : pipe_(std::move(pipe)) {
-    watcher_ = std::thread([this] {
-        std::unique_lock lock(mutex_);
-        if (done_.wait_for(lock, std::chrono::seconds(30), [this] { return stopped_; }))
-            return;
-        fired_ = true;
-        // A writer lets a reader's open() return, a reader a writer's.
-        while (!done_.wait_for(lock, std::chrono::milliseconds(50), [this] { return stopped_; })) {
-            for (const int flags : {O_WRONLY | O_NONBLOCK, O_RDONLY | O_NONBLOCK}) {
-                const int fd = ::open(pipe_.c_str(), flags);
-                if (fd >= 0)
-                    ::close(fd);
-            }
-        }
-    });
-}
-
-PipeWatchdog::~PipeWatchdog() {
-    Fired();
-}
-
-bool PipeWatchdog::Fired() {
-    {
-        const std::lock_guard lock(mutex_);
-        stopped_ = true;
-    }
-    done_.notify_all();
-    if (watcher_.joinable())
-        watcher_.join();
-    return fired_;
 }
 
 std::uint64_t FileIdentity(const std::filesystem::path& path) {

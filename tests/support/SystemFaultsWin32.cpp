@@ -22,13 +22,6 @@ bool MakeSpecialFile(const std::filesystem::path&) {
     return false;
 }
 
-// Without pipes in the file system there is nothing to watch.
-PipeWatchdog::PipeWatchdog(std::filesystem::path pipe) : pipe_(std::move(pipe)) {}
-PipeWatchdog::~PipeWatchdog() = default;
-bool PipeWatchdog::Fired() {
-    return false;
-}
-
 std::uint64_t FileIdentity(const std::filesystem::path& path) {
     HANDLE file =
         ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
