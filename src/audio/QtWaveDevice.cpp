@@ -10,8 +10,6 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -309,11 +307,6 @@ std::unique_ptr<WaveStream> QtWaveDevice::OpenOutput(const WaveFormat& format,
     if (device.isNull() || !device.isFormatSupported(*qt_format))
         return nullptr;
     return std::make_unique<RenderStream>(this, listener, device, *qt_format);
-}
-
-void ExitWithoutLibraryTeardown(int code) {
-    std::fflush(nullptr);
-    std::_Exit(code);
 }
 
 }  // namespace kotar

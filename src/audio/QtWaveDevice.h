@@ -15,6 +15,7 @@ namespace kotar {
 // answered: its sound-server backend blocks the calling thread for half a minute when it first
 // meets a server that does not answer (and then lists no device for good), and for ever when
 // it opens a stream on a server that has stopped answering.
+// A process that used it ends through ExitWithoutLibraryTeardown (common/ProcessExit.h).
 class QtWaveDevice : public QObject, public WaveDevice {
 public:
     explicit QtWaveDevice(CachedEndpoints& endpoints = SystemEndpoints(), QObject* parent = nullptr)
@@ -28,11 +29,5 @@ public:
 private:
     CachedEndpoints& endpoints_;
 };
-
-// Ends a process that used a QtWaveDevice, once everything of its own is closed, without the
-// exit-time teardown of the libraries: Qt Multimedia's PulseAudio engine (Qt 6.4) releases its
-// server connection at exit while its own thread may still dispatch a reply, which then aborts
-// the process inside libpulse. Standard output is flushed first.
-[[noreturn]] void ExitWithoutLibraryTeardown(int code);
 
 }  // namespace kotar

@@ -88,6 +88,17 @@ std::filesystem::path UserStateFolder() {
     return base / L"KOTAR";
 }
 
+PrivateFolder UserRuntimeFolder() {
+    // GetTempPathW: the user's own (under the user's profile).
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
+    return {folder, ec ? FolderProblem::CannotMake : FolderProblem::None};
+}
+
+std::string LocalServerAddress(const std::filesystem::path&, const std::string& name) {
+    return name;
+}
+
 bool FolderTakesNewFiles(const std::filesystem::path& folder) {
     if (folder.empty())
         return false;

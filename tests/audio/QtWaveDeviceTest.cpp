@@ -11,6 +11,7 @@
 #include "ToneAnalysis.h"
 #include "audio/QtWaveDevice.h"
 #include "audio/SoundCtrl.h"
+#include "common/ProcessExit.h"
 
 namespace kotar {
 namespace {

@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-#include "audio/QtWaveDevice.h"
+#include "common/ProcessExit.h"
 
 namespace kotar::test {
 

@@ -291,7 +291,8 @@ TEST_P(VerifiedWriteFailure, ReportsTheWriteFailureAndReadsNothingBack) {
         environment_.stop_requested = [this] {
             return !sink_.positions.empty() && sink_.positions.back() == 50;
         };
-    EXPECT_FALSE(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_, true));
+    EXPECT_EQ(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_, true),
+              PhraseWriteOutcome::kFailed);
     EXPECT_EQ(sink_.statuses, (Texts{"不定フレーズ 書込中", c.status}));
     EXPECT_EQ(Log(), Texts{c.log});
     const std::vector<int>& commands = model_.commands();
