@@ -26,15 +26,25 @@ inline constexpr double kMaxSpeechRate = 2.0;
 // the slot holds is spoken and cut as an import is (message 133).
 inline constexpr std::size_t kMaxSpeechTextBytes = 1000;
 
+// Where the synthesizer, its dictionary folder and its voice are when MEVAN.INI does not say
+// (UTF-8 paths): Debian's packages on Linux; on Windows the files shipped in the open_jtalk
+// folder beside the executable.
+struct SpeechPaths {
+    std::string program;
+    std::string dictionary;
+    std::string voice;
+};
+SpeechPaths DefaultSpeechPaths();
+
 struct SpeechSettings {
-    std::string program = "open_jtalk";
-    std::string dictionary = "/var/lib/mecab/dic/open-jtalk/naist-jdic";
-    std::string voice = "/usr/share/hts-voice/nitech-jp-atr503-m001/nitech_jp_atr503_m001.htsvoice";
+    std::string program = DefaultSpeechPaths().program;
+    std::string dictionary = DefaultSpeechPaths().dictionary;
+    std::string voice = DefaultSpeechPaths().voice;
     double rate = kDefaultSpeechRate;
     int timeout_seconds = 60;
 };
 
-// The settings of the SPEECH section, the Debian defaults for what is missing or out of range.
+// The settings of the SPEECH section, the defaults for what is missing or out of range.
 SpeechSettings ReadSpeechSettings(const ProfileFile& ini);
 // A rate written as a decimal number with a dot within 0.5 to 2.0; nothing for other text.
 std::optional<double> ParseSpeechRate(const std::string& text);

@@ -63,6 +63,11 @@ void StopGroup(pid_t pid) {
 
 }  // namespace
 
+SpeechPaths DefaultSpeechPaths() {
+    return {"open_jtalk", "/var/lib/mecab/dic/open-jtalk/naist-jdic",
+            "/usr/share/hts-voice/nitech-jp-atr503-m001/nitech_jp_atr503_m001.htsvoice"};
+}
+
 SynthesisOutcome RunSynthesizer(const std::string& text, const SpeechSettings& settings,
                                 const std::filesystem::path& wav_path,
                                 const CancelCheck& cancelled) {
