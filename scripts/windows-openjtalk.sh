@@ -96,7 +96,15 @@ echo "windows-openjtalk: open_jtalk ($openjtalk_src)" >&2
 (cd "$ojt_dir" && run ./configure "${cross[@]}" --prefix="$work/ojt" --with-charset=UTF-8 \
     --with-hts-engine-header-path="$work/hts/include" \
     --with-hts-engine-library-path="$work/hts/lib" CFLAGS="-O2" CXXFLAGS="-O2" \
-    LDFLAGS="-static" && run nice -n 5 make -j "$jobs")
+    LDFLAGS="-static")
+# Everything but the dictionary, which needs MeCab's dictionary compiler running here: Debian's
+# compiled one is taken instead. That compiler (not shipped) has a wmain that would need
+# -municode: it is left out.
+subdirs=$(sed -n '/^SUBDIRS *=/,/[^\\]$/p' "$ojt_dir/Makefile.am" | sed 's/^SUBDIRS *=//; s/\\//')
+for dir in $subdirs; do
+    [[ $dir == mecab-naist-jdic ]] && continue
+    run nice -n 5 make -C "$ojt_dir/$dir" -j "$jobs" noinst_PROGRAMS=
+done
 
 rm -rf "$prefix"
 mkdir -p "$prefix/dic" "$prefix/voice"
