@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "TempDir.h"
@@ -34,9 +35,7 @@ protected:
         settings_.voice = PathToUtf8(synth_ / "voice.htsvoice");
         Behave(L"speak");
     }
-    ~SpeechSynthesizerWin32Test() override {
-        ::SetEnvironmentVariableW(L"KOTAR_SPEECH_STAND_IN", nullptr);
-    }
+    ~SpeechSynthesizerWin32Test() override { Behave(nullptr); }
 
     static void Behave(const wchar_t* behaviour) {
         ::SetEnvironmentVariableW(L"KOTAR_SPEECH_STAND_IN", behaviour);
@@ -85,10 +84,12 @@ TEST_F(SpeechSynthesizerWin32Test, TheProgramGetsItsArgumentsIntactAndWritesTheT
         args.push_back(line);
     ASSERT_EQ(args.size(), 9u);
     EXPECT_EQ(args[0] + args[2] + args[4] + args[5] + args[6], "-x-m-r1.50-ow");
-    EXPECT_TRUE(fs::equivalent(PathFromUtf8(args[1]), synth_ / "dic"));
-    EXPECT_TRUE(fs::equivalent(PathFromUtf8(args[3]), synth_ / "voice.htsvoice"));
-    EXPECT_TRUE(fs::equivalent(PathFromUtf8(args[7]), job_ / "speech.wav"));
-    EXPECT_TRUE(fs::equivalent(PathFromUtf8(args[8]), job_ / "speech.txt"));
+    const std::pair<int, fs::path> paths[] = {{1, synth_ / "dic"},
+                                              {3, synth_ / "voice.htsvoice"},
+                                              {7, job_ / "speech.wav"},
+                                              {8, job_ / "speech.txt"}};
+    for (const auto& [index, path] : paths)
+        EXPECT_TRUE(fs::equivalent(PathFromUtf8(args[index]), path)) << args[index];
 }
 
 TEST_F(SpeechSynthesizerWin32Test, AFailingProgramGivesItsExitCodeAndFirstErrorLine) {
@@ -124,19 +125,9 @@ TEST_F(SpeechSynthesizerWin32Test, AHangingProgramIsKilledAtTheTimeLimitOrOnCanc
     EXPECT_TRUE(StandInEnded());
 }
 
-TEST_F(SpeechSynthesizerWin32Test, MissingFilesAreNamed) {
+TEST_F(SpeechSynthesizerWin32Test, AMissingProgramIsNamed) {
     settings_.program = PathToUtf8(synth_ / "none.exe");
     EXPECT_EQ(Run().error, "音声合成プログラム " + settings_.program + " がありません。");
-    settings_.voice = PathToUtf8(synth_ / "声.htsvoice");
-    EXPECT_EQ(Run().error, "音声合成の声がありません（" + settings_.voice + "）。");
-}
-
-TEST(SpeechDefaultsWin32Test, AreTheFilesShippedBesideTheProgram) {
-    const SpeechSettings settings;
-    const fs::path folder = ExecutableFolder() / "open_jtalk";
-    EXPECT_EQ(PathFromUtf8(settings.program), folder / "open_jtalk.exe");
-    EXPECT_EQ(PathFromUtf8(settings.dictionary), folder / "dic");
-    EXPECT_EQ(PathFromUtf8(settings.voice), folder / "voice" / "nitech_jp_atr503_m001.htsvoice");
 }
 
 }  // namespace
