@@ -32,7 +32,13 @@ if(TARGET kotar)
                                ${KOTAR_ICON_SIZES}
                        DEPENDS kotar_icon_writer
                        COMMENT "Drawing the program icon")
-    add_custom_target(kotar_icons ALL DEPENDS ${icon_files})
+    # The same icon for the Windows program, its installer and its Start-menu entry.
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/icons/kotar.ico
+                       COMMAND kotar_icon_writer --ico ${CMAKE_BINARY_DIR}/icons/kotar.ico
+                               16 24 32 48 64 256
+                       DEPENDS kotar_icon_writer
+                       COMMENT "Drawing the program icon for Windows")
+    add_custom_target(kotar_icons ALL DEPENDS ${icon_files} ${CMAKE_BINARY_DIR}/icons/kotar.ico)
     install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/hicolor
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 endif()

@@ -24,6 +24,12 @@ std::filesystem::path UserStateFolder();
 // True when the program may make new files in the folder (and rename them there).
 bool FolderTakesNewFiles(const std::filesystem::path& folder);
 
+// The folder that holds MEVAN.INI for a program started in `start_directory`: that folder
+// itself, except on Windows when it lies in the system's program folders (where the installer
+// puts the program and starts it from its Start-menu entry) or takes no new files: then the
+// user's state folder, %LOCALAPPDATA%\KOTAR, made when missing.
+std::filesystem::path SettingsFolder(const std::filesystem::path& start_directory);
+
 // Why the user's private folder cannot be used.
 enum class FolderProblem {
     None,

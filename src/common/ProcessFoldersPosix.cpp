@@ -116,4 +116,9 @@ bool FolderTakesNewFiles(const std::filesystem::path& folder) {
            ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+std::filesystem::path SettingsFolder(const std::filesystem::path& start_directory) {
+    // The menu entry starts the program in the home folder, which the user may write.
+    return start_directory;
+}
+
 }  // namespace kotar
