@@ -81,9 +81,12 @@ format:
 windows: deps
 	@./scripts/install-deps.sh $(WINDOWS_PACKAGES)
 	JOBS=$(JOBS) ./scripts/windows-deps.sh $(WINDOWS_BUILD_DIR)
+	JOBS=$(JOBS) ./scripts/windows-openjtalk.sh >/dev/null
+	openjtalk=$$(./scripts/windows-openjtalk.sh | tail -n 1) && \
 	cmake -S . -B $(WINDOWS_BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
 	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	    -DKOTAR_WINDOWS_DEPS=$(abspath $(WINDOWS_BUILD_DIR))/deps/prefix -DKOTAR_BUILD_GUI=OFF
+	    -DKOTAR_WINDOWS_DEPS=$(abspath $(WINDOWS_BUILD_DIR))/deps/prefix -DKOTAR_BUILD_GUI=OFF \
+	    -DKOTAR_OPENJTALK_DIR="$$openjtalk"
 	cmake --build $(WINDOWS_BUILD_DIR) -j $(JOBS)
 
 # The simulator and the Wine system tests come from the Linux build (only what they need).
