@@ -30,13 +30,6 @@ std::optional<double> ParseDecimal(const std::string& text) {
     return value;
 }
 
-std::string FormatRate(double rate) {
-    char buffer[32];
-    const auto [ptr, ec] =
-        std::to_chars(buffer, buffer + sizeof buffer, rate, std::chars_format::fixed, 2);
-    return ec == std::errc() ? std::string(buffer, ptr) : std::string("1.00");
-}
-
 // Decodes one UTF-8 sequence at text[i]; false for a malformed, overlong or surrogate one.
 bool NextCodePoint(const std::string& text, std::size_t& i, char32_t& cp) {
     const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
@@ -107,9 +100,9 @@ std::optional<double> ParseSpeechRate(const std::string& text) {
 
 bool WriteSpeechRate(ProfileFile& ini, double rate) {
     rate = std::clamp(rate, kMinSpeechRate, kMaxSpeechRate);
-    if (FormatRate(ReadSpeechSettings(ini).rate) == FormatRate(rate))
+    if (FormatSpeechRate(ReadSpeechSettings(ini).rate) == FormatSpeechRate(rate))
         return true;
-    return ini.WriteString(kSpeechSection, "RATE", FormatRate(rate));
+    return ini.WriteString(kSpeechSection, "RATE", FormatSpeechRate(rate));
 }
 
 std::optional<std::string> CleanSpeechText(const std::string& text, std::string& error) {
@@ -217,6 +210,46 @@ std::string ReadSpokenText(const std::filesystem::path& slot_wav) {
 
 bool WriteSpokenText(const std::filesystem::path& slot_wav, const std::string& text) {
     return WriteFileAtomically(SpokenTextPath(slot_wav), std::string_view(text));
+}
+
+std::string FormatSpeechRate(double rate) {
+    char buffer[32];
+    const auto [ptr, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, rate, std::chars_format::fixed, 2);
+    return ec == std::errc() ? std::string(buffer, ptr) : std::string("1.00");
+}
+
+std::string FirstErrorLine(const std::filesystem::path& path) {
+    FileHandle file(OpenFile(path, "rb"));
+    if (!file)
+        return {};
+    char line[512];
+    if (!std::fgets(line, sizeof line, file.get()))
+        return {};
+    std::string text(line);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
+}
+
+bool WriteSpeechTextFile(const std::filesystem::path& path, const std::string& text) {
+    const std::string line = text + "\n";
+    return ReplaceFileQuickly(
+        path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(line.data()),
+                                            line.size()));
+}
+
+SynthesisOutcome SynthesisFailed(std::string text) {
+    return {false, false, std::move(text)};
+}
+
+SynthesisOutcome SynthesisExitFailure(const std::string& code,
+                                      const std::filesystem::path& errors) {
+    std::string message = "音声合成に失敗しました（終了コード " + code +
+                          "）。\n文章に読めない文字（記号、絵文字など）がないか確かめてください。";
+    if (const std::string line = FirstErrorLine(errors); !line.empty())
+        message += "\n" + line;
+    return SynthesisFailed(message);
 }
 
 }  // namespace kotar

@@ -67,6 +67,18 @@ struct SynthesisOutcome {
     std::string error;       // the user's text when it failed
 };
 
+// Pieces that both systems' synthesizer backends share.
+// The rate as the program's -r option takes it ("1.00").
+std::string FormatSpeechRate(double rate);
+// The first line the program wrote to its error output (the file at path), if any.
+std::string FirstErrorLine(const std::filesystem::path& path);
+// The text for the program, one line in a file; false when it cannot be written.
+bool WriteSpeechTextFile(const std::filesystem::path& path, const std::string& text);
+// A failed run with the user's text.
+SynthesisOutcome SynthesisFailed(std::string text);
+// A program that ended with a non-zero code (as the system writes it), with its first error line.
+SynthesisOutcome SynthesisExitFailure(const std::string& code, const std::filesystem::path& errors);
+
 // Runs the synthesizer on the (clean) text, its WAV written to wav_path; the text goes through
 // a file beside it. Stops the program when it passes the time limit or cancelled() turns true.
 // Safe off the UI thread: it shows nothing.

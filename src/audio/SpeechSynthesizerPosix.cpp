@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -16,8 +15,6 @@
 #include <vector>
 
 #include "audio/SpeechSynthesizer.h"
-#include "common/AtomicFile.h"
-#include "common/FileRead.h"
 #include "common/Utf8Path.h"
 
 extern char** environ;
@@ -26,31 +23,6 @@ namespace kotar {
 namespace {
 
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
-
-std::string FormatRate(double rate) {
-    char buffer[32];
-    const auto [ptr, ec] =
-        std::to_chars(buffer, buffer + sizeof buffer, rate, std::chars_format::fixed, 2);
-    return ec == std::errc() ? std::string(buffer, ptr) : std::string("1.00");
-}
-
-// The first line the program wrote to its error output, if any.
-std::string FirstErrorLine(const std::filesystem::path& path) {
-    FileHandle file(OpenFile(path, "rb"));
-    if (!file)
-        return {};
-    char line[512];
-    if (!std::fgets(line, sizeof line, file.get()))
-        return {};
-    std::string text(line);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    return text;
-}
-
-SynthesisOutcome Failed(std::string text) {
-    return {false, false, std::move(text)};
-}
 
 // Kills the program's whole group before reaping it, so that the group id cannot have been
 // given to another process yet.
@@ -74,25 +46,23 @@ SynthesisOutcome RunSynthesizer(const std::string& text, const SpeechSettings& s
     std::error_code ec;
     if (!std::filesystem::is_regular_file(std::filesystem::path(settings.dictionary) / "sys.dic",
                                           ec)) {
-        return Failed("音声合成の辞書がありません（" + settings.dictionary +
-                      "）。\nパッケージ open-jtalk-mecab-naist-jdic をインストールしてください。");
+        return SynthesisFailed(
+            "音声合成の辞書がありません（" + settings.dictionary +
+            "）。\nパッケージ open-jtalk-mecab-naist-jdic をインストールしてください。");
     }
     if (!std::filesystem::is_regular_file(settings.voice, ec)) {
-        return Failed("音声合成の声がありません（" + settings.voice +
-                      "）。\nパッケージ hts-voice-nitech-jp-atr503-m001 "
-                      "（Debian の contrib）をインストールしてください。");
+        return SynthesisFailed("音声合成の声がありません（" + settings.voice +
+                               "）。\nパッケージ hts-voice-nitech-jp-atr503-m001 "
+                               "（Debian の contrib）をインストールしてください。");
     }
     const std::filesystem::path folder = wav_path.parent_path();
     const std::filesystem::path text_path = folder / "speech.txt";
     const std::filesystem::path error_path = folder / "speech.err";
-    const std::string text_line = text + "\n";
-    if (!ReplaceFileQuickly(text_path, std::span<const std::uint8_t>(
-                                           reinterpret_cast<const std::uint8_t*>(text_line.data()),
-                                           text_line.size()))) {
-        return Failed("音声合成の文章を書けません（" + PathToUtf8(text_path) + "）。");
+    if (!WriteSpeechTextFile(text_path, text)) {
+        return SynthesisFailed("音声合成の文章を書けません（" + PathToUtf8(text_path) + "）。");
     }
 
-    const std::string rate = FormatRate(settings.rate);
+    const std::string rate = FormatSpeechRate(settings.rate);
     const std::string wav = PathToUtf8(wav_path);
     const std::string input = PathToUtf8(text_path);
     const std::string errors = PathToUtf8(error_path);
@@ -136,12 +106,13 @@ SynthesisOutcome RunSynthesizer(const std::string& text, const SpeechSettings& s
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (spawned == ENOENT) {
-        return Failed("音声合成プログラム " + settings.program +
-                      " がありません。\nパッケージ open-jtalk をインストールしてください。");
+        return SynthesisFailed(
+            "音声合成プログラム " + settings.program +
+            " がありません。\nパッケージ open-jtalk をインストールしてください。");
     }
     if (spawned != 0) {
-        return Failed("音声合成プログラム " + settings.program + " を起動できません（" +
-                      std::generic_category().message(spawned) + "）。");
+        return SynthesisFailed("音声合成プログラム " + settings.program + " を起動できません（" +
+                               std::generic_category().message(spawned) + "）。");
     }
 
     const auto deadline =
@@ -152,30 +123,24 @@ SynthesisOutcome RunSynthesizer(const std::string& text, const SpeechSettings& s
         if (done == pid)
             break;
         if (done < 0 && errno != EINTR)
-            return Failed("音声合成プログラムの終了を確認できません。");
+            return SynthesisFailed("音声合成プログラムの終了を確認できません。");
         if (cancelled && cancelled()) {
             StopGroup(pid);
             return {false, true, {}};
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             StopGroup(pid);
-            return Failed("音声合成が " + std::to_string(settings.timeout_seconds) +
-                          " 秒以内に終わらないため中止しました。");
+            return SynthesisFailed("音声合成が " + std::to_string(settings.timeout_seconds) +
+                                   " 秒以内に終わらないため中止しました。");
         }
         std::this_thread::sleep_for(kPollInterval);
     }
     if (WIFSIGNALED(status)) {
-        return Failed("音声合成プログラムが異常終了しました（シグナル " +
-                      std::to_string(WTERMSIG(status)) + "）。");
+        return SynthesisFailed("音声合成プログラムが異常終了しました（シグナル " +
+                               std::to_string(WTERMSIG(status)) + "）。");
     }
-    if (WEXITSTATUS(status) != 0) {
-        std::string message =
-            "音声合成に失敗しました（終了コード " + std::to_string(WEXITSTATUS(status)) +
-            "）。\n文章に読めない文字（記号、絵文字など）がないか確かめてください。";
-        if (const std::string line = FirstErrorLine(error_path); !line.empty())
-            message += "\n" + line;
-        return Failed(message);
-    }
+    if (WEXITSTATUS(status) != 0)
+        return SynthesisExitFailure(std::to_string(WEXITSTATUS(status)), error_path);
     return {true, false, {}};
 }
 

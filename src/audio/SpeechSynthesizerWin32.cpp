@@ -2,7 +2,6 @@
 // whatever it started once the job's handle closes, so a time limit or a cancel stops it all.
 #include <windows.h>
 
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -11,8 +10,6 @@
 #include <vector>
 
 #include "audio/SpeechSynthesizer.h"
-#include "common/AtomicFile.h"
-#include "common/FileRead.h"
 #include "common/ProcessFolders.h"
 #include "common/Utf8Path.h"
 #include "common/WideText.h"
@@ -31,34 +28,9 @@ struct HandleCloser {
 };
 using Handle = std::unique_ptr<void, HandleCloser>;
 
-std::string FormatRate(double rate) {
-    char buffer[32];
-    const auto [ptr, ec] =
-        std::to_chars(buffer, buffer + sizeof buffer, rate, std::chars_format::fixed, 2);
-    return ec == std::errc() ? std::string(buffer, ptr) : std::string("1.00");
-}
-
-// The first line the program wrote to its error output, if any.
-std::string FirstErrorLine(const std::filesystem::path& path) {
-    FileHandle file(OpenFile(path, "rb"));
-    if (!file)
-        return {};
-    char line[512];
-    if (!std::fgets(line, sizeof line, file.get()))
-        return {};
-    std::string text(line);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    return text;
-}
-
-SynthesisOutcome Failed(std::string text) {
-    return {false, false, std::move(text)};
-}
-
 SynthesisOutcome CannotStart(const std::string& program, DWORD error) {
-    return Failed("音声合成プログラム " + program + " を起動できません（" +
-                  std::system_category().message(static_cast<int>(error)) + "）。");
+    return SynthesisFailed("音声合成プログラム " + program + " を起動できません（" +
+                           std::system_category().message(static_cast<int>(error)) + "）。");
 }
 
 bool IsAscii(const std::wstring& text) {
@@ -133,22 +105,19 @@ SynthesisOutcome RunSynthesizer(const std::string& text, const SpeechSettings& s
     const std::filesystem::path voice = PathFromUtf8(settings.voice);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(dictionary / "sys.dic", ec))
-        return Failed("音声合成の辞書がありません（" + settings.dictionary + "）。");
+        return SynthesisFailed("音声合成の辞書がありません（" + settings.dictionary + "）。");
     if (!std::filesystem::is_regular_file(voice, ec))
-        return Failed("音声合成の声がありません（" + settings.voice + "）。");
+        return SynthesisFailed("音声合成の声がありません（" + settings.voice + "）。");
     const std::filesystem::path folder = wav_path.parent_path();
     const std::filesystem::path text_path = folder / "speech.txt";
     const std::filesystem::path error_path = folder / "speech.err";
-    const std::string text_line = text + "\n";
-    if (!ReplaceFileQuickly(text_path, std::span<const std::uint8_t>(
-                                           reinterpret_cast<const std::uint8_t*>(text_line.data()),
-                                           text_line.size()))) {
-        return Failed("音声合成の文章を書けません（" + PathToUtf8(text_path) + "）。");
+    if (!WriteSpeechTextFile(text_path, text)) {
+        return SynthesisFailed("音声合成の文章を書けません（" + PathToUtf8(text_path) + "）。");
     }
     const std::string line = WindowsCommandLine(
         settings.program,
-        {"-x", ProgramPath(dictionary), "-m", ProgramPath(voice), "-r", FormatRate(settings.rate),
-         "-ow", ProgramPath(wav_path), ProgramPath(text_path)});
+        {"-x", ProgramPath(dictionary), "-m", ProgramPath(voice), "-r",
+         FormatSpeechRate(settings.rate), "-ow", ProgramPath(wav_path), ProgramPath(text_path)});
     std::wstring command_line = Utf8ToWide(line);
 
     const Handle null_in = InheritableFile(L"NUL", false, false);
@@ -200,7 +169,7 @@ SynthesisOutcome RunSynthesizer(const std::string& text, const SpeechSettings& s
     if (!created) {
         const DWORD error = command_line.empty() ? ERROR_FILE_NOT_FOUND : ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-            return Failed("音声合成プログラム " + settings.program + " がありません。");
+            return SynthesisFailed("音声合成プログラム " + settings.program + " がありません。");
         return CannotStart(settings.program, error);
     }
     const Handle process(info.hProcess);
@@ -221,7 +190,7 @@ SynthesisOutcome RunSynthesizer(const std::string& text, const SpeechSettings& s
             break;
         if (waited != WAIT_TIMEOUT) {
             StopJob(job.get(), process.get());
-            return Failed("音声合成プログラムの終了を確認できません。");
+            return SynthesisFailed("音声合成プログラムの終了を確認できません。");
         }
         if (cancelled && cancelled()) {
             StopJob(job.get(), process.get());
@@ -229,21 +198,15 @@ SynthesisOutcome RunSynthesizer(const std::string& text, const SpeechSettings& s
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             StopJob(job.get(), process.get());
-            return Failed("音声合成が " + std::to_string(settings.timeout_seconds) +
-                          " 秒以内に終わらないため中止しました。");
+            return SynthesisFailed("音声合成が " + std::to_string(settings.timeout_seconds) +
+                                   " 秒以内に終わらないため中止しました。");
         }
     }
     DWORD code = 0;
     if (!::GetExitCodeProcess(process.get(), &code))
-        return Failed("音声合成プログラムの終了を確認できません。");
-    if (code != 0) {
-        std::string message =
-            "音声合成に失敗しました（終了コード " + FormatExitCode(code) +
-            "）。\n文章に読めない文字（記号、絵文字など）がないか確かめてください。";
-        if (const std::string first = FirstErrorLine(error_path); !first.empty())
-            message += "\n" + first;
-        return Failed(message);
-    }
+        return SynthesisFailed("音声合成プログラムの終了を確認できません。");
+    if (code != 0)
+        return SynthesisExitFailure(FormatExitCode(code), error_path);
     return {true, false, {}};
 }
 
