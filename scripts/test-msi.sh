@@ -31,6 +31,7 @@ wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' 2>/dev
 # The entry starts kotar.exe in the program's folder, which users may not write: the first
 # start writes MEVAN.INI into the user's state folder, never beside the program.
 settings=$(find "$drive_c/users" -maxdepth 4 -type d -path '*/AppData/Local' | head -1)/KOTAR
+mkdir -p "$drive_c/MEVAN/DATA"  # the default work folder, so that the start asks nothing
 (cd "$installed" && exec xvfb-run -a wine kotar.exe </dev/null >/dev/null 2>&1) &
 program=$!
 for _ in $(seq 600); do
