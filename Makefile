@@ -7,7 +7,8 @@ JOBS ?= $(shell nproc)
 
 PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-multimedia-dev libpulse-dev \
             libsndfile1-dev libsoxr-dev libebur128-dev libgtest-dev libbenchmark-dev pulseaudio \
-            pulseaudio-utils xvfb fonts-noto-cjk sox desktop-file-utils appstream
+            pulseaudio-utils xvfb fonts-noto-cjk sox desktop-file-utils appstream \
+            open-jtalk open-jtalk-mecab-naist-jdic hts-voice-nitech-jp-atr503-m001
 
 # The sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer) of the whole test suite.
 SANITIZE_BUILD_DIR ?= build-sanitize
@@ -82,11 +83,13 @@ format:
 windows: deps
 	@./scripts/install-deps.sh $(WINDOWS_PACKAGES)
 	JOBS=$(JOBS) ./scripts/windows-deps.sh $(WINDOWS_BUILD_DIR)
+	JOBS=$(JOBS) ./scripts/windows-openjtalk.sh >/dev/null
 	qt=$$(JOBS=$(JOBS) ./scripts/windows-qt.sh) && qt=$$(printf '%s\n' "$$qt" | tail -n 1) && \
+	openjtalk=$$(./scripts/windows-openjtalk.sh | tail -n 1) && \
 	cmake -S . -B $(WINDOWS_BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
 	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	    -DKOTAR_WINDOWS_DEPS=$(abspath $(WINDOWS_BUILD_DIR))/deps/prefix \
-	    -DKOTAR_WINDOWS_QT="$$qt" -DKOTAR_BUILD_GUI=ON
+	    -DKOTAR_WINDOWS_QT="$$qt" -DKOTAR_BUILD_GUI=ON -DKOTAR_OPENJTALK_DIR="$$openjtalk"
 	cmake --build $(WINDOWS_BUILD_DIR) -j $(JOBS)
 
 # The simulator and the Wine system tests come from the Linux build (only what they need).

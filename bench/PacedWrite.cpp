@@ -36,7 +36,8 @@ TimedWrite TimePhraseWrite(const std::filesystem::path& folder, int port,
     }
     LastStatusSink sink;
     const auto start = std::chrono::steady_clock::now();
-    result.ok = WritePhraseFile(folder / "ph.snd", port, environment, sink, verify);
+    result.ok = WritePhraseFile(folder / "ph.snd", port, environment, sink, verify) ==
+                PhraseWriteOutcome::kWritten;
     result.seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     result.last_status = sink.last;

@@ -37,7 +37,13 @@ if(TARGET kotar)
                                ${KOTAR_ICON_SIZES}
                        DEPENDS kotar_icon_writer
                        COMMENT "Drawing the program icon")
-    add_custom_target(kotar_icons ALL DEPENDS ${icon_files})
+    # The same icon for the Windows program, its installer and its Start-menu entry.
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/icons/kotar.ico
+                       COMMAND kotar_icon_writer --ico ${CMAKE_BINARY_DIR}/icons/kotar.ico
+                               16 24 32 48 64 256
+                       DEPENDS kotar_icon_writer
+                       COMMENT "Drawing the program icon for Windows")
+    add_custom_target(kotar_icons ALL DEPENDS ${icon_files} ${CMAKE_BINARY_DIR}/icons/kotar.ico)
     install(DIRECTORY ${CMAKE_BINARY_DIR}/icons/hicolor
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 endif()
@@ -65,7 +71,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsndfile1, libsoxr0")
 # Japanese standard buttons in message boxes and file dialogs, and the dialog font.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "qt6-translations-l10n, fonts-noto-cjk, open-jtalk, open-jtalk-mecab-naist-jdic, hts-voice-nitech-jp-atr503-m001")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 include(CPack)

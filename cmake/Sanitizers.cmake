@@ -14,4 +14,7 @@ if(KOTAR_SANITIZE)
     # function code that are not there; the ordinary build keeps the warning.
     add_compile_options(-Wno-maybe-uninitialized)
     add_compile_definitions(KOTAR_SANITIZE_ADDRESS=1)
+    # A process that ends through ExitWithoutLibraryTeardown skips the leak checker's exit-time
+    # run; it runs the check itself then.
+    add_compile_definitions(KOTAR_LEAK_CHECK_AT_EXIT=1)
 endif()

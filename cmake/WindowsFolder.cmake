@@ -51,6 +51,8 @@ if(NOT TARGET kotar)
     return()
 endif()
 add_dependencies(kotar-windows kotar)
+# Open JTalk, its dictionary and voice under open_jtalk\ when KOTAR_OPENJTALK_DIR names them.
+include(${CMAKE_CURRENT_LIST_DIR}/WindowsSpeech.cmake)
 
 # The same Qt and runtime DLLs and plugins beside the programs and tests of the build folder,
 # so that they run there as they are (under Wine too), with Qt's test library and the offscreen

@@ -11,8 +11,12 @@ CKOTARApp::CKOTARApp(std::vector<std::string> arguments, Prompter& prompter, QSt
     : arguments_(std::move(arguments)), prompter_(prompter), instance_(std::move(instance_name)) {}
 
 bool CKOTARApp::RefuseSecondCopy() {
-    if (instance_.Claim())
+    if (instance_.Claim()) {
+        // Something another user planted may keep the lock from working, never the program.
+        if (!instance_.problem().empty())
+            prompter_.ShowText(instance_.problem(), "", MessageIcon::Exclamation);
         return false;
+    }
     prompter_.ShowMessage(kMsgAlreadyRunning, MessageIcon::Error);
     instance_.ActivateEarlierCopy();
     return true;

@@ -20,7 +20,7 @@ public:
 
     // Claims the single-instance lock for this copy. True when another copy holds it: message
     // 143 has been shown and that copy asked to come forward; this copy must end with exit
-    // code 0.
+    // code 0. When the lock cannot be used, a message says why and this copy runs (false).
     bool RefuseSecondCopy();
 
     // The whole start-up and the main window's modal loop; the exit code.

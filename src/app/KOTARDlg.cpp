@@ -19,6 +19,7 @@
 #include "app/ProgramIcon.h"
 #include "common/Messages.h"
 #include "export/RomWriterExport.h"
+#include "export/SourceSlotCheck.h"
 #include "store/NewObjDlg.h"
 #include "store/SearchDlg.h"
 #include "store/SetWorkDlg.h"
@@ -311,10 +312,13 @@ void CKOTARDlg::OnSearch() {
     dialog.SetWorkFolder(store_.work_folder().string());
     if (dialog.exec() != QDialog::Accepted)
         return;
-    int position = store_.Find(dialog.result_name());
-    if (position < 0)
-        return;
-    store_.Select(position);
+    // The dialog lists the folder as it is now: another copy may have made or removed
+    // properties since this window listed it.
+    const std::string chosen = dialog.result_name();
+    if (!store_.SelectAfresh(chosen)) {
+        prompter_.ShowText("選択した物件が見つかりません。\n" + chosen, "",
+                           MessageIcon::Exclamation);
+    }
     ShowStore();
 }
 
@@ -358,12 +362,17 @@ std::optional<int> CKOTARDlg::WriteReadDataKind() const {
     std::optional<PhrasePanelMode> mode = panel_mode();
     if (!mode)
         return std::nullopt;
+    // With a slot of the mode unreadable, nothing is made from the property (see OnWriteRead).
+    if (UnreadableSourceSlot(*mode, store_.slot_views()))
+        return kPhraseNone;
     return ChoosePhraseFileKind(*mode, store_.slots());
 }
 
 void CKOTARDlg::OnExportRomWriterData() {
     std::optional<PhrasePanelMode> mode = panel_mode();
     if (!mode || !store_.has_selection())
+        return;
+    if (RefuseUnreadableSourceSlot(*mode, store_, config_.slot_captions, prompter_))
         return;
     ExportRomWriterData(*mode, store_.slots(), store_.work_folder().string(),
                         store_.current_folder().string(), prompter_);

@@ -127,10 +127,15 @@ private:
     void OnPlayPhrase(int index);
     void OnRecordingSettings();
     // The CSelMeanDlg::Method chosen for the message text (kNone when cancelled).
-    int ChooseCreationMethod(const std::string& message_text);
+    int ChooseCreationMethod(const std::string& message_text, bool holds_phrase);
     // Import and edit, or recording: true when the slot's phrase was saved.
     bool ImportPhrase(int index, const std::string& message_text);
     bool RecordPhrase(int index, const std::string& message_text);
+    // The synthesis dialog, then the edit dialog with the phrase trimmed and evened; the text
+    // spoken is kept beside the slot's file.
+    bool SpeakPhrase(int index, const std::string& message_text);
+    // The edit dialog on the slot's current phrase.
+    bool EditCurrentPhrase(int index, const std::string& message_text);
     // Keeps the saved phrase in the slot and shows it.
     void PhraseSaved(int index, const std::string& message_text);
     AudioEndpoints& endpoints() const;

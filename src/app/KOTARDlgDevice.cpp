@@ -1,6 +1,7 @@
 // The main window's device commands: phrase write/read, port settings and maintenance.
 #include "app/KOTARDlg.h"
 #include "audio/PlayDlg.h"
+#include "export/SourceSlotCheck.h"
 #include "link/PortSetDlg.h"
 #include "ops/AudioFileTransferDlg.h"
 #include "ops/MaintenanceOperationsDlg.h"
@@ -11,6 +12,9 @@ void CKOTARDlg::OnWriteRead() {
     const std::optional<int> kind = WriteReadDataKind();
     if (!kind)
         return;
+    // The dialog still reads and writes chosen files; it makes nothing from the property then.
+    if (const std::optional<PhrasePanelMode> mode = panel_mode())
+        RefuseUnreadableSourceSlot(*mode, store_, config_.slot_captions, prompter_);
     CAudioFileTransferDlg dialog(ini_, prompter_, store_.current_name(), *kind, store_.slots(),
                                  this);
     dialog.SetLinkEnvironment(services_.link);

@@ -1,4 +1,5 @@
-// The main window's phrase commands: creating a slot's phrase (by import or by recording),
+// The main window's phrase commands: creating a slot's phrase (by import, by recording or by
+// speech synthesis),
 // playing it, and the recording settings.
 #include <QDir>
 #include <QLineEdit>
@@ -7,13 +8,17 @@
 #include "app/KOTARDlg.h"
 #include "audio/EditDlg.h"
 #include "audio/ImportChain.h"
+#include "audio/LevelAnalysis.h"
 #include "audio/PeakDlg.h"
 #include "audio/PlayDlg.h"
 #include "audio/RecDlg.h"
 #include "audio/SelMeanDlg.h"
+#include "audio/SpeechDlg.h"
+#include "audio/SpeechSynthesizer.h"
 #include "common/Messages.h"
 #include "common/UserAbort.h"
 #include "common/Utf8Path.h"
+#include "export/WriteThread.h"
 
 namespace kotar {
 
@@ -25,19 +30,26 @@ void CKOTARDlg::OnCreatePhrase(int index) {
     if (!store_.has_selection() || store_.slots().size() <= static_cast<std::size_t>(index)) {
         return;
     }
-    if (slots_[index].status->text() == QString::fromUtf8(kSlotStatusData) &&
+    const bool holds_phrase = slots_[index].status->text() == QString::fromUtf8(kSlotStatusData);
+    if (holds_phrase &&
         prompter_.ShowMessage(kMsgRecreatePhrase, MessageIcon::Question, MessageButtons::YesNo,
                               MessageAnswer::Yes) != MessageAnswer::Yes) {
         return;
     }
     const std::string& text = config_.slot_comments[index];
     bool saved = false;
-    switch (ChooseCreationMethod(text)) {
+    switch (ChooseCreationMethod(text, holds_phrase)) {
         case CSelMeanDlg::kFromFile:
             saved = ImportPhrase(index, text);
             break;
         case CSelMeanDlg::kRecord:
             saved = RecordPhrase(index, text);
+            break;
+        case CSelMeanDlg::kSpeech:
+            saved = SpeakPhrase(index, text);
+            break;
+        case CSelMeanDlg::kEditCurrent:
+            saved = EditCurrentPhrase(index, text);
             break;
         default:
             break;
@@ -46,8 +58,8 @@ void CKOTARDlg::OnCreatePhrase(int index) {
         PhraseSaved(index, text);
 }
 
-int CKOTARDlg::ChooseCreationMethod(const std::string& message_text) {
-    CSelMeanDlg dialog(this, message_text);
+int CKOTARDlg::ChooseCreationMethod(const std::string& message_text, bool holds_phrase) {
+    CSelMeanDlg dialog(this, message_text, holds_phrase);
     return dialog.exec() == QDialog::Accepted ? dialog.method() : CSelMeanDlg::kNone;
 }
 
@@ -79,6 +91,39 @@ bool CKOTARDlg::RecordPhrase(int index, const std::string& message_text) {
     CRecDlg dialog(this, prompter_, ini_, endpoints(), store_.slots()[index].wav_path, message_text,
                    config_.slot_max_seconds[index], index);
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool CKOTARDlg::SpeakPhrase(int index, const std::string& message_text) {
+    const std::string& wav_path = store_.slots()[index].wav_path;
+    CSpeechDlg speech(this, prompter_, ini_, endpoints(), ReadSpokenText(PathFromUtf8(wav_path)),
+                      WorkTempFolder(config_.work_folder));
+    if (speech.exec() != QDialog::Accepted)
+        return false;
+    CEditDlg dialog(this, prompter_, ini_, endpoints(), wav_path, message_text, speech.phrase(),
+                    config_.slot_max_seconds[index], index);
+    dialog.TrimAndEven();
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    // The phrase is saved; without its text only a later correction has to be typed anew.
+    WriteSpokenText(PathFromUtf8(wav_path), speech.spoken_text());
+    return true;
+}
+
+bool CKOTARDlg::EditCurrentPhrase(int index, const std::string& message_text) {
+    const std::string& wav_path = store_.slots()[index].wav_path;
+    try {
+        // A slot file in another format (not written by the program) is converted as an
+        // import is, so that the edit dialog always gets the recording format.
+        std::unique_ptr<CWaveFile> current =
+            std::make_unique<CWaveFile>(wav_path, CWaveFile::kAudioMode, prompter_);
+        if (!HasLevelFormat(*current))
+            current = RunImportChain(wav_path, prompter_);
+        CEditDlg dialog(this, prompter_, ini_, endpoints(), wav_path, message_text, *current,
+                        config_.slot_max_seconds[index], index);
+        return dialog.exec() == QDialog::Accepted;
+    } catch (const UserAbort&) {
+        return false;  // shown
+    }
 }
 
 void CKOTARDlg::PhraseSaved(int index, const std::string& message_text) {

@@ -1,6 +1,5 @@
 #include "app/SingleInstance.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -17,9 +16,51 @@ constexpr int kConnectAttemptMs = 250;
 constexpr int kRetryPauseMs = 50;
 constexpr char kRaiseRequest[] = "raise\n";
 
+// The message that says why the copy runs without the single-instance lock.
+std::string UnguardedStartText(const std::string& reason) {
+    return "起動中のアプリケーションを確認できません。\n" + reason + "\nこのまま起動します。";
+}
+
+std::string FolderProblemReason(const PrivateFolder& folder) {
+    const std::string path = PathToUtf8(folder.path);
+    switch (folder.problem) {
+        case FolderProblem::None:
+            break;
+        case FolderProblem::CannotMake:
+            return path + " を作成できません。";
+        case FolderProblem::NotAFolder:
+            return path + " はフォルダではありません。";
+        case FolderProblem::OtherOwner:
+            return path + " は別のユーザーのものです。";
+        case FolderProblem::OpenToOthers:
+            return path + " は他のユーザーも使えるフォルダです。";
+    }
+    return {};
+}
+
+std::string LockFailureReason(const std::filesystem::path& lock_path, LockFailure failure) {
+    const std::string path = PathToUtf8(lock_path);
+    switch (failure) {
+        case LockFailure::None:
+        case LockFailure::Taken:
+            break;
+        case LockFailure::CannotOpen:
+            return path + " を作成できません。";
+        case LockFailure::NotARegularFile:
+            return path + " は通常のファイルではありません。";
+        case LockFailure::OtherOwner:
+            return path + " は別のユーザーのものです。";
+    }
+    return {};
+}
+
 }  // namespace
 
-SingleInstance::SingleInstance(QString server_name) : server_name_(std::move(server_name)) {}
+SingleInstance::SingleInstance(QString server_name)
+    : folder_(UserRuntimeFolder()),
+      server_name_(std::move(server_name)),
+      server_address_(
+          QString::fromStdString(LocalServerAddress(folder_.path, server_name_.toStdString()))) {}
 
 SingleInstance::~SingleInstance() = default;
 
@@ -29,22 +70,28 @@ QString SingleInstance::DefaultServerName() {
 }
 
 QString SingleInstance::LockFilePath() const {
-    // Beside the socket, which a plain server name puts in the temporary folder.
-    return QDir(QDir::tempPath()).filePath(server_name_ + QStringLiteral(".lock"));
+    return QString::fromStdString(PathToUtf8(
+        folder_.path / PathFromUtf8((server_name_ + QStringLiteral(".lock")).toStdString())));
 }
 
 bool SingleInstance::Claim() {
-    const std::filesystem::path lock_path = PathFromUtf8(LockFilePath().toStdString());
-    lock_ = FileLock::TryAcquire(lock_path);
-    if (!lock_) {
-        // Taken by a running copy; a file that cannot be opened at all blocks nobody.
-        std::error_code ec;
-        if (std::filesystem::exists(lock_path, ec))
-            return false;
-    } else {
-        // Nobody else can be listening while the lock is ours: what is there is left over.
-        QLocalServer::removeServer(server_name_);
+    problem_.clear();
+    // Nothing is made in, nor removed from, a folder that is not the user's own.
+    if (folder_.problem != FolderProblem::None) {
+        problem_ = UnguardedStartText(FolderProblemReason(folder_));
+        return true;
     }
+    const std::filesystem::path lock_path = PathFromUtf8(LockFilePath().toStdString());
+    LockFailure failure = LockFailure::None;
+    lock_ = FileLock::TryAcquire(lock_path, LockOwner::User, &failure);
+    if (!lock_) {
+        if (failure == LockFailure::Taken)
+            return false;  // a running copy holds it
+        problem_ = UnguardedStartText(LockFailureReason(lock_path, failure));
+        return true;
+    }
+    // Nobody else can be listening while the lock is ours: what is there is left over.
+    QLocalServer::removeServer(server_address_);
     Listen();
     return true;
 }
@@ -52,7 +99,7 @@ bool SingleInstance::Claim() {
 void SingleInstance::Listen() {
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(server_name_))
+    if (!server_->listen(server_address_))
         return;  // the copy runs all the same; a later one cannot bring it forward then
     QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] {
         while (QLocalSocket* socket = server_->nextPendingConnection()) {
@@ -76,7 +123,7 @@ bool SingleInstance::ActivateEarlierCopy() const {
     waited.start();
     for (;;) {
         QLocalSocket socket;
-        socket.connectToServer(server_name_);
+        socket.connectToServer(server_address_);
         if (socket.waitForConnected(kConnectAttemptMs)) {
             socket.write(kRaiseRequest);
             socket.waitForBytesWritten(kConnectAttemptMs);

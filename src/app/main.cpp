@@ -7,6 +7,7 @@
 #include "app/KOTARApp.h"
 #include "app/ProgramIcon.h"
 #include "audio/SystemWaveDevice.h"
+#include "common/ProcessExit.h"
 #include "ui/DialogLayout.h"
 #include "ui/QtPrompter.h"
 

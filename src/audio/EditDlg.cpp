@@ -51,6 +51,10 @@ void CEditDlg::SetButtons() {
     edit_controls_->SetState(state_);
 }
 
+void CEditDlg::TrimAndEven() {
+    edit_controls_->TrimAndEven();
+}
+
 void CEditDlg::OnStop() {
     if (state_ == CWaveForm::kPlaying) {
         state_ = view_->EndPlayback();  // buttons follow with "CTRL_MESSAGE"

@@ -19,6 +19,10 @@ public:
     // The longest phrase the dialog saves, in seconds.
     double max_seconds() const { return max_seconds_; }
 
+    // Trims and evens the phrase as its buttons do, each a change to take back (a synthesized
+    // phrase comes ready to write).
+    void TrimAndEven();
+
     void accept() override;
 
 protected:

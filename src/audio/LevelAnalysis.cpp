@@ -12,6 +12,7 @@ namespace kotar {
 namespace {
 
 constexpr double kFullScale = 32768.0;
+constexpr std::uint32_t kLevelRateHz = 8000;
 // The length of one gating block of the integrated loudness.
 constexpr std::uint32_t kGatingBlockMs = 400;
 // Samples handed to the meter at a time.
@@ -59,7 +60,7 @@ double Loudness(const std::uint8_t* bytes, std::size_t count, std::uint32_t rate
 bool HasLevelFormat(const CWaveFile& phrase) {
     const WaveFormat& f = phrase.format();
     return f.format_tag == kFormatPcm && f.channels == 1 && f.bits_per_sample == 16 &&
-           f.samples_per_sec > 0;
+           f.samples_per_sec == kLevelRateHz;
 }
 
 LevelFigures MeasureLevels(const CWaveFile& phrase) {

@@ -27,11 +27,13 @@ struct LevelFigures {
     std::uint32_t clipped_samples = 0;
 };
 
-// The formats the figures and the level operations work on: PCM, mono, 16 bits.
+// The only format the figures and the level operations work on: the recording format, PCM mono
+// 8000 Hz 16 bits. A slot file's header may claim anything (the loudness meter crashes on a
+// header that claims 16 or 17 samples per second), so everything else is refused.
 bool HasLevelFormat(const CWaveFile& phrase);
 
-// The figures of the first length bytes of a phrase in a level format (others give the figures
-// of silence).
+// The figures of the first length bytes of a phrase in the level format (others give the
+// figures of silence).
 LevelFigures MeasureLevels(const CWaveFile& phrase);
 
 // A level with one decimal and a dot as decimal point whatever the locale ("-3.2", "0.0");

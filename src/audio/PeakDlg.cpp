@@ -124,6 +124,10 @@ void CPeakDlg::OnInputData(WaveHeader&) {
         meter_->SetLevel(peak);
 }
 
+void CPeakDlg::Cancel() {
+    OnClose();
+}
+
 void CPeakDlg::OnClose() {
     ini_.WriteInt("CONFIG", "RECDELAY", delay_->currentIndex());
     accept();

@@ -42,6 +42,8 @@ public:
     static const char* const kNoSourceText;
 
 protected:
+    // The dialog has no cancel: the close box, Alt+F4 and Escape do what "閉じる" does.
+    void Cancel() override;
     void OnInputOpen() override;
     void OnInputData(WaveHeader& header) override;
 

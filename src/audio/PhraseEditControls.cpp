@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <algorithm>
+#include <cmath>
 #include <initializer_list>
 
 #include "audio/PhraseLevelOps.h"
@@ -37,6 +38,54 @@ QPushButton* MakeButton(QDialog* dialog, int id, const char* text, const char* t
     return button;
 }
 
+// The target field: a number typed beyond the range shows as typed and is brought to the
+// nearest end of the range when the typing ends. (The plain spin box refuses the keystroke that
+// leaves the range, so that "-50" would be taken as the "-5" before it.)
+class LoudnessTargetBox : public QDoubleSpinBox {
+public:
+    using QDoubleSpinBox::QDoubleSpinBox;
+
+    QValidator::State validate(QString& input, int& pos) const override {
+        const QValidator::State state = QDoubleSpinBox::validate(input, pos);
+        if (state == QValidator::Invalid && OutOfRange(input))
+            return QValidator::Intermediate;
+        return state;
+    }
+
+    void fixup(QString& input) const override {
+        if (!OutOfRange(input)) {
+            QDoubleSpinBox::fixup(input);
+            return;
+        }
+        input = prefix() + textFromValue(*ReadTypedLoudnessTarget(Typed(input))) + suffix();
+    }
+
+private:
+    // The number typed between prefix and suffix.
+    std::string Typed(QString text) const {
+        if (text.startsWith(prefix()))
+            text.remove(0, prefix().size());
+        if (text.endsWith(suffix()))
+            text.chop(suffix().size());
+        return text.trimmed().toStdString();
+    }
+    bool OutOfRange(const QString& text) const {
+        const std::string typed = Typed(text);
+        return ReadTypedLoudnessTarget(typed) && !ParseLoudnessTarget(typed);
+    }
+};
+
+// A figure with one decimal and its unit, or "無音" for the minus infinity of silence.
+QString FigureText(const char* label, double value, const char* unit) {
+    if (!std::isfinite(value))
+        return QString::fromUtf8(label) + QStringLiteral("無音");
+    return QString::fromUtf8(label) + QString::fromStdString(FormatLevel(value)) + " " + unit;
+}
+
+bool IsSilent(const LevelFigures& figures) {
+    return !std::isfinite(figures.loudness_lufs);
+}
+
 void AddShortcuts(QDialog* dialog, std::initializer_list<QKeySequence> keys,
                   const std::function<void()>& action) {
     for (const QKeySequence& key : keys) {
@@ -55,10 +104,13 @@ PhraseEditControls::PhraseEditControls(QDialog* dialog, ProfileFile& ini, CWaveF
     warning_->setObjectName("1303");
     warning_->setStyleSheet("color: #c00000;");
     warning_->hide();
+    note_ = new QLabel(dialog);
+    note_->setObjectName("1309");
+    note_->hide();
 
     even_ = MakeButton(dialog, 1304, "音量を揃える",
                        "ラウドネスを目標に合わせます（ピークは -1 dBFS まで）");
-    target_ = new QDoubleSpinBox(dialog);
+    target_ = new LoudnessTargetBox(dialog);
     target_->setObjectName("1305");
     target_->setLocale(QLocale::c());  // a dot as decimal point, as in MEVAN.INI
     target_->setRange(kMinLoudnessLufs, kMaxLoudnessLufs);
@@ -74,14 +126,8 @@ PhraseEditControls::PhraseEditControls(QDialog* dialog, ProfileFile& ini, CWaveF
     undo_ = MakeButton(dialog, 1307, "元に戻す", "元に戻す（Ctrl+Z）");
     redo_ = MakeButton(dialog, 1308, "やり直し", "やり直し（Ctrl+Y）");
 
-    connect(even_, &QPushButton::clicked, this, [this] {
-        if (view_ != nullptr)
-            view_->EvenLoudness(target_->value());
-    });
-    connect(trim_, &QPushButton::clicked, this, [this] {
-        if (view_ != nullptr)
-            view_->TrimSilence();
-    });
+    connect(even_, &QPushButton::clicked, this, &PhraseEditControls::OnEvenLoudness);
+    connect(trim_, &QPushButton::clicked, this, &PhraseEditControls::OnTrimSilence);
     const auto undo = [this] {
         if (view_ != nullptr)
             view_->Undo();
@@ -114,6 +160,10 @@ int PhraseEditControls::PlaceRows(int top) {
                            kFieldHeight);
     warning_->setGeometry(loudness_->geometry().right() + 1 + kGap, top,
                           TextWidth(warning_, kClipWarning) + 4, kFieldHeight);
+    note_->setGeometry(
+        warning_->x(), top,
+        std::max(TextWidth(note_, kPeakLimitNote), TextWidth(note_, kSilenceNote)) + 4,
+        kFieldHeight);
 
     const int row = top + kFieldHeight + kRowGap;
     const int height = std::max(kFieldHeight, even_->sizeHint().height());
@@ -141,16 +191,15 @@ void PhraseEditControls::SetState(int state) {
 void PhraseEditControls::UpdateFigures() {
     // Before the first take there is no phrase to measure.
     if (view_ == nullptr || view_->GetState() == CWaveForm::kEmpty) {
+        figures_ = {};
         peak_->clear();
         loudness_->clear();
-        warning_->hide();
-        return;
+    } else {
+        figures_ = MeasureLevels(view_->sound());
+        peak_->setText(FigureText("ピーク： ", figures_.peak_dbfs, "dBFS"));
+        loudness_->setText(FigureText("ラウドネス： ", figures_.loudness_lufs, "LUFS"));
     }
-    const LevelFigures figures = MeasureLevels(view_->sound());
-    peak_->setText(QString::fromStdString("ピーク： " + FormatLevel(figures.peak_dbfs) + " dBFS"));
-    loudness_->setText(
-        QString::fromStdString("ラウドネス： " + FormatLevel(figures.loudness_lufs) + " LUFS"));
-    warning_->setVisible(figures.clipped_samples > 0);
+    ShowNote(nullptr);
 }
 
 void PhraseEditControls::UpdateEnabled() {
@@ -166,6 +215,40 @@ void PhraseEditControls::OnTargetChanged(double lufs) {
     // Written only when the user changes it; a file that cannot be written keeps the old value
     // there, and this dialog uses the new one all the same.
     WriteLoudnessTarget(ini_, lufs);
+    ShowNote(nullptr);
+}
+
+void PhraseEditControls::OnEvenLoudness() {
+    if (view_ == nullptr)
+        return;
+    // The figures before the change (a change measures the phrase anew and hides the note).
+    const LevelFigures before = figures_;
+    const double target = target_->value();
+    const bool changed = view_->EvenLoudness(target);
+    if (!changed && IsSilent(before)) {
+        ShowNote(kSilenceNote);
+    } else if (EvenLoudnessGain(before, target).limited_by_peak) {
+        ShowNote(kPeakLimitNote);
+    }
+}
+
+void PhraseEditControls::OnTrimSilence() {
+    if (view_ == nullptr)
+        return;
+    const LevelFigures before = figures_;
+    if (!view_->TrimSilence() && IsSilent(before))
+        ShowNote(kSilenceNote);
+}
+
+void PhraseEditControls::TrimAndEven() {
+    OnTrimSilence();
+    OnEvenLoudness();
+}
+
+void PhraseEditControls::ShowNote(const char* text) {
+    note_->setText(text != nullptr ? QString::fromUtf8(text) : QString());
+    note_->setVisible(text != nullptr);
+    warning_->setVisible(text == nullptr && figures_.clipped_samples > 0);
 }
 
 }  // namespace kotar

@@ -43,10 +43,11 @@ SoundSpan TrimmedSpan(const CWaveFile& phrase);
 bool KeepSpan(CWaveFile& phrase, SoundSpan span);
 
 // "音量を揃える": measures the phrase and applies the gain of EvenLoudnessGain; the choice
-// (gain 1 and nothing changed for silence).
+// (gain 1 and nothing changed for silence and for a phrase not in the level format).
 GainChoice EvenLoudness(CWaveFile& phrase, double target_lufs);
 
-// "前後の無音を削除": keeps the TrimmedSpan. True when anything was removed.
+// "前後の無音を削除": keeps the TrimmedSpan. True when anything was removed (never from a phrase
+// not in the level format).
 bool TrimSilence(CWaveFile& phrase);
 
 }  // namespace kotar

@@ -10,8 +10,6 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -313,11 +311,6 @@ std::unique_ptr<WaveStream> QtWaveDevice::OpenOutput(const WaveFormat& format,
 
 std::unique_ptr<WaveDevice> MakeSystemWaveDevice(CachedEndpoints& endpoints) {
     return std::make_unique<QtWaveDevice>(endpoints);
-}
-
-void ExitWithoutLibraryTeardown(int code) {
-    std::fflush(nullptr);
-    std::_Exit(code);
 }
 
 }  // namespace kotar

@@ -16,6 +16,7 @@ namespace kotar {
 // answered: its sound-server backend blocks the calling thread for half a minute when it first
 // meets a server that does not answer (and then lists no device for good), and for ever when
 // it opens a stream on a server that has stopped answering.
+// A process that used it ends through ExitWithoutLibraryTeardown (common/ProcessExit.h).
 class QtWaveDevice : public QObject, public WaveDevice {
 public:
     explicit QtWaveDevice(CachedEndpoints& endpoints = SystemEndpoints(), QObject* parent = nullptr)

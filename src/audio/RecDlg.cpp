@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QThread>
 
+#include "audio/LengthLimit.h"
 #include "audio/PhraseEditControls.h"
 #include "audio/WaveForm.h"
 #include "common/Messages.h"
@@ -48,6 +49,11 @@ CRecDlg::CRecDlg(QWidget* parent, Prompter& prompter, ProfileFile& ini, AudioEnd
     connect(pause, &QPushButton::clicked, this, &CRecDlg::OnPause);
 
     AttachView(new CWaveForm(this, prompter, kFormatPcm, 1, 8000, 16, 20'000), false);
+    // The slot's maximum length, beside the message text and as a mark on the waveform.
+    const std::string limit =
+        CWaveForm::DurationText("最大： ", SecondsToMilliseconds(max_seconds) / 10);
+    PlaceControl(new QLabel(QString::fromStdString(limit), this), du, 1063, 212, 7, 80, 10);
+    view_->SetLengthLimit(max_seconds);
     AttachEditControls(ini, pause);
     countdown_->raise();
     Refresh();

@@ -27,6 +27,7 @@ constexpr int kWheelStep = 120;
 const QColor kGreen(0, 255, 0);
 // The green of a marked range with its colours inverted.
 const QColor kInvertedGreen(255, 0, 255);
+const QColor kLimitRed(255, 0, 0);
 
 // a × b ÷ c rounded half away from zero, as the platform's MulDiv.
 int MulDiv(int a, int b, int c) {
@@ -229,8 +230,22 @@ void CWaveForm::Draw() {
         painter.drawLine(client_.left() + i, columns_[i].first, client_.left() + i,
                          columns_[i].second);
     }
+    if (const int limit = LimitColumn(); limit >= 0)
+        painter.fillRect(client_.left() + limit, client_.top(), 1, client_.height(), kLimitRed);
     painter.end();
     update();
+}
+
+void CWaveForm::SetLengthLimit(double max_seconds) {
+    limit_bytes_ = max_seconds > 0 ? BytesForSeconds(sound_, max_seconds) : 0;
+    Draw();
+}
+
+int CWaveForm::LimitColumn() const {
+    if (limit_bytes_ == 0 || ColumnBytes() <= 0)
+        return -1;
+    const double column = limit_bytes_ / ColumnBytes() - scroll_;
+    return column >= 0 && column <= DrawWidth() ? static_cast<int>(column) : -1;
 }
 
 void CWaveForm::paintEvent(QPaintEvent*) {
@@ -527,22 +542,31 @@ void CWaveForm::ZoomOut() {
     ZoomTo(std::max(zoom_ / 2, 1));
 }
 
-void CWaveForm::ZoomTo(int zoom) {
+void CWaveForm::ZoomTo(int zoom, std::optional<int> pointer_x) {
     if (zoom == zoom_ || compact_ || state_ == kRecording || zoom < 1)
         return;
-    // The cursor keeps its place in the view; one out of view comes to its middle.
-    int anchor = cursor_.left() - scroll_;
-    if (anchor < 0 || anchor > DrawWidth())
-        anchor = DrawWidth() / 2;
     const auto rescale = [&](int column) {
         return static_cast<int>(static_cast<long long>(column) * zoom / zoom_);
     };
+    // The phrase column at the pointer keeps its pixel; without a pointer the cursor does, and
+    // a cursor out of view comes to the middle.
+    int anchor = 0;
+    int anchor_column = 0;
+    if (pointer_x) {
+        anchor = std::clamp(*pointer_x, 0, std::max(DrawWidth(), 0));
+        anchor_column = rescale(scroll_ + anchor);
+    } else {
+        anchor = cursor_.left() - scroll_;
+        if (anchor < 0 || anchor > DrawWidth())
+            anchor = DrawWidth() / 2;
+        anchor_column = rescale(cursor_.left());
+    }
     MoveCursor(rescale(cursor_.left()));
     const int selection_right = rescale(selection_.left() + selection_.width());
     selection_.setLeft(rescale(selection_.left()));
     selection_.setRight(selection_right - 1);
     zoom_ = zoom;
-    scroll_ = cursor_.left() - anchor;
+    scroll_ = anchor_column - anchor;
     UpdateScrollBar();
     ComputeColumns();
     ShowRange();
@@ -603,8 +627,9 @@ void CWaveForm::wheelEvent(QWheelEvent* event) {
         return;
     }
     if (event->modifiers() & Qt::ControlModifier) {
+        const int x = static_cast<int>(event->position().x()) - client_.left();
         for (int i = 0; i < std::abs(steps); ++i)
-            steps > 0 ? ZoomIn() : ZoomOut();
+            ZoomTo(steps > 0 ? std::min(zoom_ * 2, MaxZoom()) : std::max(zoom_ / 2, 1), x);
     } else if (zoom_ > 1) {
         SetScroll(scroll_ - steps * std::max(DrawWidth() / 8, 1));
     } else {

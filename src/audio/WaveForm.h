@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,9 @@ namespace kotar {
 // The waveform of one phrase with its play/record cursor and a range the user marks with the
 // mouse and deletes; records into and plays from its own buffer. Beside itself, in the parent
 // dialog, it shows the length (3000), the cursor position (3001) and the marked range (3002).
-// It zooms in around the cursor, by powers of two, down to one sample per pixel column; a scroll
-// bar (3003) under it moves the zoomed view. The changes of one session can be taken back.
+// It zooms by powers of two, down to one sample per pixel column: around the cursor from the
+// keys, around the mouse pointer with Ctrl+wheel; a scroll bar (3003) under it moves the zoomed
+// view. The changes of one session can be taken back.
 class CWaveForm : public QWidget, public WaveListener {
     Q_OBJECT
 
@@ -83,6 +85,11 @@ public:
     int scroll() const { return scroll_; }
     void SetScroll(int column);
 
+    // Marks the slot's maximum length with a red line where it falls in the view (0: none).
+    void SetLengthLimit(double max_seconds);
+    // The view column of the mark, or -1 when it lies outside the view or there is none.
+    int LimitColumn() const;
+
     int CheckLength(double max_seconds) const;
     std::uint32_t TruncateToSeconds(double seconds);
     int IsNotLongerThan(std::uint32_t seconds) const;
@@ -116,7 +123,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    // Ctrl+wheel zooms; the wheel alone scrolls a zoomed view.
+    // Ctrl+wheel zooms around the pointer; the wheel alone scrolls a zoomed view.
     void wheelEvent(QWheelEvent* event) override;
 
     void OnInputOpen() override;
@@ -137,7 +144,8 @@ private:
     int MaxScroll() const;
     void ComputeColumns();
     void ComputeZoomedColumns();
-    void ZoomTo(int zoom);
+    // The phrase column at pointer_x (view pixels) keeps its pixel; without it the cursor's.
+    void ZoomTo(int zoom, std::optional<int> pointer_x = std::nullopt);
     void UpdateScrollBar();
     void KeepCursorVisible();
     // After a change of the sound: the picture, the fields and the cursor as after a cut.
@@ -176,6 +184,7 @@ private:
     int state_ = kEmpty;
     QImage surface_;
     std::uint32_t full_capacity_ = 0;
+    std::uint32_t limit_bytes_ = 0;  // the maximum length's mark; 0 when none
     bool compact_ = false;
     QTimer record_timer_;
     QTimer play_timer_;

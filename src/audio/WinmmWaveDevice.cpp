@@ -381,11 +381,4 @@ std::unique_ptr<WaveDevice> MakeSystemWaveDevice(CachedEndpoints& endpoints) {
     return std::make_unique<WinmmWaveDevice>(endpoints);
 }
 
-// Nothing of winmm needs the libraries' teardown either; the program ends the same way on
-// every system.
-void ExitWithoutLibraryTeardown(int code) {
-    std::fflush(nullptr);
-    std::_Exit(code);
-}
-
 }  // namespace kotar

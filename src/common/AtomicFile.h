@@ -8,9 +8,12 @@
 namespace kotar {
 
 // Replaces (or creates) the file at path with exactly the given bytes: the bytes go to a
-// temporary file in the same folder, which is flushed to disk and renamed over the path (one
-// backend per system). On any failure the earlier file is left as it was, the temporary file is
-// removed and false is returned.
+// temporary file in the same folder, which is flushed to disk and renamed over the path, after
+// which the folder is flushed too, so that a power cut cannot bring the earlier file back once
+// the write was reported (one backend per system). On any failure before the rename the
+// earlier file is left as it was, the temporary file is removed and false is returned; a
+// failed flush of the folder after it is reported as a failure too, with the new bytes in
+// place.
 // The temporary file's name (".<name>.<process id>.<call number>") is made afresh by every call
 // and created exclusively, so writers of the same path in other threads or processes never
 // share one.

@@ -1,5 +1,7 @@
 // Windows backend of the atomic file replacement: a temporary file in the same folder, written
-// through to the disk when asked, then renamed over the path with MoveFileExW. (ReplaceFileW
+// through to the disk when asked, then renamed over the path with MoveFileExW, which with
+// MOVEFILE_WRITE_THROUGH returns only once the rename is on the disk (no separate flush of the
+// folder as on POSIX). (ReplaceFileW
 // would keep more of the replaced file's metadata, but fails while another writer replaces the
 // same file.)
 #include <windows.h>

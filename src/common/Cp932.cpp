@@ -1,6 +1,8 @@
 #include "common/Cp932.h"
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace kotar {
 
@@ -23,6 +25,32 @@ bool IsCp932LeadByte(unsigned char b) {
 bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+std::string FoldJisVariants(std::string_view utf8) {
+    // JIS X 0208 characters that JIS mappings and cp932 put at different code points.
+    static constexpr std::pair<std::string_view, std::string_view> kVariants[] = {
+        {"\u301C", "\uFF5E"},  // wave dash
+        {"\u2014", "\u2015"},  // em dash
+        {"\u2016", "\u2225"},  // double vertical line
+        {"\u2212", "\uFF0D"},  // minus sign
+        {"\u00A2", "\uFFE0"},  // cent sign
+        {"\u00A3", "\uFFE1"},  // pound sign
+        {"\u00AC", "\uFFE2"},  // not sign
+    };
+    std::string folded;
+    folded.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const std::size_t n =
+            std::min(Utf8SequenceLength(static_cast<unsigned char>(utf8[pos])), utf8.size() - pos);
+        const std::string_view character = utf8.substr(pos, n);
+        const auto* variant =
+            std::find_if(std::begin(kVariants), std::end(kVariants),
+                         [character](const auto& entry) { return entry.first == character; });
+        folded += variant != std::end(kVariants) ? variant->second : character;
+        pos += n;
+    }
+    return folded;
 }
 
 std::size_t Cp932Length(std::string_view utf8) {

@@ -10,7 +10,10 @@ namespace kotar {
 // Conversions between the program's UTF-8 texts and the code page 932 bytes that the stored
 // files (INI file, WAV attribute text, communication log, program files) hold.
 
-// UTF-8 to cp932. Characters without a cp932 form become '?'.
+// UTF-8 to cp932. Characters without a cp932 form become '?', and so does every character that
+// would read back as another one (no "best fit": "é" is no "e", "¥" no backslash), alike on
+// every system. The few JIS characters that converters give different code points ("〜" U+301C
+// beside "～" U+FF5E, "−" beside "－", ...) are written as the cp932 character they stand for.
 std::string Utf8ToCp932(std::string_view utf8);
 
 // cp932 to UTF-8. Bytes that are not valid cp932 become U+FFFD.
@@ -32,5 +35,8 @@ std::size_t Utf8SequenceLength(unsigned char lead);
 bool IsCp932LeadByte(unsigned char byte);
 // Both encodings keep the 7-bit range as it is, so plain ASCII needs no converter.
 bool IsAscii(std::string_view text);
+// The text with each JIS character that has two code points in use in the form that cp932
+// reads back.
+std::string FoldJisVariants(std::string_view utf8);
 
 }  // namespace kotar

@@ -76,16 +76,31 @@ std::size_t SkipOneByte(std::string_view) {
 
 }  // namespace
 
-std::string Utf8ToCp932(std::string_view utf8) {
-    if (IsAscii(utf8))
-        return std::string(utf8);
-    return ToCp932().Convert(utf8, "?", SkipUtf8Char);
-}
-
 std::string Cp932ToUtf8(std::string_view cp932) {
     if (IsAscii(cp932))
         return std::string(cp932);
     return FromCp932().Convert(cp932, "\xEF\xBF\xBD", SkipOneByte);
+}
+
+std::string Utf8ToCp932(std::string_view utf8) {
+    if (IsAscii(utf8))
+        return std::string(utf8);
+    const std::string text = FoldJisVariants(utf8);
+    std::string bytes = ToCp932().Convert(text, "?", SkipUtf8Char);
+    if (Cp932ToUtf8(bytes) == text)
+        return bytes;
+    // iconv maps some characters to others ("¥" to a backslash): only a character that reads
+    // back as itself is kept, as the Windows converter does without its best fit.
+    bytes.clear();
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t n =
+            std::min(Utf8SequenceLength(static_cast<unsigned char>(text[pos])), text.size() - pos);
+        const std::string_view character = std::string_view(text).substr(pos, n);
+        const std::string one = ToCp932().Convert(character, "?", SkipUtf8Char);
+        bytes += Cp932ToUtf8(one) == character ? one : "?";
+        pos += n;
+    }
+    return bytes;
 }
 
 }  // namespace kotar

@@ -11,17 +11,20 @@ namespace {
 
 constexpr UINT kCodePage = 932;
 
-// UTF-16 to cp932; false when a character has no cp932 form.
+// UTF-16 to cp932; false when a character has no cp932 form. No best fit: a character that
+// would read back as another one ("é" as "e", "¥" as a backslash) counts as having none.
 bool WideToCp932(std::wstring_view wide, std::string& out) {
+    constexpr DWORD kFlags = WC_NO_BEST_FIT_CHARS;
     BOOL used_default = FALSE;
     const int size = static_cast<int>(wide.size());
     const int length =
-        ::WideCharToMultiByte(kCodePage, 0, wide.data(), size, nullptr, 0, "?", &used_default);
+        ::WideCharToMultiByte(kCodePage, kFlags, wide.data(), size, nullptr, 0, "?", &used_default);
     if (length <= 0 || used_default)
         return false;
     const std::size_t at = out.size();
     out.resize(at + static_cast<std::size_t>(length));
-    ::WideCharToMultiByte(kCodePage, 0, wide.data(), size, out.data() + at, length, "?", nullptr);
+    ::WideCharToMultiByte(kCodePage, kFlags, wide.data(), size, out.data() + at, length, "?",
+                          nullptr);
     return true;
 }
 
@@ -48,7 +51,7 @@ bool IsHighSurrogate(wchar_t c) {
 std::string Utf8ToCp932(std::string_view utf8) {
     if (IsAscii(utf8))
         return std::string(utf8);
-    const std::wstring wide = Utf8ToWide(utf8);
+    const std::wstring wide = Utf8ToWide(FoldJisVariants(utf8));
     std::string out;
     if (WideToCp932(wide, out))
         return out;

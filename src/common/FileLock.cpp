@@ -2,12 +2,22 @@
 
 namespace kotar {
 
-std::optional<FileLock> FileLock::Acquire(const std::filesystem::path& path) {
-    return Lock(path, true);
+std::optional<FileLock> FileLock::Acquire(const std::filesystem::path& path, LockOwner owner,
+                                          LockFailure* failure) {
+    LockFailure why = LockFailure::None;
+    std::optional<FileLock> lock = Lock(path, true, owner, why);
+    if (failure != nullptr)
+        *failure = lock ? LockFailure::None : why;
+    return lock;
 }
 
-std::optional<FileLock> FileLock::TryAcquire(const std::filesystem::path& path) {
-    return Lock(path, false);
+std::optional<FileLock> FileLock::TryAcquire(const std::filesystem::path& path, LockOwner owner,
+                                             LockFailure* failure) {
+    LockFailure why = LockFailure::None;
+    std::optional<FileLock> lock = Lock(path, false, owner, why);
+    if (failure != nullptr)
+        *failure = lock ? LockFailure::None : why;
+    return lock;
 }
 
 FileLock::FileLock(FileLock&& other) noexcept : handle_(other.handle_) {

@@ -10,18 +10,52 @@
 namespace kotar {
 namespace {
 
-// An existing file or folder opens read-only (enough for flock); a missing one is made.
-int OpenForLock(const std::filesystem::path& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0 && errno == ENOENT)
-        fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
-    return fd;
+// Read-only is enough for flock. A pipe opens at once without a writer, a link not at all.
+constexpr int kOpenFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+
+bool Lockable(mode_t mode) {
+    return S_ISREG(mode) || S_ISDIR(mode);
+}
+
+// Opens an existing file or folder, or makes a missing file; -1 with the reason when what is
+// there may not be locked.
+int OpenForLock(const std::filesystem::path& path, LockOwner owner, LockFailure& failure) {
+    // A special file is not even opened: opening a device has effects of its own.
+    struct stat seen {};
+    if (::lstat(path.c_str(), &seen) == 0 && !Lockable(seen.st_mode) && !S_ISLNK(seen.st_mode)) {
+        failure = LockFailure::NotARegularFile;
+        return -1;
+    }
+    int fd = ::open(path.c_str(), kOpenFlags);
+    if (fd < 0 && errno == ENOENT) {
+        const mode_t mode = owner == LockOwner::Anyone ? 0644 : 0600;
+        fd = ::open(path.c_str(), kOpenFlags | O_CREAT, mode);
+    }
+    if (fd < 0 && errno == ELOOP && owner == LockOwner::Anyone)
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECTORY);  // a link to a folder
+    if (fd < 0) {
+        failure = errno == ELOOP || errno == ENOTDIR ? LockFailure::NotARegularFile
+                                                     : LockFailure::CannotOpen;
+        return -1;
+    }
+    // What was opened, not what the name showed a moment before.
+    struct stat held {};
+    if (::fstat(fd, &held) != 0 || !Lockable(held.st_mode)) {
+        failure = LockFailure::NotARegularFile;
+    } else if (owner == LockOwner::User && held.st_uid != ::geteuid()) {
+        failure = LockFailure::OtherOwner;
+    } else {
+        return fd;
+    }
+    ::close(fd);
+    return -1;
 }
 
 }  // namespace
 
-std::optional<FileLock> FileLock::Lock(const std::filesystem::path& path, bool wait) {
-    const int fd = OpenForLock(path);
+std::optional<FileLock> FileLock::Lock(const std::filesystem::path& path, bool wait,
+                                       LockOwner owner, LockFailure& failure) {
+    const int fd = OpenForLock(path, owner, failure);
     if (fd < 0)
         return std::nullopt;
     int rc;
@@ -29,6 +63,7 @@ std::optional<FileLock> FileLock::Lock(const std::filesystem::path& path, bool w
         rc = ::flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB);
     } while (rc != 0 && errno == EINTR);
     if (rc != 0) {
+        failure = errno == EWOULDBLOCK ? LockFailure::Taken : LockFailure::CannotOpen;
         ::close(fd);
         return std::nullopt;
     }

@@ -13,10 +13,18 @@ HANDLE ToHandle(std::intptr_t handle) {
 
 }  // namespace
 
-std::optional<FileLock> FileLock::Lock(const std::filesystem::path& path, bool wait) {
+std::optional<FileLock> FileLock::Lock(const std::filesystem::path& path, bool wait,
+                                       LockOwner owner, LockFailure& failure) {
+    // The per-user locks live in the user's own folders here, so the owner is not checked; a
+    // link (reparse point) is still never followed to a file.
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    const bool folder =
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    const bool link = exists && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    const bool folder = exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (link && (!folder || owner == LockOwner::User)) {
+        failure = LockFailure::NotARegularFile;
+        return std::nullopt;
+    }
     if (folder) {
         // A folder cannot carry a byte-range lock: its lock is a handle with the folder's write
         // access (adding files) that shares no write access, which every other lock's handle
@@ -28,20 +36,35 @@ std::optional<FileLock> FileLock::Lock(const std::filesystem::path& path, bool w
                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
             if (handle != INVALID_HANDLE_VALUE)
                 return FileLock(reinterpret_cast<std::intptr_t>(handle));
-            if (!wait || ::GetLastError() != ERROR_SHARING_VIOLATION)
+            const bool taken = ::GetLastError() == ERROR_SHARING_VIOLATION;
+            if (!wait || !taken) {
+                failure = taken ? LockFailure::Taken : LockFailure::CannotOpen;
                 return std::nullopt;
+            }
             ::Sleep(kFolderRetryMs);  // no system wait exists for a share conflict
         }
     }
     // Files are made when missing; other openers may read, write and delete, as with flock.
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    HANDLE file = ::CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        failure = LockFailure::CannotOpen;
         return std::nullopt;
+    }
+    // What was opened, not what the name showed a moment before: a file on a disk.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileInformationByHandle(file, &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        ::CloseHandle(file);
+        failure = LockFailure::NotARegularFile;
+        return std::nullopt;
+    }
     OVERLAPPED whole{};
     const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
     if (!::LockFileEx(file, flags, 0, MAXDWORD, MAXDWORD, &whole)) {
+        failure =
+            ::GetLastError() == ERROR_LOCK_VIOLATION ? LockFailure::Taken : LockFailure::CannotOpen;
         ::CloseHandle(file);
         return std::nullopt;
     }

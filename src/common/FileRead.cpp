@@ -1,21 +1,14 @@
 #include "common/FileRead.h"
 
-#include <fstream>
-
 namespace kotar {
 
 bool ReadFileOfExactSize(const std::filesystem::path& path, std::size_t size, std::uint8_t* out) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) {
+    FileHandle file(OpenFile(path, "rb"));
+    if (!file)
         return false;
-    }
-    const std::streamoff length = in.tellg();
-    if (length < 0 || static_cast<std::uintmax_t>(length) != size) {
-        return false;
-    }
-    in.seekg(0);
-    return static_cast<bool>(
-        in.read(reinterpret_cast<char*>(out), static_cast<std::streamsize>(size)));
+    // One byte more than asked tells a longer file.
+    const std::size_t got = std::fread(out, 1, size, file.get());
+    return got == size && std::fgetc(file.get()) == EOF && !std::ferror(file.get());
 }
 
 }  // namespace kotar

@@ -13,7 +13,8 @@ namespace kotar {
 bool ReadFileOfExactSize(const std::filesystem::path& path, std::size_t size, std::uint8_t* out);
 
 // std::fopen for a path: the name reaches the system as it is (UTF-16 on Windows, where the
-// narrow form would go through the system's code page).
+// narrow form would go through the system's code page). Only a regular file opens: a pipe or a
+// device under the name gives nullptr at once instead of waiting for a writer.
 std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
 
 // An open file that closes itself.

@@ -1,6 +1,7 @@
 #include <windows.h>
 // clang-format off
 #include <sddl.h>
+#include <shlobj.h>
 // clang-format on
 
 #include <string>
@@ -88,6 +89,17 @@ std::filesystem::path UserStateFolder() {
     return base / L"KOTAR";
 }
 
+PrivateFolder UserRuntimeFolder() {
+    // GetTempPathW: the user's own (under the user's profile).
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(ec);
+    return {folder, ec ? FolderProblem::CannotMake : FolderProblem::None};
+}
+
+std::string LocalServerAddress(const std::filesystem::path&, const std::string& name) {
+    return name;
+}
+
 bool FolderTakesNewFiles(const std::filesystem::path& folder) {
     if (folder.empty())
         return false;
@@ -100,6 +112,46 @@ bool FolderTakesNewFiles(const std::filesystem::path& folder) {
         return false;
     ::CloseHandle(handle);
     return true;
+}
+
+namespace {
+
+// True when `folder` is `base` or lies below it (Windows paths: letter case does not count).
+bool IsWithin(const std::filesystem::path& folder, const std::filesystem::path& base) {
+    if (base.empty())
+        return false;
+    std::wstring inner = folder.lexically_normal().wstring();
+    std::wstring outer = base.lexically_normal().wstring();
+    while (!outer.empty() && (outer.back() == L'\\' || outer.back() == L'/'))
+        outer.pop_back();
+    if (inner.size() < outer.size())
+        return false;
+    if (inner.size() > outer.size() && inner[outer.size()] != L'\\' && inner[outer.size()] != L'/')
+        return false;
+    return ::CompareStringOrdinal(inner.data(), static_cast<int>(outer.size()), outer.data(),
+                                  static_cast<int>(outer.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::filesystem::path KnownFolder(REFKNOWNFOLDERID id) {
+    PWSTR path = nullptr;
+    std::filesystem::path folder;
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, 0, nullptr, &path)))
+        folder = path;
+    ::CoTaskMemFree(path);
+    return folder;
+}
+
+}  // namespace
+
+std::filesystem::path SettingsFolder(const std::filesystem::path& start_directory) {
+    const bool program_folder = IsWithin(start_directory, KnownFolder(FOLDERID_ProgramFiles)) ||
+                                IsWithin(start_directory, KnownFolder(FOLDERID_ProgramFilesX86));
+    if (!program_folder && FolderTakesNewFiles(start_directory))
+        return start_directory;
+    const std::filesystem::path folder = UserStateFolder();
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return folder;
 }
 
 }  // namespace kotar

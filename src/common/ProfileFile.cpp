@@ -1,14 +1,13 @@
 #include "common/ProfileFile.h"
 
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 #include <optional>
-#include <sstream>
 #include <string_view>
 
 #include "common/AtomicFile.h"
 #include "common/Cp932.h"
 #include "common/FileLock.h"
+#include "common/FileRead.h"
 
 namespace kotar {
 namespace {
@@ -20,24 +19,25 @@ struct Line {
     std::string end;   // "\r\n", "\n" or "" for a last line without a break
 };
 
-// The bytes of the file, or nothing when it cannot be opened.
+// The bytes of the file, or nothing when it cannot be opened (or is no regular file).
 std::optional<std::string> ReadContent(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const FileHandle file(OpenFile(path, "rb"));
+    if (!file)
         return std::nullopt;
     // The whole file in one sized read (the configuration reads it many times at start-up);
-    // whatever the size did not cover (a file that grew meanwhile, or no regular file) is
-    // read on to its end.
+    // whatever the size did not cover (a file that grew meanwhile) is read on to its end.
     std::string content;
     std::error_code size_error;
     const auto size = std::filesystem::file_size(path, size_error);
-    if (!size_error && size > 0) {
-        content.resize(static_cast<std::size_t>(size));
-        in.read(content.data(), static_cast<std::streamsize>(content.size()));
-        content.resize(static_cast<std::size_t>(in.gcount()));
+    std::size_t used = 0;
+    content.resize(size_error ? 0 : static_cast<std::size_t>(size));
+    for (;;) {
+        used += std::fread(content.data() + used, 1, content.size() - used, file.get());
+        if (used < content.size())
+            break;
+        content.resize(used + 4096);
     }
-    if (in)
-        content.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    content.resize(used);
     return content;
 }
 
@@ -272,7 +272,8 @@ bool ProfileFile::Write(const std::string& section, const std::string& key,
         return false;
     std::filesystem::path lock_path = path_;
     lock_path += ".lock";
-    const std::optional<FileLock> lock = FileLock::Acquire(lock_path);
+    // Another user's lock file is honoured as it is: the start folder may be shared.
+    const std::optional<FileLock> lock = FileLock::Acquire(lock_path, LockOwner::Anyone);
     if (!lock)
         return false;
     // One read under the lock serves both the check and the rewrite.

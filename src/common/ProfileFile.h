@@ -13,7 +13,9 @@ namespace kotar {
 // Several copies of the program share the file: every write reads, changes and replaces it
 // while it holds the lock of the file "<name>.lock" beside it (made on first use, never
 // removed), so that no write loses the key that another copy wrote at the same time. Readers
-// need no lock, as the file is always replaced whole.
+// need no lock, as the file is always replaced whole. The lock file is shared by every user of
+// the folder, whoever made it; anything but a regular file under its name (a pipe, a link)
+// makes writes fail at once. A file that is not a regular one reads as missing.
 // Section and key names match without regard to letter case. Names and values are UTF-8 in
 // the program and cp932 in the file; lines written end with CR LF, lines read may end with LF.
 class ProfileFile {

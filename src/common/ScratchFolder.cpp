@@ -22,6 +22,12 @@ bool IsScratchName(const fs::path& path) {
     return name.size() == kPrefix.size() + kRandomCharacters && name.starts_with(kPrefix);
 }
 
+// A folder itself, not a link to one: the clean-up never follows a link.
+bool IsRealFolder(const fs::path& path) {
+    std::error_code ec;
+    return fs::symlink_status(path, ec).type() == fs::file_type::directory;
+}
+
 std::string RandomName() {
     static constexpr std::string_view kCharacters =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -68,7 +74,7 @@ std::optional<ScratchFolder> ScratchFolder::Create(const fs::path& parent) {
         // for an abandoned one: it then holds the owner lock or has removed the folder, and
         // this attempt leaves the folder to it.
         const fs::path owner_path = folder / kOwnerFile;
-        std::optional<FileLock> owner = FileLock::TryAcquire(owner_path);
+        std::optional<FileLock> owner = FileLock::TryAcquire(owner_path, LockOwner::User);
         if (owner && owner->StillAt(owner_path))
             return ScratchFolder(folder, std::move(*owner));
     }
@@ -79,17 +85,17 @@ int ScratchFolder::RemoveAbandoned(const fs::path& parent) {
     std::vector<fs::path> candidates;
     std::error_code ec;
     for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code type_ec;
-        if (IsScratchName(it->path()) &&
-            it->symlink_status(type_ec).type() == fs::file_type::directory) {
+        if (IsScratchName(it->path()) && IsRealFolder(it->path()))
             candidates.push_back(it->path());
-        }
     }
     int removed = 0;
     for (const fs::path& folder : candidates) {
-        // Held by a live run, the lock is refused; a run that died has dropped it.
-        std::optional<FileLock> owner = FileLock::TryAcquire(folder / kOwnerFile);
-        if (owner && RemoveOwnedFolder(folder, owner))
+        // Held by a live run, the lock is refused; a run that died has dropped it. Another
+        // user's folder is left to that user.
+        std::optional<FileLock> owner = FileLock::TryAcquire(folder / kOwnerFile, LockOwner::User);
+        // Looked at again with the lock held: a link put in the folder's place meanwhile would
+        // lead the removal into another folder.
+        if (owner && IsRealFolder(folder) && RemoveOwnedFolder(folder, owner))
             ++removed;
     }
     return removed;

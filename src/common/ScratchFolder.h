@@ -12,7 +12,9 @@ namespace kotar {
 // a parent folder with a fresh name, "kotar-" and six random characters, created exclusively as
 // mkdtemp does, and is removed with its contents when the object goes. While it lives, its
 // owner file ".owner" inside it is locked; a folder whose owner lock nobody holds belongs to a
-// run that died and is removed by the next Create under the same parent.
+// run that died and is removed by the next Create under the same parent. The owner file is a
+// lock of this user alone (see LockOwner::User): another user's scratch folder is never
+// removed, and a link with a scratch folder's name is never followed.
 class ScratchFolder {
 public:
     // Removes the abandoned scratch folders under parent (made when missing; its own parent

@@ -5,6 +5,7 @@
 
 #include "common/Cp932.h"
 #include "common/Messages.h"
+#include "common/ProcessFolders.h"
 #include "common/Utf8Path.h"
 
 namespace kotar {
@@ -47,7 +48,7 @@ std::uint32_t CorrectDiskPercent(ProfileFile& ini, const std::optional<std::stri
 }  // namespace
 
 std::filesystem::path ConfigurationFilePath(const std::filesystem::path& start_directory) {
-    return start_directory / "MEVAN.INI";
+    return SettingsFolder(start_directory) / "MEVAN.INI";
 }
 
 std::uint32_t LoadDiskPercent(ProfileFile& ini) {

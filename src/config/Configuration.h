@@ -30,7 +30,8 @@ struct Configuration {
     std::array<double, kSlotCount> slot_max_seconds = kSlotMaxSeconds;
 };
 
-// "MEVAN.INI" in the start directory.
+// "MEVAN.INI" in the start directory (on Windows in the user's state folder when the start
+// directory is a program folder or takes no new files: SettingsFolder).
 std::filesystem::path ConfigurationFilePath(const std::filesystem::path& start_directory);
 
 // Reads and corrects every key of MEVAN.INI; a key that is missing or was corrected is written,

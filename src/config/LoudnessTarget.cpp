@@ -1,18 +1,36 @@
 #include "config/LoudnessTarget.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
 namespace kotar {
 
-std::optional<double> ParseLoudnessTarget(const std::string& text) {
+namespace {
+
+std::optional<double> ParseDecimal(const std::string& text) {
     double value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
-    if (error != std::errc() || stop != end || !(value >= kMinLoudnessLufs) ||
-        !(value <= kMaxLoudnessLufs))
+    if (error != std::errc() || stop != end || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+}  // namespace
+
+std::optional<double> ParseLoudnessTarget(const std::string& text) {
+    const std::optional<double> value = ParseDecimal(text);
+    if (!value || *value < kMinLoudnessLufs || *value > kMaxLoudnessLufs)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> ReadTypedLoudnessTarget(const std::string& text) {
+    const std::optional<double> value = ParseDecimal(text);
+    if (!value)
+        return std::nullopt;
+    return std::clamp(*value, kMinLoudnessLufs, kMaxLoudnessLufs);
 }
 
 double ReadLoudnessTarget(const ProfileFile& ini) {

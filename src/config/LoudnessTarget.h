@@ -17,6 +17,10 @@ inline constexpr double kMaxLoudnessLufs = -5.0;
 // for any other text.
 std::optional<double> ParseLoudnessTarget(const std::string& text);
 
+// A target as the user types it: a decimal number with a dot, brought into -40 to -5, so that
+// "-50" reads -40 and "-3" reads -5; nothing for text that is no such number.
+std::optional<double> ReadTypedLoudnessTarget(const std::string& text);
+
 // CONFIG/LOUDNESS, or -16 when it is missing, malformed or out of range.
 double ReadLoudnessTarget(const ProfileFile& ini);
 

@@ -8,9 +8,11 @@
 #include <QPushButton>
 #include <filesystem>
 
+#include "common/FileRead.h"
 #include "common/Messages.h"
 #include "common/ScratchFolder.h"
 #include "common/UserAbort.h"
+#include "common/Utf8Path.h"
 #include "config/Configuration.h"
 #include "export/PhraseFileBuild.h"
 #include "export/PhraseFileKind.h"
@@ -28,6 +30,12 @@ namespace {
 QString Q(const char* text) {
     return QString::fromUtf8(text);
 }
+
+// A write of the created data refused because the phrases it was built from changed on disk.
+constexpr const char* kPhrasesChangedText =
+    "物件の音声データが作成後に変更されました。\n"
+    "書込は行っていません。もう一度「書込」を押すと作り直して書き込みます。";
+constexpr const char* kPhrasesChangedCaption = "書込確認";
 
 QPushButton* MakeButton(QWidget* parent, const DialogUnits& du, int id, const char* text, int x,
                         int y, int width, int height) {
@@ -146,43 +154,73 @@ std::string CAudioFileTransferDlg::PropertyFolder() const {
     return PropertyFolderOnDisk(WorkFolder(), property_name_).string();
 }
 
-bool CAudioFileTransferDlg::EnsureCreatedFile() {
-    if (!created_path_.empty())
+bool CAudioFileTransferDlg::EnsureBuiltImage() {
+    if (!built_image_.empty())
         return true;
     const auto kind = static_cast<PhraseFileKind>(mode_);
     const std::string destination =
         (std::filesystem::path(PropertyFolder()) / PhraseFileName(kind)).string();
+    // Taken before the conversion reads the files, so that a change during the build shows.
+    SourceStamp stamp = StampSourceSlots(kind, slots_);
+    std::vector<std::uint8_t> image;
     const PhraseBuildResult result =
-        BuildPhraseFile(kind, slots_, WorkFolder(), destination, prompter_);
+        BuildPhraseFile(kind, slots_, WorkFolder(), destination, prompter_, &image);
     if (result == PhraseBuildResult::kWriteFailed)
         prompter_.ShowMessage(kMsgFileWriteFailed, MessageIcon::Exclamation);
     if (result != PhraseBuildResult::kWritten)
         return false;  // an older file of that name is never used; the next press builds again
     created_path_ = destination;
+    built_image_ = std::move(image);
+    built_from_ = std::move(stamp);
     return true;
 }
 
+bool CAudioFileTransferDlg::SourcesChangedSinceBuild() const {
+    return StampSourceSlots(static_cast<PhraseFileKind>(mode_), slots_) != built_from_;
+}
+
 void CAudioFileTransferDlg::OnPlayCreated() {
-    const bool built = EnsureCreatedFile();
-    PlayPhraseFile(built ? created_path_ : std::string(), mode_label_->text().toStdString());
+    // Play lets the user hear the property's phrases as they are now.
+    if (!built_image_.empty() && SourcesChangedSinceBuild())
+        built_image_.clear();
+    const bool built = EnsureBuiltImage();
+    PlayPhraseImage(
+        built ? std::span<const std::uint8_t>(built_image_) : std::span<const std::uint8_t>(),
+        mode_label_->text().toStdString());
 }
 
 void CAudioFileTransferDlg::OnWriteCreated() {
-    const bool built = EnsureCreatedFile();
-    // Without a file of this build, the write reports the file read error.
-    WritePhrases(built ? created_path_ : std::string());
+    if (!built_image_.empty() && SourcesChangedSinceBuild()) {
+        // What was built (and perhaps heard) is no longer the property's: never sent unasked.
+        built_image_.clear();
+        prompter_.ShowText(kPhrasesChangedText, kPhrasesChangedCaption, MessageIcon::Exclamation);
+        return;
+    }
+    if (!EnsureBuiltImage()) {
+        WritePhrases(std::string());  // without an image of this build: the file read error
+        return;
+    }
+    WriteBuiltImage();
 }
 
 void CAudioFileTransferDlg::PlayPhraseFile(const std::string& path, const std::string& caption) {
+    std::vector<std::uint8_t> image(kPhraseFileBytes, 0xFF);
+    if (path.empty() || !ReadFileOfExactSize(PathFromUtf8(path), kPhraseFileBytes, image.data()))
+        image.clear();
+    PlayPhraseImage(image, caption);
+}
+
+void CAudioFileTransferDlg::PlayPhraseImage(std::span<const std::uint8_t> image,
+                                            const std::string& caption) {
     try {
         // play.ulw lives in a scratch folder of this play, which goes when the play dialog has
         // closed: another copy playing at the same time never replaces the file being played.
         std::optional<ScratchFolder> scratch;
-        if (!path.empty())
+        if (image.size() == kPhraseFileBytes)
             scratch = ScratchFolder::Create(WorkTempFolder(WorkFolder()));
         const std::filesystem::path play_file =
             scratch ? PlayFilePath(scratch->path()) : std::filesystem::path();
-        if (!scratch || PreparePhrasePlayFile(path, play_file, caption, prompter_) !=
+        if (!scratch || PreparePhrasePlayFile(image, play_file, caption, prompter_) !=
                             PlayFilePrepared::kReady) {
             prompter_.ShowText(kPlayDataFailedText, kPlayCheckCaption, MessageIcon::Information);
             return;
@@ -210,15 +248,30 @@ LinkEnvironment CAudioFileTransferDlg::TransferEnvironment(const TransferScope& 
     return environment;
 }
 
-void CAudioFileTransferDlg::WritePhrases(const std::string& path) {
+void CAudioFileTransferDlg::RunWrite(const WriteCall& write) {
     DialogTransferSink sink(status_, progress_);
+    PhraseWriteOutcome outcome = PhraseWriteOutcome::kFailed;
     {
         TransferScope scope(this, stop_);
         EnableControls(false);
-        WritePhraseFile(path, ReadPortNumber(ini_), TransferEnvironment(scope), sink,
-                        verify_->isChecked());
+        outcome = write(TransferEnvironment(scope), sink, verify_->isChecked());
     }
     EnableControls(true);
+    // Next to a full progress bar, the status line alone is easily taken for success.
+    if (outcome == PhraseWriteOutcome::kMismatch)
+        prompter_.ShowText(kVerifyMismatchText, kVerifyMismatchCaption, MessageIcon::Exclamation);
+}
+
+void CAudioFileTransferDlg::WritePhrases(const std::string& path) {
+    RunWrite([this, &path](const LinkEnvironment& environment, TransferSink& sink, bool verify) {
+        return WritePhraseFile(PathFromUtf8(path), ReadPortNumber(ini_), environment, sink, verify);
+    });
+}
+
+void CAudioFileTransferDlg::WriteBuiltImage() {
+    RunWrite([this](const LinkEnvironment& environment, TransferSink& sink, bool verify) {
+        return WritePhraseImage(built_image_, ReadPortNumber(ini_), environment, sink, verify);
+    });
 }
 
 void CAudioFileTransferDlg::OnReadPhrases() {

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "common/ProfileFile.h"
 #include "common/Prompter.h"
+#include "export/PhraseFileBuild.h"
 #include "link/SerialCom.h"
+#include "ops/PhraseTransfer.h"
 #include "store/SlotRecord.h"
 #include "ui/CancellableDialog.h"
 
@@ -45,10 +50,20 @@ private:
     // The enabling rule; e is false while a transfer runs.
     void EnableControls(bool e);
 
-    // Builds the created phrase file when there is none yet; false when the build failed.
-    bool EnsureCreatedFile();
+    // Builds the phrase image of the property (and its file) when there is none yet; false
+    // when the build failed.
+    bool EnsureBuiltImage();
+    // True when the source slot files no longer hold what the built image was made from.
+    bool SourcesChangedSinceBuild() const;
     void PlayPhraseFile(const std::string& path, const std::string& caption);
+    void PlayPhraseImage(std::span<const std::uint8_t> image, const std::string& caption);
+    // Writes a phrase file (an empty path: the file read error), or the built image.
     void WritePhrases(const std::string& path);
+    void WriteBuiltImage();
+    // One write with the dialog's transfer state; a verify mismatch is also told in a box.
+    using WriteCall =
+        std::function<PhraseWriteOutcome(const LinkEnvironment&, TransferSink&, bool verify)>;
+    void RunWrite(const WriteCall& write);
 
     // Button handlers.
     void OnPlayCreated();
@@ -73,6 +88,11 @@ private:
     std::string read_back_path_;
     std::string created_path_;
     std::string selected_path_;
+    // The image built from the property: what its play button plays and its write button sends,
+    // whatever another copy does to the created file meanwhile. Empty until built, and again
+    // once the phrases it was made from changed on disk.
+    std::vector<std::uint8_t> built_image_;
+    SourceStamp built_from_;
 
     QLabel* header_ = nullptr;
     QLineEdit* mode_label_ = nullptr;

@@ -24,7 +24,8 @@ bool WriteProgramArea(std::span<const std::uint8_t> image, std::int32_t area,
                                         [&] { sink.SetProgress(++*progress); });
     link.ClosePort();
     if (result != TRANSFER_OK) {
-        ShowSequenceEnd(link, sink, WriteFailedText(kProgramLabel, result), result);
+        ShowSequenceEnd(link, sink, WriteFailedText(kProgramLabel, result, link.line_gone()),
+                        result);
         return false;
     }
     return true;
@@ -68,7 +69,7 @@ bool ReadDataToFile(const std::filesystem::path& out, int port_number,
                                        [&] { sink.SetProgress(++position); });
     link.ClosePort();
     if (result != TRANSFER_OK) {
-        ShowSequenceEnd(link, sink, ReadFailedText(kDataLabel, result), result);
+        ShowSequenceEnd(link, sink, ReadFailedText(kDataLabel, result, link.line_gone()), result);
         return false;
     }
     if (!WriteFileAtomically(out, data)) {

@@ -1,11 +1,11 @@
 #include "ops/PhrasePlayback.h"
 
-#include <fstream>
 #include <system_error>
 #include <vector>
 
 #include "audio/ImportChain.h"
 #include "common/AtomicFile.h"
+#include "common/FileRead.h"
 #include "common/Messages.h"
 #include "common/UserAbort.h"
 #include "ops/PhraseTransfer.h"
@@ -52,22 +52,13 @@ std::filesystem::path PlayFilePath(const std::filesystem::path& scratch_folder) 
     return scratch_folder / "play.ulw";
 }
 
-bool WriteMuLawPlayFile(const std::filesystem::path& phrase_file,
+bool WriteMuLawPlayFile(std::span<const std::uint8_t> image,
                         const std::filesystem::path& play_file) {
-    std::ifstream in(phrase_file, std::ios::binary | std::ios::ate);
-    if (!in)
+    if (image.size() != kPhraseFileBytes)
         return false;
-    const std::streamoff length = in.tellg();
-    if (length < 0 || static_cast<std::uintmax_t>(length) != kPhraseFileBytes)
-        return false;
-    in.seekg(0);
     const std::array<std::uint8_t, 44> header = PhraseImageWavHeader();
     std::vector<std::uint8_t> play(header.begin(), header.end());
-    play.resize(header.size() + kPhraseFileBytes, 0xFF);
-    if (!in.read(reinterpret_cast<char*>(play.data() + header.size()),
-                 static_cast<std::streamsize>(kPhraseFileBytes))) {
-        return false;
-    }
+    play.insert(play.end(), image.begin(), image.end());
     std::error_code ec;
     const std::filesystem::path folder = play_file.parent_path();
     if (!std::filesystem::is_directory(folder, ec))
@@ -75,10 +66,17 @@ bool WriteMuLawPlayFile(const std::filesystem::path& phrase_file,
     return WriteFileAtomically(play_file, play);
 }
 
-PlayFilePrepared PreparePhrasePlayFile(const std::filesystem::path& phrase_file,
+bool WriteMuLawPlayFile(const std::filesystem::path& phrase_file,
+                        const std::filesystem::path& play_file) {
+    std::vector<std::uint8_t> image(kPhraseFileBytes, 0xFF);
+    return ReadFileOfExactSize(phrase_file, kPhraseFileBytes, image.data()) &&
+           WriteMuLawPlayFile(image, play_file);
+}
+
+PlayFilePrepared PreparePhrasePlayFile(std::span<const std::uint8_t> image,
                                        const std::filesystem::path& play_file,
                                        const std::string& caption, Prompter& prompter) {
-    if (!WriteMuLawPlayFile(phrase_file, play_file))
+    if (!WriteMuLawPlayFile(image, play_file))
         return PlayFilePrepared::kNoPlayData;
     std::unique_ptr<CWaveFile> converted = RunReadBackChain(play_file.string(), prompter);
     if (!converted->Save(play_file.string(), caption)) {

@@ -17,9 +17,9 @@ namespace {
 constexpr const char* kPhraseLabel = "不定フレーズ";
 
 // Reads the phrase area back over the open port and compares it with what was written; shows
-// the outcome. True when every byte matches.
-bool VerifyPhraseArea(SerialCom& link, std::span<const std::uint8_t> written, TransferSink& sink,
-                      const std::function<void()>& after_block) {
+// the outcome.
+PhraseWriteOutcome VerifyPhraseArea(SerialCom& link, std::span<const std::uint8_t> written,
+                                    TransferSink& sink, const std::function<void()>& after_block) {
     const std::string label = kPhraseLabel;
     sink.SetStatus(label + " 照合中");
     std::vector<std::uint8_t> back(written.size(), 0xFF);
@@ -27,10 +27,11 @@ bool VerifyPhraseArea(SerialCom& link, std::span<const std::uint8_t> written, Tr
     link.ClosePort();
     if (result != TRANSFER_OK) {
         // A stop here comes after a write the device has taken; only the check was left out.
-        const std::string text =
-            result == TRANSFER_STOPPED ? label + " 照合中止" : ReadFailedText(label, result);
+        const std::string text = result == TRANSFER_STOPPED
+                                     ? label + " 照合中止"
+                                     : ReadFailedText(label, result, link.line_gone());
         ShowSequenceEnd(link, sink, text, result);
-        return false;
+        return PhraseWriteOutcome::kFailed;
     }
     const auto [w, b] = std::mismatch(written.begin(), written.end(), back.begin());
     if (w != written.end()) {
@@ -43,32 +44,19 @@ bool VerifyPhraseArea(SerialCom& link, std::span<const std::uint8_t> written, Tr
                       static_cast<std::size_t>(w - written.begin()), *w, *b, differing);
         link.WriteLog(label + detail);
         sink.SetStatus(label + " 照合失敗（不一致）");
-        return false;
+        return PhraseWriteOutcome::kMismatch;
     }
     sink.SetStatus(label + " 書込完了（照合一致）");
-    return true;
+    return PhraseWriteOutcome::kWritten;
 }
 
-}  // namespace
-
-bool WritePhraseFile(const std::filesystem::path& file, int port_number,
-                     const LinkEnvironment& environment, TransferSink& sink, bool verify) {
-    SerialCom link(environment);
-    const std::string label = kPhraseLabel;
-    sink.SetStatus(label + " 書込中");
-
-    std::vector<std::uint8_t> image(kPhraseFileBytes, 0xFF);
-    if (!ReadFileOfExactSize(file, kPhraseFileBytes, image.data())) {
-        const std::string text = "不定フレーズファイル読込エラー";
-        sink.SetStatus(text);
-        link.WriteLog(text);
-        return false;
-    }
+// The write (and check) of an image that is exactly 131072 bytes, after the status "書込中".
+PhraseWriteOutcome SendPhraseImage(SerialCom& link, std::span<const std::uint8_t> image,
+                                   int port_number, TransferSink& sink, bool verify) {
     const std::uint32_t checksum = AdditiveChecksum(image);
-
     if (!link.OpenPort(port_number)) {
         sink.SetStatus(PortOpenErrorText(link));
-        return false;
+        return PhraseWriteOutcome::kFailed;
     }
     int position = 1;
     sink.SetProgressRange(kPhraseBlocks * (verify ? 2 : 1) + 1);
@@ -80,11 +68,41 @@ bool WritePhraseFile(const std::filesystem::path& file, int port_number,
         return VerifyPhraseArea(link, image, sink, advance);
     link.ClosePort();
     if (result != TRANSFER_OK) {
-        ShowSequenceEnd(link, sink, WriteFailedText(label, result), result);
-        return false;
+        ShowSequenceEnd(link, sink, WriteFailedText(kPhraseLabel, result, link.line_gone()),
+                        result);
+        return PhraseWriteOutcome::kFailed;
     }
     sink.SetStatus("不定フレーズ書込成功");
-    return true;
+    return PhraseWriteOutcome::kWritten;
+}
+
+}  // namespace
+
+PhraseWriteOutcome WritePhraseFile(const std::filesystem::path& file, int port_number,
+                                   const LinkEnvironment& environment, TransferSink& sink,
+                                   bool verify) {
+    SerialCom link(environment);
+    sink.SetStatus(std::string(kPhraseLabel) + " 書込中");
+    std::vector<std::uint8_t> image(kPhraseFileBytes, 0xFF);
+    if (!ReadFileOfExactSize(file, kPhraseFileBytes, image.data())) {
+        const std::string text = "不定フレーズファイル読込エラー";
+        sink.SetStatus(text);
+        link.WriteLog(text);
+        return PhraseWriteOutcome::kFailed;
+    }
+    return SendPhraseImage(link, image, port_number, sink, verify);
+}
+
+PhraseWriteOutcome WritePhraseImage(std::span<const std::uint8_t> image, int port_number,
+                                    const LinkEnvironment& environment, TransferSink& sink,
+                                    bool verify) {
+    SerialCom link(environment);
+    sink.SetStatus(std::string(kPhraseLabel) + " 書込中");
+    if (image.size() != kPhraseFileBytes) {
+        sink.SetStatus("不定フレーズファイル読込エラー");
+        return PhraseWriteOutcome::kFailed;
+    }
+    return SendPhraseImage(link, image, port_number, sink, verify);
 }
 
 bool ReadPhrasesToFile(const std::filesystem::path& out, int port_number,
@@ -104,7 +122,7 @@ bool ReadPhrasesToFile(const std::filesystem::path& out, int port_number,
                                        [&] { sink.SetProgress(++position); });
     link.ClosePort();
     if (result != TRANSFER_OK) {
-        ShowSequenceEnd(link, sink, ReadFailedText(label, result), result);
+        ShowSequenceEnd(link, sink, ReadFailedText(label, result, link.line_gone()), result);
         return false;
     }
     if (!WriteFileAtomically(out, image)) {

@@ -6,7 +6,10 @@
 namespace kotar {
 namespace {
 
-std::string FailureSuffix(int result) {
+std::string FailureSuffix(int result, bool line_gone) {
+    // A device that vanished gave no answer either, but the user has a cable to check.
+    if (line_gone)
+        return "（回線切断）";
     return result == TRANSFER_NO_RESPONSE ? "（応答無し）" : "（応答結果異常）";
 }
 
@@ -60,16 +63,16 @@ int RunReadSequence(SerialCom& link, int kind, std::int32_t area, std::span<std:
     return link.ReadEnd(kind);
 }
 
-std::string WriteFailedText(const std::string& label, int result) {
+std::string WriteFailedText(const std::string& label, int result, bool line_gone) {
     if (result == TRANSFER_STOPPED)
         return label + " 書込中止";
-    return label + " 書込失敗" + FailureSuffix(result);
+    return label + " 書込失敗" + FailureSuffix(result, line_gone);
 }
 
-std::string ReadFailedText(const std::string& label, int result) {
+std::string ReadFailedText(const std::string& label, int result, bool line_gone) {
     if (result == TRANSFER_STOPPED)
         return label + " 読込中止";
-    return label + " 読込失敗" + FailureSuffix(result);
+    return label + " 読込失敗" + FailureSuffix(result, line_gone);
 }
 
 std::string PortOpenErrorText(const SerialCom& link) {

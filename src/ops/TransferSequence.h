@@ -25,10 +25,11 @@ int RunWriteSequence(SerialCom& link, int kind, std::int32_t area,
 int RunReadSequence(SerialCom& link, int kind, std::int32_t area, std::span<std::uint8_t> out,
                     const std::function<void()>& after_block);
 
-// label + " 書込失敗" / " 読込失敗" + "（応答無し）" for TRANSFER_NO_RESPONSE or
-// "（応答結果異常）"; label + " 書込中止" / " 読込中止" for TRANSFER_STOPPED.
-std::string WriteFailedText(const std::string& label, int result);
-std::string ReadFailedText(const std::string& label, int result);
+// label + " 書込失敗" / " 読込失敗" + "（回線切断）" when the device vanished (line_gone: the
+// link's line_gone() after the failing operation), else "（応答無し）" for TRANSFER_NO_RESPONSE
+// or "（応答結果異常）"; label + " 書込中止" / " 読込中止" for TRANSFER_STOPPED.
+std::string WriteFailedText(const std::string& label, int result, bool line_gone);
+std::string ReadFailedText(const std::string& label, int result, bool line_gone);
 
 // Shows the text of a sequence that did not succeed. A stop also leaves it in the log, as the
 // one line of the stop (a failure has logged its details already).

@@ -135,6 +135,24 @@ bool PropertyStore::Select(int index) {
     return all_slots_readable();
 }
 
+bool PropertyStore::SelectAfresh(const std::string& name) {
+    const std::string current = current_name();
+    names_ = ListProperties(work_folder_);
+    if (const int position = Find(name); position >= 0) {
+        Select(position);
+        return true;
+    }
+    const int kept = current.empty() ? -1 : Find(current);
+    if (kept >= 0) {
+        selection_ = kept;
+        return false;
+    }
+    ClearSelection();
+    if (!names_.empty())
+        Select(0);
+    return false;
+}
+
 bool PropertyStore::all_slots_readable() const {
     return has_selection() && std::ranges::none_of(slot_views_, [](const SlotView& view) {
                return view.state == SlotState::Unreadable;

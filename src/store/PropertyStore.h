@@ -105,6 +105,11 @@ public:
     // is out of range (nothing changes) or a slot file could not be read (after message 110;
     // the selection is made and the other slots are scanned all the same).
     bool Select(int index);
+    // Lists the work folder afresh (another copy may have made or removed properties since it
+    // was listed) and selects the property named exactly `name`; new-property keeps its state.
+    // False when that property is not there any more: the current property then stays selected
+    // when it is still listed (its slots as they were), else the first entry is selected.
+    bool SelectAfresh(const std::string& name);
 
     // CreateProperty: checks the name against the properties on disk at this moment (not the
     // list loaded earlier; another copy may have made one since), the DISK rule (137), makes

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QObject>
 #include <QPointer>
-#include <QWidget>
 
 namespace kotar {
 
@@ -13,12 +13,16 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override;
     static bool IsUserInput(int event_type);
     // Lets the mouse clicks on one button and its activation from the keyboard through.
-    void PassButton(QWidget* button) { pass_button_ = button; }
+    void PassButton(QAbstractButton* button) { pass_button_ = button; }
 
 private:
+    // The event as the button itself receives it.
     bool ActivatesPassButton(QObject* watched, QEvent* event) const;
+    // The event as the window system delivers it to the button's window, before the window
+    // hands it to the control under the pointer or with the focus.
+    bool ReachesPassButton(QObject* watched, QEvent* event) const;
 
-    QPointer<QWidget> pass_button_;
+    QPointer<QAbstractButton> pass_button_;
 };
 
 // Discards user input application-wide for its lifetime. On leaving, the events queued meanwhile
@@ -28,7 +32,7 @@ class InputDiscardScope {
 public:
     // pass_button: the one button whose clicks and keyboard activation still pass (may be
     // null).
-    explicit InputDiscardScope(QWidget* pass_button = nullptr);
+    explicit InputDiscardScope(QAbstractButton* pass_button = nullptr);
     ~InputDiscardScope();
     InputDiscardScope(const InputDiscardScope&) = delete;
     InputDiscardScope& operator=(const InputDiscardScope&) = delete;

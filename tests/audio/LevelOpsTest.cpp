@@ -93,5 +93,43 @@ TEST_F(LevelOpsTest, TrimmingKeepsTheToneAndOneHundredMillisecondsEachSide) {
     EXPECT_EQ(SamplesOf(close), Concat({Silence(400), tone, Silence(800)}));
 }
 
+// A header may claim any format; only the recording format is measured or changed.
+struct OddFormat {
+    const char* name;
+    std::uint16_t format_tag;
+    std::uint16_t channels;
+    std::uint32_t samples_per_sec;
+    std::uint16_t bits_per_sample;
+};
+void PrintTo(const OddFormat& format, std::ostream* out) {
+    *out << format.name;
+}
+
+class LevelOpsOddFormat : public LevelOpsTest, public ::testing::WithParamInterface<OddFormat> {};
+
+TEST_P(LevelOpsOddFormat, IsNeitherMeasuredNorChanged) {
+    const std::vector<std::int16_t> samples = Concat({Silence(8000), Tone(1000, -30, 16000)});
+    CSoundCtrl phrase = PhraseOf(samples, prompter_);
+    const OddFormat& odd = GetParam();
+    phrase.SetFormat(odd.format_tag, odd.channels, odd.samples_per_sec, odd.bits_per_sample);
+    EXPECT_FALSE(HasLevelFormat(phrase));
+    EXPECT_EQ(FormatLevelLine(MeasureLevels(phrase)),
+              "peak -inf dBFS, loudness -inf LUFS, clipped 0");
+    EXPECT_EQ(EvenLoudness(phrase, -16.0).gain, 1.0);
+    EXPECT_FALSE(TrimSilence(phrase));
+    EXPECT_EQ(SamplesOf(phrase), samples);
+}
+
+INSTANTIATE_TEST_SUITE_P(Headers, LevelOpsOddFormat,
+                         ::testing::Values(OddFormat{"Rate16", kFormatPcm, 1, 16, 16},
+                                           OddFormat{"Rate17", kFormatPcm, 1, 17, 16},
+                                           OddFormat{"Rate44100", kFormatPcm, 1, 44100, 16},
+                                           OddFormat{"Stereo", kFormatPcm, 2, 8000, 16},
+                                           OddFormat{"EightBit", kFormatPcm, 1, 8000, 8},
+                                           OddFormat{"MuLaw", kFormatMuLaw, 1, 8000, 16}),
+                         [](const ::testing::TestParamInfo<OddFormat>& param_info) {
+                             return std::string(param_info.param.name);
+                         });
+
 }  // namespace
 }  // namespace kotar

@@ -14,6 +14,7 @@
 #include "ToneAnalysis.h"
 #include "audio/SoundCtrl.h"
 #include "audio/SystemWaveDevice.h"
+#include "common/ProcessExit.h"
 
 namespace kotar {
 namespace {

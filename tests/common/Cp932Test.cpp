@@ -41,5 +41,18 @@ TEST(Cp932, UnmappableAndInvalidInputIsReplacedNotDropped) {
     EXPECT_EQ(Utf8ToCp932("①"), "\x87\x40");           // needs CP932, not plain Shift_JIS
 }
 
+TEST(Cp932, NoCharacterIsWrittenAsAnotherOne) {
+    // No cp932 form, or one that reads back as another character (a backslash, a tilde).
+    EXPECT_EQ(Utf8ToCp932("caf\u00E9 \u00A5100 \u203E \u00A6"), "caf? ?100 ? ?");
+    EXPECT_EQ(Cp932Length("\u00A5"), 1u);
+    // The JIS characters with two code points in use are written as the one cp932 holds.
+    const std::string jis_forms = "\u301C\u2014\u2016\u2212\u00A2\u00A3\u00AC";
+    const std::string cp932_forms = "\uFF5E\u2015\u2225\uFF0D\uFFE0\uFFE1\uFFE2";
+    const std::string bytes = "\x81\x60\x81\x5C\x81\x61\x81\x7C\x81\x91\x81\x92\x81\xCA";
+    EXPECT_EQ(Utf8ToCp932(jis_forms), bytes);
+    EXPECT_EQ(Utf8ToCp932(cp932_forms), bytes);
+    EXPECT_EQ(Cp932ToUtf8(bytes), cp932_forms);
+}
+
 }  // namespace
 }  // namespace kotar

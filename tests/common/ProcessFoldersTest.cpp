@@ -34,5 +34,10 @@ TEST(ProcessFolders, TheUserIdentityIsStableAndFitsAName) {
     EXPECT_EQ(identity.find_first_of("/\\: "), std::string::npos) << identity;
 }
 
+TEST(ProcessFolders, AStartFolderThatTakesFilesHoldsTheSettings) {
+    test::TempDir start;
+    EXPECT_EQ(SettingsFolder(start.path()), start.path());
+}
+
 }  // namespace
 }  // namespace kotar

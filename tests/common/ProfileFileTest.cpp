@@ -33,6 +33,19 @@ TEST(ProfileFile, MissingFileSectionOrKeyGivesTheDefault) {
     EXPECT_EQ(ini.GetInt("CONFIG", "PORT", 1), 3u);
 }
 
+TEST(ProfileFile, AKeyOfALaterSectionIsNotTheEarlierSectionsKey) {
+    TempDir dir;
+    WriteText(dir / "A.INI", "[CONFIG]\r\nPATH=/w\r\n[PORTS]\r\nPORT=3\r\n");
+    ProfileFile ini(dir / "A.INI");
+    EXPECT_EQ(ini.GetValue("CONFIG", "PORT"), std::nullopt);
+    EXPECT_EQ(ini.Read().GetValue("CONFIG", "PORT"), std::nullopt);
+    EXPECT_EQ(ini.GetInt("CONFIG", "PORT", 7), 7u);
+    EXPECT_EQ(ini.GetKeys("CONFIG"), std::vector<std::string>{"PATH"});
+    // Written, it joins its own section; the later one keeps its key.
+    ASSERT_TRUE(ini.WriteInt("CONFIG", "PORT", 1));
+    EXPECT_EQ(ReadText(dir / "A.INI"), "[CONFIG]\r\nPATH=/w\r\nPORT=1\r\n[PORTS]\r\nPORT=3\r\n");
+}
+
 TEST(ProfileFile, IntegersAreReadAsTheProfileFunctionsReadThem) {
     EXPECT_EQ(ProfileFile::ParseInt("-1"), 0xFFFFFFFFu);
     EXPECT_EQ(ProfileFile::ParseInt("2s"), 2u);

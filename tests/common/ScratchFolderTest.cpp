@@ -84,5 +84,24 @@ TEST(ScratchFolder, OnlyFoldersOfDeadOwnersAreRemoved) {
     EXPECT_TRUE(fs::exists(parent / "kotar-File01"));
 }
 
+TEST(ScratchFolder, ALinkWithAScratchNameIsNeitherFollowedNorEmptied) {
+    TempDir dir;
+    const fs::path parent = dir / "TEMP";
+    fs::create_directories(parent);
+    // A folder of the user's, with what an abandoned scratch folder would hold.
+    fs::create_directories(dir / "Documents");
+    WriteText(dir / "Documents" / ".owner", "");
+    WriteText(dir / "Documents" / "report.txt", "keep");
+    std::error_code ec;
+    fs::create_directory_symlink(dir / "Documents", parent / "kotar-Link01", ec);
+    if (ec)
+        GTEST_SKIP() << "no symbolic links here: " << ec.message();
+
+    EXPECT_EQ(ScratchFolder::RemoveAbandoned(parent), 0);
+    EXPECT_TRUE(fs::is_symlink(parent / "kotar-Link01"));
+    EXPECT_EQ(test::EntryNames(dir / "Documents"),
+              (std::vector<std::string>{".owner", "report.txt"}));
+}
+
 }  // namespace
 }  // namespace kotar

@@ -13,6 +13,13 @@ TEST(LoudnessTarget, OnlyDecimalNumbersFromMinus40ToMinus5AreReadAndWritten) {
     for (const char* text : {"-4.9", "-40.1", "-16,5", "-1e1", "nan"})
         EXPECT_EQ(ParseLoudnessTarget(text), std::nullopt) << text;
 
+    // As typed: brought into the range, never read as another number.
+    EXPECT_EQ(ReadTypedLoudnessTarget("-50"), -40.0);
+    EXPECT_EQ(ReadTypedLoudnessTarget("-3"), -5.0);
+    EXPECT_EQ(ReadTypedLoudnessTarget("-18.5"), -18.5);
+    for (const char* text : {"abc", "-", "", "-1e1"})
+        EXPECT_EQ(ReadTypedLoudnessTarget(text), std::nullopt) << text;
+
     test::TempDir dir;
     ProfileFile ini(dir / "MEVAN.INI");
     EXPECT_EQ(ReadLoudnessTarget(ini), -16.0);

@@ -1,8 +1,10 @@
 // The main window's phrase commands with the real phrase dialogs, on a fake wave device: create
-// by recording and by import, play, and the recording settings from the menu.
+// by recording, by import and by speech synthesis, play, and the recording settings from the
+// menu.
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <filesystem>
 #include <memory>
@@ -10,7 +12,9 @@
 #include "FakeEndpoints.h"
 #include "FakeWaveDevice.h"
 #include "GuiHarness.h"
+#include "PhraseSignals.h"
 #include "ScriptedPrompter.h"
+#include "StandInSynthesizer.h"
 #include "TempDir.h"
 #include "app/KOTARDlg.h"
 #include "audio/WaveFile.h"
@@ -131,6 +135,79 @@ private Q_SLOTS:
         QVERIFY(Click(&f.window, 1012));
         QVERIFY(cancel.answered());
         QCOMPARE(f.prompter.MessageIds(), std::vector<int>{145});
+    }
+
+    void createBySpeechEditsTheTrimmedAndEvenedPhraseAndKeepsItsText() {
+        Fixture f;
+        StandInSynthesizer stand_in(f.temp / "synth");
+        stand_in.WriteTo(f.ini);
+        const fs::path spoken = f.temp / "work" / "TR_P" / "03.speech";
+        WriteText(spoken, "前に読んだ文章");
+
+        std::unique_ptr<ModalAnswer> speaking;
+        std::unique_ptr<ModalAnswer> editing;
+        QStringList titles;
+        QString first_text;
+        QStringList figures;
+        ModalAnswer method([&](QWidget* dlg) {
+            titles << dlg->windowTitle();
+            speaking = std::make_unique<ModalAnswer>([&](QWidget* speech) {
+                titles << speech->windowTitle();
+                auto* text = Control<QPlainTextEdit>(speech, 1401);
+                first_text = text->toPlainText();
+                text->setPlainText("火事です。");
+                editing = std::make_unique<ModalAnswer>([&](QWidget* edit) {
+                    titles << edit->windowTitle();
+                    figures << TextOf(edit, 1302) << EnabledOf(edit, {1307, 1308});
+                    Click(edit, 1307);  // the evening taken back, the trim kept
+                    figures << TextOf(edit, 1302);
+                    Click(edit, 1);
+                });
+                Click(speech, 1);
+            });
+            Click(dlg, 1014);
+            Click(dlg, 1);
+        });
+        QVERIFY(Click(&f.window, 1018));
+        QVERIFY(editing && editing->answered());
+        QCOMPARE(titles, (QStringList{"作成方法選択", "テキストから音声合成", "編集"}));
+        QCOMPARE(first_text, QStringLiteral("前に読んだ文章"));
+        QCOMPARE(figures,
+                 (QStringList{"ラウドネス： -16.0 LUFS", "10", "ラウドネス： -24.4 LUFS"}));
+        QCOMPARE(TextOf(&f.window, 1015), QStringLiteral("データあり"));
+        ScriptedPrompter reader;
+        CWaveFile saved(f.Slot(3).string(), CWaveFile::kAudioMode, reader);
+        QCOMPARE(saved.length(), 19'198u);  // about the 1 s tone with 100 ms kept around it
+        QCOMPARE(ReadText(spoken), std::string("火事です。"));
+        QCOMPARE(stand_in.SpokenText(), std::string("火事です。\n"));
+    }
+
+    void editingTheCurrentPhraseSavesTheEditUnderTheSlotsComment() {
+        Fixture f;
+        ScriptedPrompter maker;
+        const auto samples = Concat({Silence(4000), Tone(440, -20, 8000), Silence(4000)});
+        QCOMPARE(PhraseOf(samples, maker).Save(f.Slot(2).string(), "火災です"), 1);
+        f.window.ReloadWorkFolder();
+        QString enabled;
+        std::unique_ptr<ModalAnswer> editing;
+        ModalAnswer method([&](QWidget* dlg) {
+            enabled = EnabledOf(dlg, {1015});
+            editing = std::make_unique<ModalAnswer>([&](QWidget* edit) {
+                Click(edit, 1306);  // 前後の無音を削除
+                Click(edit, 1);
+            });
+            Click(dlg, 1015);
+            Click(dlg, 1);
+        });
+        f.prompter.AnswerNextMessage(MessageAnswer::Yes);  // replace the phrase? (145)
+        QVERIFY(Click(&f.window, 1012));
+        QVERIFY(editing && editing->answered());
+        QCOMPARE(enabled, QString("1"));
+        QCOMPARE(editing->window_title(), QStringLiteral("編集"));
+        ScriptedPrompter reader;
+        QCOMPARE(CWaveFile(f.Slot(2).string(), CWaveFile::kAudioMode, reader).length(), 19'200u);
+        QCOMPARE(CWaveFile(f.Slot(2).string(), CWaveFile::kAttributeMode, reader).AttributeText(),
+                 f.window.configuration().slot_comments[1]);
     }
 
     void recordingSettingsFromTheMenuStoreTheDelay() {

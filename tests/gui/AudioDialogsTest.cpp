@@ -2,6 +2,7 @@
 // wave device and fake endpoints, driven through their controls by id.
 #include <QApplication>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMenu>
 #include <QSlider>
@@ -14,6 +15,7 @@
 #include "GuiHarness.h"
 #include "PhraseDialogFixture.h"
 #include "ScriptedPrompter.h"
+#include "StandInSynthesizer.h"
 #include "TempDir.h"
 #include "audio/EditDlg.h"
 #include "audio/Meter.h"
@@ -21,6 +23,7 @@
 #include "audio/PlayDlg.h"
 #include "audio/RecDlg.h"
 #include "audio/SelMeanDlg.h"
+#include "audio/SpeechDlg.h"
 #include "audio/WaveForm.h"
 #include "common/ProfileFile.h"
 
@@ -77,6 +80,23 @@ private Q_SLOTS:
         QCOMPARE(dlg->state(), 4);
         QCOMPARE(dlg->view()->cursor_left(), 0);
         QCOMPARE(EnabledOf(dlg.get(), ids), QString("111101"));
+    }
+
+    void recordingShowsTheSlotsMaximumAndMarksItOnTheWaveform() {
+        auto dlg = NewRecDlg(0);
+        QCOMPARE(TextOf(dlg.get(), 1063), QString("最大： 08.19秒"));
+        QVERIFY(Click(dlg.get(), 1027));
+        // 8.192 s of the 20 s the recording view spans.
+        CWaveForm* view = dlg->view();
+        const int column = view->LimitColumn();
+        QCOMPARE(column, 164);  // 131,072 bytes at 320,000 / 401 bytes per column
+        QCOMPARE(view->surface().pixelColor(column, 10), QColor(255, 0, 0));
+        device_->Deliver();
+        device_->CaptureSilence(24'000);
+        QVERIFY(Click(dlg.get(), 1028));
+        device_->Deliver();
+        // A take shorter than the maximum fills the view: the mark lies beyond it.
+        QCOMPARE(view->LimitColumn(), -1);
     }
 
     void pausedPlaybackResumesWhereItStoppedAndAnEndedOneRewinds() {
@@ -350,12 +370,20 @@ private Q_SLOTS:
 
     void selMeanEnablesItsChoicesOnlyWithATextAndOkOnlyWithAChoice() {
         CSelMeanDlg empty(nullptr, "");
-        QCOMPARE(EnabledOf(&empty, {1, 1012, 1013, 2}), QString("0001"));
+        QCOMPARE(EnabledOf(&empty, {1, 1012, 1013, 1014, 1015, 2}), QString("000001"));
         QVERIFY(!IsEnabled(&empty, 1023));
         CSelMeanDlg dlg(nullptr, "火災です");
         QCOMPARE(EnabledOf(&dlg, {1, 1012, 1013}), QString("011"));
         QCOMPARE(TextOf(&dlg, 1023), QString("火災です"));
         QCOMPARE(dlg.method(), 0);
+        // Editing the current phrase only when the slot holds one.
+        QCOMPARE(EnabledOf(&dlg, {1014, 1015}), QString("10"));
+        CSelMeanDlg filled(nullptr, "火災です", true);
+        QCOMPARE(EnabledOf(&filled, {1014, 1015}), QString("11"));
+        QVERIFY(Click(&filled, 1015));
+        QCOMPARE(filled.method(), 4);
+        QVERIFY(Click(&dlg, 1014));
+        QCOMPARE(dlg.method(), 3);
         QVERIFY(Click(&dlg, 1013));
         QCOMPARE(dlg.method(), 2);
         QCOMPARE(EnabledOf(&dlg, {1, 1012, 1013}), QString("111"));
@@ -363,6 +391,37 @@ private Q_SLOTS:
         QCOMPARE(dlg.method(), 1);
         QVERIFY(Click(&dlg, 1));
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    }
+
+    void aCancelDuringSynthesisStopsItAndKeepsTheDialog() {
+        StandInSynthesizer stand_in(dir_->path());
+        stand_in.Set(StandInSynthesizer::Behaviour::kHang);
+        stand_in.WriteTo(*ini_);
+        CSpeechDlg dlg(nullptr, prompter_, *ini_, endpoints_, "火事です。", dir_->path() / "TEMP");
+        dlg.show();
+        QCOMPARE(Control<QDoubleSpinBox>(&dlg, 1402)->value(), 1.0);
+        Control<QDoubleSpinBox>(&dlg, 1402)->setValue(1.5);
+        QVERIFY(Click(&dlg, 1));
+        QVERIFY(dlg.busy());
+        QCOMPARE(EnabledOf(&dlg, {1, 1403, 1402, 2}), QString("0001"));
+        QVERIFY(Control<QLabel>(&dlg, 1404)->isVisible());
+        // The program has started (it keeps its text) while the dialog handles input.
+        QTRY_COMPARE(stand_in.SpokenText(), std::string("火事です。\n"));
+        QVERIFY(Click(&dlg, 2));
+        QTRY_VERIFY(!dlg.busy());
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(EnabledOf(&dlg, {1, 1403, 1402, 2}), QString("1111"));
+        QVERIFY(prompter_.prompts().empty());
+        QVERIFY(!ini_->GetValue("SPEECH", "RATE"));
+
+        // Then spoken: OK closes with the phrase and keeps the changed rate.
+        stand_in.Set(StandInSynthesizer::Behaviour::kSpeak);
+        QVERIFY(Click(&dlg, 1));
+        QTRY_COMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(dlg.phrase().length(), 25'640u);
+        QCOMPARE(dlg.spoken_text(), std::string("火事です。"));
+        QCOMPARE(stand_in.Rate(), std::string("1.50\n"));
+        QCOMPARE(ini_->GetValue("SPEECH", "RATE"), std::optional<std::string>("1.50"));
     }
 
     void deletingAMarkedRangeRewindsAndShowsTheRoundedLength() {
@@ -514,7 +573,6 @@ private Q_SLOTS:
         Control<QSlider>(&dlg, 1058)->setValue(42);
         QCOMPARE(endpoints_.set_volumes, std::vector<float>{0.42f});
 
-        dlg.reject();  // the close box keeps the old delay
         QCOMPARE(ini_->GetString("CONFIG", "RECDELAY", ""), std::string("7"));
         Control<QComboBox>(&dlg, 1103)->setCurrentIndex(3);
         QVERIFY(Click(&dlg, 8));

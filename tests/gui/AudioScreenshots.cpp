@@ -2,6 +2,7 @@
 // <build>/screenshots/*.png for review, and checks that every visible text fits its control.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDoubleSpinBox>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +21,7 @@
 #include "audio/PlayDlg.h"
 #include "audio/RecDlg.h"
 #include "audio/SelMeanDlg.h"
+#include "audio/SpeechDlg.h"
 #include "audio/WaveForm.h"
 #include "common/ProfileFile.h"
 
@@ -66,8 +68,14 @@ private Q_SLOTS:
     void cleanupTestCase() { SetDefaultWaveDevice(nullptr); }
 
     void phraseDialogs() {
-        CSelMeanDlg selmean(nullptr, "火災が発生しました");
+        CSelMeanDlg selmean(nullptr, "火災が発生しました", true);
         Shoot(&selmean, "audio_selmean");
+        {
+            ProfileFile speech_ini(dir_ / "SPEECH.INI");
+            CSpeechDlg speech(nullptr, prompter_, speech_ini, endpoints_,
+                              "東京都千代田区丸の内一丁目、中央ビル三階で火事です。", dir_.path());
+            Shoot(&speech, "audio_speech");
+        }
 
         ProfileFile ini(dir_ / "MEVAN.INI");
         ini.WriteInt("CONFIG", "RECDELAY", 3);
@@ -101,6 +109,11 @@ private Q_SLOTS:
         view->ZoomIn();
         view->ZoomIn();
         Shoot(&edit, "audio_edit_zoomed");
+        // A target the peak ceiling does not let the phrase reach: the note beside the figures.
+        Control<QDoubleSpinBox>(&edit, 1305)->setValue(-5.0);
+        QVERIFY(Click(&edit, 1304));
+        QVERIFY(Control<QLabel>(&edit, 1309)->isVisible());
+        Shoot(&edit, "audio_edit_peak_note");
 
         source.Save((dir_ / "03.wav").string(), "火災です");
         CPlayDlg play(nullptr, prompter_, endpoints_, (dir_ / "03.wav").string(), "火災です",

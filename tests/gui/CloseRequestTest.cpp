@@ -1,6 +1,7 @@
 // Close requests from the window system (the title bar's close box, Alt+F4 under a window
 // manager) in every dialog: the dialog's cancel in its current state, and nothing while its
-// cancel button is disabled - recording, playing back, counting down, transferring.
+// cancel button is disabled - recording, playing back, counting down, transferring. The
+// recording settings have no cancel: there a close request is their "閉じる".
 #include <QComboBox>
 #include <QProgressBar>
 #include <QTest>
@@ -158,12 +159,6 @@ private Q_SLOTS:
                  return std::make_unique<CPlayDlg>(nullptr, prompter(), endpoints_, Path("03.wav"),
                                                    "再生", false);
              }},
-            {"recording settings",
-             [&] {
-                 ini().WriteInt("CONFIG", "RECDELAY", 2);
-                 return with(std::make_unique<CPeakDlg>(nullptr, ini(), endpoints_),
-                             combo_to(1103, 5));
-             }},
             {"port settings",
              [&] {
                  return with(std::make_unique<CPortSetDlg>(
@@ -189,10 +184,18 @@ private Q_SLOTS:
             QVERIFY2(dialog->result() == QDialog::Rejected, row.name);
             QVERIFY2(prompter().MessageIds() == row.asked, row.name);
         }
-        // Closing is cancelling: neither the delay nor the port was stored, nothing saved.
-        QCOMPARE(ini().GetInt("CONFIG", "RECDELAY", 0), 2u);
+        // Closing is cancelling: the port was not stored, nothing saved.
         QCOMPARE(ini().GetInt("CONFIG", "PORT", 0), 12u);
         QVERIFY(!std::filesystem::exists(Path("02.wav")));
+    }
+
+    void theRecordingSettingsStoreTheDelayOnACloseRequestAsItsCloseButtonDoes() {
+        ini().WriteInt("CONFIG", "RECDELAY", 2);
+        CPeakDlg dialog(nullptr, ini(), endpoints_);
+        dialog.show();
+        Control<QComboBox>(&dialog, 1103)->setCurrentIndex(5);
+        QVERIFY(CloseRequest(&dialog));
+        QCOMPARE(ini().GetInt("CONFIG", "RECDELAY", 0), 5u);
     }
 
     void closeRequestsAreIgnoredWhileATransferRuns_data() {

@@ -2,15 +2,15 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <QDir>
 #include <cstring>
 
 #include "DeadSocket.h"
+#include "app/SingleInstance.h"
 
 namespace kotar::test {
 
 bool LeaveDeadSocket(const QString& name) {
-    const QByteArray path = QDir(QDir::tempPath()).filePath(name).toLocal8Bit();
+    const QByteArray path = SingleInstance(name).ServerAddress().toLocal8Bit();
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (static_cast<std::size_t>(path.size()) >= sizeof address.sun_path)

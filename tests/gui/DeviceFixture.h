@@ -8,8 +8,10 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -44,7 +46,10 @@ struct DeviceFixture {
         environment.log_folder = temp.path();
         if (link == DeviceLink::InProcess) {
             line->respond = [this](std::span<const std::uint8_t> request) {
-                return model.Receive(request);
+                std::vector<std::uint8_t> answer = model.Receive(request);
+                // An unplugged device hangs the line up, as it does on a pseudo-terminal.
+                line->gone = model.vanished();
+                return answer;
             };
             environment.make_port = [l = line] { return std::make_unique<FakeSerialPort>(l); };
             opened = true;
@@ -86,24 +91,40 @@ struct TextRecorder {
     QStringList texts;
 };
 
-// Presses a dialog's stop button (1130) once its progress bar (1077) has reached a position, as
-// a user does while a transfer runs: with a click, or with the space key on the button. Notes
-// whether the button was enabled and focused then.
+// What a user does at a dialog's window: a left click at the centre of a control (by id), or,
+// with no control, a key, which the window hands to its focused control. Delivered to the
+// window as the window system delivers it, not to the control.
+struct WindowInput {
+    int control = 0;
+    Qt::Key key = Qt::Key_unknown;
+};
+using WindowInputs = QList<WindowInput>;
+
+inline void Deliver(QWidget* dialog, const WindowInput& input) {
+    if (input.control == 0) {
+        QTest::keyClick(dialog->windowHandle(), input.key);
+        return;
+    }
+    const QWidget* target = Control(dialog, input.control);
+    QTest::mouseClick(dialog->windowHandle(), Qt::LeftButton, {},
+                      target->mapTo(dialog, target->rect().center()));
+}
+
+// Acts at a dialog's window once its progress bar (1077) has reached a position, as a user does
+// while a transfer runs; by default a click on the stop button (1130). Notes whether the stop
+// button was enabled and focused then.
 struct StopPress {
-    StopPress(QWidget* dialog, int position, bool by_keyboard = false) {
+    StopPress(QWidget* dialog, int position, WindowInputs inputs = {{1130}}) {
         timer.setInterval(0);
-        QObject::connect(&timer, &QTimer::timeout, [this, dialog, position, by_keyboard] {
+        QObject::connect(&timer, &QTimer::timeout, [this, dialog, position, inputs] {
             if (pressed || Control<QProgressBar>(dialog, 1077)->value() < position)
                 return;
             pressed = true;
             QWidget* stop = Control(dialog, 1130);
             enabled = stop->isEnabled();
             focused = dialog->focusWidget() == stop;
-            if (by_keyboard) {
-                PostKey(stop, Qt::Key_Space);
-            } else {
-                PostClick(stop);
-            }
+            for (const WindowInput& input : inputs)
+                Deliver(dialog, input);
         });
         timer.start();
     }
@@ -130,3 +151,5 @@ inline bool ScreenShowsChildAsItIs(QWidget* window, QWidget* child) {
 }
 
 }  // namespace kotar::test
+
+Q_DECLARE_METATYPE(kotar::test::WindowInput)

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "audio/SystemWaveDevice.h"
+#include "common/ProcessExit.h"
 
 namespace kotar::test {
 

@@ -241,10 +241,11 @@ private Q_SLOTS:
         QVERIFY(!IsEnabled(&f.window, 1007));
         for (int id : {1004, 1055, 1006, 1016, 1023, 1018, 1072})
             QVERIFY2(IsEnabled(&f.window, id), qPrintable(QString::number(id)));
-        // The data kind follows the readable slots.
+        // Continuous mode does not draw on slot 2; in A/B mode nothing is made while it cannot
+        // be read (an image of slot 1 alone would lack its phrase without a word).
         QCOMPARE(f.window.WriteReadDataKind(), std::optional<int>(3));
         f.Radio(1068)->click();
-        QCOMPARE(f.window.WriteReadDataKind(), std::optional<int>(1));
+        QCOMPARE(f.window.WriteReadDataKind(), std::optional<int>(0));
         QVERIFY(IsEnabled(&f.window, 1072));
         // The rest of the start-up ran all the same: no maintenance menu without the switch.
         QVERIFY(!f.window.maintenance_menu_present());
@@ -252,6 +253,37 @@ private Q_SLOTS:
         QVERIFY(Click(&f.window, 1056));
         QVERIFY(!fs::exists(f.Property("P") / "02.wav"));
         QVERIFY(IsEnabled(&f.window, 1012) && !IsEnabled(&f.window, 1056));
+    }
+
+    void UnreadableSlotOfTheMode_RomExportAndWriteReadMakeNothingAndNameIt() {
+        Fixture f({}, false);
+        f.AddProperty("P", {"", "後半", "全体"});
+        kotar::test::WriteText(f.Property("P") / "01.wav", "not a wave file");
+        f.Start({});
+        QCOMPARE(f.prompter.MessageIds(), std::vector<int>{110});
+        const std::string refusal =
+            "「１．音声フレーズＡ」の音声ファイルを読み込めないため、音声データを作成できません。"
+            "\n" +
+            (f.Property("P") / "01.wav").string() + "\n音声を作成し直すか、削除してください。";
+        QVERIFY(Click(&f.window, 1068));
+        QVERIFY(IsEnabled(&f.window, 1072));
+        QVERIFY(Click(&f.window, 1072));
+        QCOMPARE(f.prompter.prompts().size(), std::size_t{2});  // no save dialog
+        QCOMPARE(f.prompter.prompts()[1].message.text, refusal);
+        QVERIFY(f.prompter.prompts()[1].message.icon == MessageIcon::Exclamation);
+
+        // The write/read dialog still opens (for chosen files and reading), making nothing.
+        QVERIFY(f.ClickWriteRead());
+        QCOMPARE(f.prompter.prompts().size(), std::size_t{3});
+        QCOMPARE(f.prompter.prompts()[2].message.text, refusal);
+        QCOMPARE(f.write_read_calls.size(), std::size_t{1});
+        QCOMPARE(f.write_read_calls[0].kind, 0);
+
+        // Continuous mode draws on slot 3 alone: its export goes on to the save dialog.
+        QVERIFY(Click(&f.window, 1071));
+        QVERIFY(Click(&f.window, 1072));
+        QCOMPARE(f.prompter.prompts().size(), std::size_t{4});
+        QVERIFY(f.prompter.prompts()[3].kind == ScriptedPrompter::Prompt::Kind::SaveFile);
     }
 
     void AbModeWithOnlySlot2_EnablesRomButtonAndGivesDataKind2() {
@@ -602,6 +634,38 @@ private Q_SLOTS:
         QCOMPARE(f.List()->currentText(), QStringLiteral("second"));
         QCOMPARE(TextOf(&f.window, 1015), QStringLiteral("データあり"));
         QVERIFY(IsEnabled(&f.window, 1072));
+    }
+
+    void SearchChoosingAPropertyMadeOrRemovedByAnotherCopy() {
+        Fixture f({}, false);
+        f.AddProperty("first", {"", "", ""});
+        f.Start({});
+        // Chooses a property in the search dialog, removing its folder first when asked.
+        auto choose = [&f](const char* name, bool removed) {
+            ModalAnswer answer([&f, name, removed](QWidget* dialog) {
+                kotar::test::Type(dialog, 1056, QString::fromUtf8(name));
+                Click(dialog, 1025);
+                if (removed)
+                    fs::remove_all(f.Property(name));
+                Click(dialog, 1);
+            });
+            return Click(&f.window, 1053) && answer.answered();
+        };
+        // Made after this window listed the work folder.
+        f.AddProperty("later", {"", "", "C"});
+        QVERIFY(choose("later", false));
+        QCOMPARE(f.List()->currentText(), QStringLiteral("later"));
+        QCOMPARE(TextOf(&f.window, 1015), QStringLiteral("データあり"));
+        QVERIFY(f.prompter.prompts().empty());
+
+        f.AddProperty("gone", {"", "", ""});
+        QVERIFY(choose("gone", true));
+        QCOMPARE(f.prompter.prompts().size(), std::size_t{1});
+        QCOMPARE(f.prompter.prompts()[0].message.text,
+                 std::string("選択した物件が見つかりません。\ngone"));
+        QVERIFY(f.prompter.prompts()[0].message.icon == MessageIcon::Exclamation);
+        QCOMPARE(f.List()->count(), 2);
+        QCOMPARE(f.List()->currentText(), QStringLiteral("later"));
     }
 
     void DeletingTheLastPropertySelectsThePreviousAndTheOnlyOneLeavesNone() {

@@ -213,6 +213,16 @@ private Q_SLOTS:
                            "ポートを開く権限がありません（dialout グループへの追加が必要です）"));
     }
 
+    void PulledCable_StatusSaysTheLineWasCut() {
+        MaintenanceFixture f;
+        f.Choose(1107, f.app());
+        f.Choose(1108, f.upd());
+        f.model.AddFault({DeviceFault::Vanishes, 1, 9001, 30});
+        QVERIFY(Click(&f.dialog, 1025));
+        QCOMPARE(TextOf(&f.dialog, 1078), QStringLiteral("プログラム 書込失敗（回線切断）"));
+        QCOMPARE(f.Log(), std::vector<std::string>{"プログラム書込 通信エラー 回線切断"});
+    }
+
     void Stop_EndsAProgramWriteWithoutEndRequestAndADataReadWithoutFile() {
         MaintenanceFixture f;
         f.Choose(1107, f.app());
@@ -232,7 +242,7 @@ private Q_SLOTS:
 
         f.prompter.AnswerNextDialog((f.temp / "data.log").string());
         {
-            kotar::test::StopPress press(&f.dialog, 20, true);
+            kotar::test::StopPress press(&f.dialog, 20, {{0, Qt::Key_Space}});
             QVERIFY(Click(&f.dialog, 1106));
             QVERIFY(press.pressed);
         }

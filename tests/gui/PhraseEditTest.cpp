@@ -23,9 +23,9 @@ void Mark(CWaveForm* view, int from_x, int to_x) {
     view->TrackMouseMove(view->mapToGlobal(QPoint(to_x, 60)));
 }
 
-void Wheel(CWaveForm* view, int angle, Qt::KeyboardModifiers modifiers) {
-    QWheelEvent event(QPointF(200, 60), view->mapToGlobal(QPointF(200, 60)), QPoint(),
-                      QPoint(0, angle), Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
+void Wheel(CWaveForm* view, int angle, Qt::KeyboardModifiers modifiers, int x = 200) {
+    QWheelEvent event(QPointF(x, 60), view->mapToGlobal(QPointF(x, 60)), QPoint(), QPoint(0, angle),
+                      Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
     QApplication::sendEvent(view, &event);
 }
 
@@ -106,6 +106,19 @@ private Q_SLOTS:
         QVERIFY(view->surface() == unzoomed);
     }
 
+    void ctrlWheelZoomsAroundThePointerNotTheCursor() {
+        auto dlg = NewEditDlg(source_);
+        CWaveForm* view = dlg->view();
+        view->TrackButtonDown(view->mapToGlobal(QPoint(100, 60)));
+        const std::uint32_t under_pointer = view->ColumnToBytes(300);
+        Wheel(view, 240, Qt::ControlModifier, 300);
+        QCOMPARE(view->zoom(), 4);
+        QCOMPARE(view->ColumnToBytes(view->scroll() + 300), under_pointer);
+        Wheel(view, -120, Qt::ControlModifier, 300);
+        QCOMPARE(view->zoom(), 2);
+        QCOMPARE(view->ColumnToBytes(view->scroll() + 300), under_pointer);
+    }
+
     void atFullZoomEachColumnShowsItsOwnSample() {
         // Silence, then a loud step at sample 20,000.
         auto dlg = NewEditDlg(PhraseOf(Concat({Silence(20000), Tone(0, -1, 20000)}), prompter_));
@@ -184,6 +197,33 @@ private Q_SLOTS:
         QCOMPARE(EnabledOf(dlg.get(), {1307, 1308}), QString("00"));
     }
 
+    void theLevelCommandsSayWhenTheTakeIsSilentOrThePeakStopsTheGain() {
+        auto dlg = NewRecDlg(0);
+        auto* note = Control<QLabel>(dlg.get(), 1309);
+        Record(*dlg, 16'000);
+        QCOMPARE(TextOf(dlg.get(), 1301), QString("ピーク： 無音"));
+        QCOMPARE(TextOf(dlg.get(), 1302), QString("ラウドネス： 無音"));
+        for (int command : {1304, 1306}) {
+            note->hide();
+            QVERIFY(Click(dlg.get(), command));
+            QVERIFY(note->isVisible());
+            QCOMPARE(note->text(), QString("無音のため変更しません"));
+            QCOMPARE(EnabledOf(dlg.get(), {1307}), QString("0"));  // nothing to take back
+        }
+
+        // A quiet take with one loud click: the gain stops at -1 dBFS, short of -16 LUFS.
+        std::vector<std::int16_t> samples = Tone(1000, -40, 16000);
+        samples[8000] = 32000;
+        Record(*dlg, SoundOf(samples, prompter_));
+        QVERIFY(!note->isVisible());
+        QVERIFY(Click(dlg.get(), 1304));
+        QCOMPARE(TextOf(dlg.get(), 1301), QString("ピーク： -1.0 dBFS"));
+        QVERIFY(note->isVisible());
+        QCOMPARE(note->text(), QString("ピーク制限のため目標に届きません"));
+        QVERIFY(Click(dlg.get(), 1307));  // the note goes with the change it spoke of
+        QVERIFY(!note->isVisible());
+    }
+
     void theTargetIsWrittenToMevanIniOnlyWhenTheUserChangesIt() {
         auto dlg = NewRecDlg(0);
         auto* target = Control<QDoubleSpinBox>(dlg.get(), 1305);
@@ -196,6 +236,20 @@ private Q_SLOTS:
         ini_->WriteString("CONFIG", "LOUDNESS", "laut");
         QCOMPARE(Control<QDoubleSpinBox>(NewRecDlg(0).get(), 1305)->value(), -16.0);
         QCOMPARE(ini_->GetValue("CONFIG", "LOUDNESS"), std::optional<std::string>("laut"));
+    }
+
+    void aTypedTargetBeyondTheRangeIsBroughtToItsEndAndTextIsRefused() {
+        auto dlg = NewEditDlg(source_);
+        auto* target = Control<QDoubleSpinBox>(dlg.get(), 1305);
+        const auto type = [&](const char* text) {
+            target->selectAll();
+            QTest::keyClicks(target, text);
+            QTest::keyClick(target, Qt::Key_Return);
+            return std::pair(target->text(), ini_->GetValue("CONFIG", "LOUDNESS").value_or(""));
+        };
+        QCOMPARE(type("-50"), std::pair(QString("目標 -40.0 LUFS"), std::string("-40.0")));
+        QCOMPARE(type("-3"), std::pair(QString("目標 -5.0 LUFS"), std::string("-5.0")));
+        QCOMPARE(type("abc"), std::pair(QString("目標 -5.0 LUFS"), std::string("-5.0")));
     }
 };
 

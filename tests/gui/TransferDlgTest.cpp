@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "CliRunner.h"
 #include "DeviceFixture.h"
 #include "FakeWaveDevice.h"
 #include "GuiHarness.h"
@@ -146,13 +147,57 @@ private Q_SLOTS:
         QCOMPARE(f.Progress()->maximum(), 129);
         QCOMPARE(f.Progress()->value(), 129);
 
-        // The second press writes the same file without making it again.
-        const Bytes replaced = Pattern(kotar::kPhraseFileBytes, 5);
-        WriteBytes(created, replaced);
+        // The second press sends what this dialog built, without making it again, also when
+        // another writer has replaced the file meanwhile; the check compares with those bytes.
+        WriteBytes(created, Pattern(kotar::kPhraseFileBytes, 5));
+        QVERIFY(Click(f.dialog.get(), 1131));
         QVERIFY(Click(f.dialog.get(), 1117));
-        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ書込成功"));
-        QVERIFY(f.DevicePhrases() == replaced);
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ 書込完了（照合一致）"));
+        QCOMPARE(f.model.requests_received(), 130 + 130 + 130);
+        QVERIFY(f.DevicePhrases() == file);
         QVERIFY(f.prompter.prompts().empty());
+    }
+
+    void CreatedData_PhrasesChangedByAnotherCopy_AreToldOfAndBuiltAgainAtTheNextPress() {
+        TransferFixture f(1);
+        QVERIFY(Click(f.dialog.get(), 1131));
+        QVERIFY(Click(f.dialog.get(), 1116));  // built for play
+        const fs::path created = f.property() / "01.snd";
+        const Bytes played = ReadBytes(created);
+
+        // Another copy puts another phrase into slot 1 and rebuilds 01.snd; its write then
+        // finds no port (the simulated device is this test's). A private copy of kotar-cli
+        // keeps its communication log here.
+        fs::copy_file(fs::path(kotar::test::BuiltCli().front()), f.temp / "kotar-cli");
+        const auto cli = [&f](const std::vector<std::string>& args) {
+            return kotar::test::RunProgram({(f.temp / "kotar-cli").string()}, args, f.temp.path(),
+                                           f.temp.path());
+        };
+        kotar::test::WriteSlotWav(f.temp / "other.wav", "別の文", 6000);
+        const kotar::test::CliRun import =
+            cli({"import", "現場", "1", "other.wav", "--text", "別の文"});
+        QVERIFY2(import.exit_status == 0, import.err.c_str());
+        QCOMPARE(cli({"write", "現場", "--mode", "ab"}).exit_status, 1);
+        const Bytes rebuilt = ReadBytes(created);
+        QVERIFY(rebuilt.size() == kotar::kPhraseFileBytes && rebuilt != played);
+
+        // Neither the image played nor the other copy's file is written: the user is told.
+        QVERIFY(Click(f.dialog.get(), 1117));
+        QCOMPARE(f.Messages(), 1);
+        const auto& box = f.prompter.prompts().back().message;
+        QCOMPARE(box.text, std::string("物件の音声データが作成後に変更されました。\n"
+                                       "書込は行っていません。もう一度「書込」を押すと作り直して"
+                                       "書き込みます。"));
+        QCOMPARE(box.caption, std::string("書込確認"));
+        QVERIFY(box.icon == MessageIcon::Exclamation);
+        QCOMPARE(f.model.requests_received(), 0);
+
+        // The next press builds from the phrases on disk and writes and checks exactly that.
+        QVERIFY(Click(f.dialog.get(), 1117));
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ 書込完了（照合一致）"));
+        QCOMPARE(f.Messages(), 1);
+        QVERIFY(f.DevicePhrases() == ReadBytes(created));
+        QVERIFY(f.DevicePhrases() == rebuilt);
     }
 
     void WriteCreated_IntoThePropertyFolderWhateverTheCaseOfItsPrefix() {
@@ -293,6 +338,41 @@ private Q_SLOTS:
             QCOMPARE(f.Status(), QString::fromUtf8(c.status));
             QVERIFY(IsEnabled(f.dialog.get(), 1119) && IsEnabled(f.dialog.get(), 2));
         }
+    }
+
+    void PulledCable_StatusSaysTheLineWasCut() {
+        for (const bool write : {true, false}) {
+            TransferFixture f(1);
+            f.model.AddFault({DeviceFault::Vanishes, 1, write ? 9001 : 9011, 3});
+            WriteBytes(f.temp / "p.snd", Pattern(kotar::kPhraseFileBytes, 4));
+            f.Choose(f.temp / "p.snd");
+            f.prompter.AnswerNextDialog((f.temp / "back.snd").string());
+            QVERIFY(Click(f.dialog.get(), write ? 1119 : 1121));
+            QCOMPARE(f.Status(), write ? QStringLiteral("不定フレーズ 書込失敗（回線切断）")
+                                       : QStringLiteral("不定フレーズ 読込失敗（回線切断）"));
+            QCOMPARE(f.Log(),
+                     std::vector<std::string>{write ? "不定フレーズ書込 通信エラー 回線切断"
+                                                    : "不定フレーズ読込 通信エラー 回線切断"});
+            QVERIFY(!f.line->is_open && IsEnabled(f.dialog.get(), 2));
+        }
+    }
+
+    void VerifyMismatch_IsAlsoToldInAMessageBox() {
+        TransferFixture f(1);
+        QVERIFY(Click(f.dialog.get(), 1131));
+        WriteBytes(f.temp / "p.snd", Pattern(kotar::kPhraseFileBytes, 6));
+        f.Choose(f.temp / "p.snd");
+        f.model.AddFault({DeviceFault::CorruptsStoredByte, 0, 0, 0, 0, 0x2B});
+        QVERIFY(Click(f.dialog.get(), 1119));
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ 照合失敗（不一致）"));
+        QCOMPARE(f.Messages(), 1);
+        const auto& box = f.prompter.prompts().back().message;
+        QCOMPARE(
+            box.text,
+            std::string("書込後の照合で、ＲＯＭパックの不定フレーズが書き込んだデータと一致"
+                        "しませんでした。\n書込は失敗しています。もう一度書き込んでください。"));
+        QCOMPARE(box.caption, std::string("照合結果"));
+        QVERIFY(box.icon == MessageIcon::Exclamation);
     }
 
     void PortThatCannotBeOpened_ShowsTheOpenError() {
@@ -500,7 +580,7 @@ private Q_SLOTS:
         // A read stopped from the keyboard saves nothing.
         f.prompter.AnswerNextDialog((f.temp / "back.snd").string());
         {
-            kotar::test::StopPress press(f.dialog.get(), 20, true);
+            kotar::test::StopPress press(f.dialog.get(), 20, {{0, Qt::Key_Space}});
             QVERIFY(Click(f.dialog.get(), 1121));
             QVERIFY(press.pressed);
         }
@@ -509,6 +589,34 @@ private Q_SLOTS:
         QVERIFY(!IsEnabled(f.dialog.get(), 1120));
         QCOMPARE(f.Log(),
                  (std::vector<std::string>{"不定フレーズ 書込中止", "不定フレーズ 読込中止"}));
+    }
+
+    // Beside a click on 中止 and Space (above): Return and Enter stop as well while 中止 has the
+    // focus; a click elsewhere neither acts nor takes the focus from it; other keys do nothing.
+    void StopButton_OnlyItsClickAndKeysAtTheWindowStopAWrite_data() {
+        using Inputs = kotar::test::WindowInputs;
+        QTest::addColumn<Inputs>("inputs");
+        QTest::addColumn<bool>("stops");
+        QTest::newRow("return") << Inputs{{0, Qt::Key_Return}} << true;
+        QTest::newRow("enter") << Inputs{{0, Qt::Key_Enter}} << true;
+        QTest::newRow("click on the status, space") << Inputs{{1001}, {0, Qt::Key_Space}} << true;
+        QTest::newRow("click on close") << Inputs{{2}} << false;
+        QTest::newRow("escape") << Inputs{{0, Qt::Key_Escape}} << false;
+    }
+    void StopButton_OnlyItsClickAndKeysAtTheWindowStopAWrite() {
+        QFETCH(kotar::test::WindowInputs, inputs);
+        QFETCH(bool, stops);
+        TransferFixture f(1);
+        WriteBytes(f.temp / "p.snd", Pattern(kotar::kPhraseFileBytes, 8));
+        f.Choose(f.temp / "p.snd");
+        {
+            kotar::test::StopPress press(f.dialog.get(), 20, inputs);
+            QVERIFY(Click(f.dialog.get(), 1119));
+            QVERIFY(press.pressed && press.focused);
+        }
+        QCOMPARE(f.Status(), stops ? QStringLiteral("不定フレーズ 書込中止")
+                                   : QStringLiteral("不定フレーズ書込成功"));
+        QVERIFY(f.dialog->isVisible());
     }
 
     void InputFilter_LetsOnlyTheStopButtonsClicksAndSpaceThrough() {
@@ -530,6 +638,16 @@ private Q_SLOTS:
             QCoreApplication::processEvents();
             QCOMPARE(stops, 2);
             QCOMPARE(others, 0);
+        }
+        {
+            // Pressed at the window and released away from it: up again, without a click.
+            kotar::InputDiscardScope scope(stop);
+            QTest::mousePress(window.windowHandle(), Qt::LeftButton, {}, stop->geometry().center());
+            QVERIFY(stop->isDown());
+            QTest::mouseRelease(window.windowHandle(), Qt::LeftButton, {},
+                                other->geometry().center());
+            QVERIFY(!stop->isDown());
+            QCOMPARE(stops, 2);
         }
         kotar::UserInputDiscarder filter;
         filter.PassButton(stop);

@@ -7,7 +7,9 @@ kotar=$1
 work=$(mktemp -d)
 trap 'kill -9 $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$work/start" "$work/data/TR_site" "$work/tmp" "$work/home"
-# TMPDIR keeps this run's single-instance socket apart from any other copy of the user's.
+# TMPDIR (without XDG_RUNTIME_DIR) keeps this run's single-instance socket apart from any other
+# copy of the user's: it is made in the user's private folder there.
+unset XDG_RUNTIME_DIR
 export TMPDIR=$work/tmp HOME=$work/home QT_QPA_PLATFORM=offscreen
 
 # Waits (at most 20 s) until the start directory's MEVAN.INI holds the last key of a load.
@@ -31,7 +33,7 @@ wait_for_ini "$first"
 grep -q $'^RECDELAY=3\r$' "$work/start/MEVAN.INI"
 grep -q $'^PATH='"$work/data"$'\r$' "$work/start/MEVAN.INI"
 [ -z "$(ls "$work/data" | grep -v '^TR_site$')" ]  # nothing else written to the work folder
-socket=$work/tmp/hPrevKOTAR$(id -u)
+socket=$work/tmp/kotar-$(id -u)/hPrevKOTAR$(id -u)
 [ -S "$socket" ]
 [ -f "$socket.lock" ]
 kill -9 "$first"

@@ -289,6 +289,62 @@ TEST_F(SerialComTest, Transact_TricklingResponse_IsAssembled) {
     EXPECT_TRUE(Log().empty());
 }
 
+// A device that sends its answer in pieces, paced by the link's own ticks: the first piece at
+// once, each further one two ticks after the one before (counted on the response countdown,
+// which runs on through the whole answer). Every gap is then shorter than the character timeout
+// of four ticks, however late the link polls, while the answer as a whole takes far longer.
+class PiecewisePort : public test::FakeSerialPort {
+public:
+    PiecewisePort(std::shared_ptr<test::FakeLine> line, std::vector<Bytes> pieces)
+        : FakeSerialPort(line), line_(std::move(line)), pieces_(std::move(pieces)) {}
+
+    bool Write(std::span<const std::uint8_t> bytes) override {
+        next_ = 0;
+        return FakeSerialPort::Write(bytes);
+    }
+    int QueuedCount() override {
+        const int now = LinkTimer::Instance().Remaining(LinkTimer::kResponse);
+        if (next_ < pieces_.size() && (next_ == 0 || now <= sent_at_.back() - 2 || now == 0)) {
+            line_->Feed(pieces_[next_++]);
+            sent_at_.push_back(now);
+        }
+        return FakeSerialPort::QueuedCount();
+    }
+    // The response countdown at each piece.
+    const std::vector<int>& sent_at() const { return sent_at_; }
+
+private:
+    std::shared_ptr<test::FakeLine> line_;
+    std::vector<Bytes> pieces_;
+    std::size_t next_ = 0;
+    std::vector<int> sent_at_;
+};
+
+TEST_F(SerialComTest, Transact_ReplyInPiecesLongerThanTheCharTimeout_IsAcceptedWhenNoGapIs) {
+    const Bytes reply = Response("9012", Text("an answer that comes in pieces"));  // 44 bytes
+    // The header, the data field in five pieces of six bytes, then ETX and BCC.
+    std::vector<Bytes> pieces{Bytes(reply.begin(), reply.begin() + 12)};
+    for (int at = 12; at < 42; at += 6)
+        pieces.emplace_back(reply.begin() + at, reply.begin() + at + 6);
+    pieces.emplace_back(reply.begin() + 42, reply.end());
+    PiecewisePort* port = nullptr;
+    environment_.make_port = [&] {
+        auto made = std::make_unique<PiecewisePort>(line_, pieces);
+        port = made.get();
+        return made;
+    };
+    link_ = std::make_unique<SerialCom>(environment_);
+    ASSERT_TRUE(link_->OpenPort(1));
+
+    EXPECT_EQ(TransactReadEnd(), TRANSACT_OK);
+    EXPECT_EQ(link_->attempts(), 1);
+    EXPECT_EQ(Bytes(link_->response().begin(), link_->response().end()), reply);
+    EXPECT_TRUE(Log().empty());
+    // The data field alone came over more ticks than the character timeout.
+    ASSERT_EQ(port->sent_at().size(), pieces.size());
+    EXPECT_GT(port->sent_at()[1] - port->sent_at()[5], kCharTimeoutTicks);
+}
+
 // --- block operations --------------------------------------------------------------------
 
 TEST_F(SerialComTest, WriteStart_SendsAreaCountAndChecksumLittleEndian) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,7 +79,8 @@ protected:
 TEST_F(TransferTest, PhraseWrite_PutsTheFileIntoTheDeviceWithProgressOneTo129) {
     const Bytes phrase = Pattern(kPhraseFileBytes, 1);
     WriteBytes(dir_ / "01.snd", phrase);
-    EXPECT_TRUE(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_));
+    EXPECT_EQ(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_),
+              PhraseWriteOutcome::kWritten);
     EXPECT_EQ(sink_.statuses, (Texts{"不定フレーズ 書込中", "不定フレーズ書込成功"}));
     EXPECT_EQ(sink_.range, 129);
     EXPECT_EQ(sink_.positions, Range(1, 129));
@@ -94,7 +96,8 @@ TEST_F(TransferTest, PhraseWrite_FileOfWrongSizeNeverOpensThePort) {
     for (std::size_t size : {kPhraseFileBytes - 1, kPhraseFileBytes + 1}) {
         WriteBytes(dir_ / "bad.snd", Bytes(size, 0));
         RecordingSink sink;
-        EXPECT_FALSE(WritePhraseFile(dir_ / "bad.snd", 1, environment_, sink));
+        EXPECT_EQ(WritePhraseFile(dir_ / "bad.snd", 1, environment_, sink),
+                  PhraseWriteOutcome::kFailed);
         EXPECT_EQ(sink.statuses, (Texts{"不定フレーズ 書込中", "不定フレーズファイル読込エラー"}));
     }
     EXPECT_EQ(line_->opens, 0);
@@ -104,7 +107,8 @@ TEST_F(TransferTest, PhraseWrite_FileOfWrongSizeNeverOpensThePort) {
 TEST_F(TransferTest, PhraseWrite_PortThatWillNotOpen) {
     WriteBytes(dir_ / "01.snd", Pattern(kPhraseFileBytes, 2));
     line_->open_fails = true;
-    EXPECT_FALSE(WritePhraseFile(dir_ / "01.snd", 3, environment_, sink_));
+    EXPECT_EQ(WritePhraseFile(dir_ / "01.snd", 3, environment_, sink_),
+              PhraseWriteOutcome::kFailed);
     EXPECT_EQ(sink_.statuses, (Texts{"不定フレーズ 書込中", "COMポートオープンエラー"}));
     EXPECT_EQ(Log(), Texts{"COMポートオープンエラー " + NativeDevicePath(3)});
 }
@@ -116,7 +120,8 @@ TEST_F(TransferTest, PortThatMayNotBeOpened_EveryTransferAddsTheHint) {
     WriteBytes(dir_ / "01.snd", Pattern(kPhraseFileBytes, 2));
     line_->open_fails = true;
     line_->open_denied = true;
-    EXPECT_FALSE(WritePhraseFile(dir_ / "01.snd", 3, environment_, sink_));
+    EXPECT_EQ(WritePhraseFile(dir_ / "01.snd", 3, environment_, sink_),
+              PhraseWriteOutcome::kFailed);
     EXPECT_FALSE(ReadPhrasesToFile(dir_ / "back.snd", 3, environment_, sink_));
     EXPECT_FALSE(ReadDataToFile(dir_ / "data.log", 3, environment_, sink_));
     EXPECT_EQ(sink_.statuses, (Texts{"不定フレーズ 書込中", refused, "不定フレーズ 読込中", refused,
@@ -127,9 +132,11 @@ TEST_F(TransferTest, PortThatMayNotBeOpened_EveryTransferAddsTheHint) {
 TEST_F(TransferTest, PhraseWrite_FailuresNameTheirKind) {
     WriteBytes(dir_ / "01.snd", Pattern(kPhraseFileBytes, 3));
     model_.AddFault({DeviceFault::RejectsRequest, 1, kCmdWriteStart, 0, 0});
-    EXPECT_FALSE(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_));
+    EXPECT_EQ(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_),
+              PhraseWriteOutcome::kFailed);
     model_.AddFault({DeviceFault::RefusesChecksum, 1, 0, 0, 0});
-    EXPECT_FALSE(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_));
+    EXPECT_EQ(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_),
+              PhraseWriteOutcome::kFailed);
     EXPECT_EQ(sink_.statuses,
               (Texts{"不定フレーズ 書込中", "不定フレーズ 書込失敗（応答無し）",
                      "不定フレーズ 書込中", "不定フレーズ 書込失敗（応答結果異常）"}));
@@ -138,7 +145,8 @@ TEST_F(TransferTest, PhraseWrite_FailuresNameTheirKind) {
 
 TEST_F(TransferTest, PhraseRead_SavesWhatTheDeviceHolds) {
     WriteBytes(dir_ / "in.snd", Pattern(kPhraseFileBytes, 4));
-    ASSERT_TRUE(WritePhraseFile(dir_ / "in.snd", 1, environment_, sink_));
+    ASSERT_EQ(WritePhraseFile(dir_ / "in.snd", 1, environment_, sink_),
+              PhraseWriteOutcome::kWritten);
     RecordingSink sink;
     EXPECT_TRUE(ReadPhrasesToFile(dir_ / "out.snd", 1, environment_, sink));
     EXPECT_EQ(sink.statuses, (Texts{"不定フレーズ 読込中", "不定フレーズ読込成功"}));
@@ -242,7 +250,8 @@ TEST_F(TransferTest, DataRead_FailuresKeepTheOldFile) {
 TEST_F(TransferTest, PhraseWriteVerified_ReadsTheAreaBackOverTheSamePort) {
     const Bytes phrase = Pattern(kPhraseFileBytes, 7);
     WriteBytes(dir_ / "01.snd", phrase);
-    EXPECT_TRUE(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_, true));
+    EXPECT_EQ(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_, true),
+              PhraseWriteOutcome::kWritten);
     EXPECT_EQ(sink_.statuses, (Texts{"不定フレーズ 書込中", "不定フレーズ 照合中",
                                      "不定フレーズ 書込完了（照合一致）"}));
     EXPECT_EQ(sink_.range, 257);
@@ -258,6 +267,53 @@ TEST_F(TransferTest, PhraseWriteVerified_ReadsTheAreaBackOverTheSamePort) {
     EXPECT_FALSE(line_->is_open);
     EXPECT_TRUE(Log().empty());
 }
+
+// A verified phrase write whose write step fails: the failure is shown and nothing is read back.
+struct FailedWriteCase {
+    const char* name;
+    std::optional<devsim::FaultRule> fault;  // none: the user stops at block 50
+    const char* status;
+    const char* log;
+};
+void PrintTo(const FailedWriteCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class VerifiedWriteFailure : public TransferTest,
+                             public ::testing::WithParamInterface<FailedWriteCase> {};
+
+TEST_P(VerifiedWriteFailure, ReportsTheWriteFailureAndReadsNothingBack) {
+    const FailedWriteCase& c = GetParam();
+    WriteBytes(dir_ / "01.snd", Pattern(kPhraseFileBytes, 13));
+    if (c.fault)
+        model_.AddFault(*c.fault);
+    else
+        environment_.stop_requested = [this] {
+            return !sink_.positions.empty() && sink_.positions.back() == 50;
+        };
+    EXPECT_EQ(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_, true),
+              PhraseWriteOutcome::kFailed);
+    EXPECT_EQ(sink_.statuses, (Texts{"不定フレーズ 書込中", c.status}));
+    EXPECT_EQ(Log(), Texts{c.log});
+    const std::vector<int>& commands = model_.commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), kCmdReadStart), 0);
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), kCmdReadBlock), 0);
+    EXPECT_FALSE(line_->is_open);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WriteStep, VerifiedWriteFailure,
+    ::testing::Values(
+        FailedWriteCase{
+            "RefusedChecksum", devsim::FaultRule{DeviceFault::RefusesChecksum, 1, 0, 0, 0, 0},
+            "不定フレーズ 書込失敗（応答結果異常）", "不定フレーズ書込終了 チェックサムエラー"},
+        FailedWriteCase{"BlockError",
+                        devsim::FaultRule{DeviceFault::ReportsBlockError, 1, 0, 4, 0, 0},
+                        "不定フレーズ 書込失敗（応答結果異常）", "不定フレーズ書込 応答結果エラー"},
+        FailedWriteCase{"Stop", std::nullopt, "不定フレーズ 書込中止", "不定フレーズ 書込中止"}),
+    [](const ::testing::TestParamInfo<FailedWriteCase>& param_info) {
+        return std::string(param_info.param.name);
+    });
 
 // A transfer stopped by the user once its progress reached a position.
 struct StopCase {
@@ -311,7 +367,9 @@ INSTANTIATE_TEST_SUITE_P(
     EveryTransfer, TransferStopTest,
     ::testing::Values(
         StopCase{"PhraseWrite",
-                 [](auto& e, auto& s, auto& d) { return WritePhraseFile(d / "in.snd", 1, e, s); },
+                 [](auto& e, auto& s, auto& d) {
+                     return WritePhraseFile(d / "in.snd", 1, e, s) == PhraseWriteOutcome::kWritten;
+                 },
                  50,
                  "不定フレーズ 書込中止",
                  50,
@@ -324,13 +382,15 @@ INSTANTIATE_TEST_SUITE_P(
             129,
             {kCmdReadBlock}},
         // The write has been taken; only its check is left out.
-        StopCase{
-            "PhraseWriteVerified",
-            [](auto& e, auto& s, auto& d) { return WritePhraseFile(d / "in.snd", 1, e, s, true); },
-            131,
-            "不定フレーズ 照合中止",
-            133,
-            {kCmdWriteEnd, kCmdReadStart, kCmdReadBlock, kCmdReadBlock}},
+        StopCase{"PhraseWriteVerified",
+                 [](auto& e, auto& s, auto& d) {
+                     return WritePhraseFile(d / "in.snd", 1, e, s, true) ==
+                            PhraseWriteOutcome::kWritten;
+                 },
+                 131,
+                 "不定フレーズ 照合中止",
+                 133,
+                 {kCmdWriteEnd, kCmdReadStart, kCmdReadBlock, kCmdReadBlock}},
         StopCase{"DataRead",
                  [](auto& e, auto& s, auto& d) { return ReadDataToFile(d / "out.bin", 1, e, s); },
                  1,
@@ -363,7 +423,8 @@ TEST_F(TransferTest, Stop_WhileASilentDeviceIsAwaitedEndsTheWaitAtTheNextStep) {
             stop = true;
     };
     environment_.stop_requested = [&stop] { return stop; };
-    EXPECT_FALSE(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_));
+    EXPECT_EQ(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_),
+              PhraseWriteOutcome::kFailed);
     EXPECT_EQ(sink_.statuses.back(), "不定フレーズ 書込中止");
     EXPECT_EQ(steps_after_block5, 3);     // the wait ended there, not at its timeout
     EXPECT_EQ(line_->writes.size(), 6u);  // start, blocks 1 to 5, each once
@@ -378,7 +439,8 @@ TEST_F(TransferTest, Stop_AfterTheEndRequestWasSentAwaitsItsVerdict) {
         return model_.Receive(request);
     };
     environment_.stop_requested = [&stop] { return stop; };
-    EXPECT_TRUE(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_));
+    EXPECT_EQ(WritePhraseFile(dir_ / "01.snd", 1, environment_, sink_),
+              PhraseWriteOutcome::kWritten);
     EXPECT_EQ(sink_.statuses.back(), "不定フレーズ書込成功");
     EXPECT_EQ(model_.commands().back(), kCmdWriteEnd);
     EXPECT_TRUE(Log().empty());

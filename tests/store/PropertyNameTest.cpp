@@ -41,6 +41,11 @@ TEST(PropertyName, ChecksRunInTheDialogsOrder) {
     // Full-width letters differ in case as the narrow ones do.
     EXPECT_EQ(CheckNewPropertyName({"ビルＡｂ"}, "ビルａＢ"), PropertyNameCheck::Duplicate);
     EXPECT_EQ(CheckNewPropertyName({"ビルＡ"}, "ビルＢ"), PropertyNameCheck::Ok);
+    // The whole range, to its last letter; the signs just outside it have no case.
+    EXPECT_EQ(CheckNewPropertyName({"ビルＺ"}, "ビルｚ"), PropertyNameCheck::Duplicate);
+    EXPECT_EQ(CheckNewPropertyName({"ビルＹ"}, "ビルｚ"), PropertyNameCheck::Ok);
+    EXPECT_EQ(CheckNewPropertyName({"ビル［"}, "ビル｛"), PropertyNameCheck::Ok);
+    EXPECT_EQ(CheckNewPropertyName({"ビル＠"}, "ビル｀"), PropertyNameCheck::Ok);
     EXPECT_EQ(CheckNewPropertyName(listed, "a:b"), PropertyNameCheck::ForbiddenCharacter);
     EXPECT_EQ(CheckNewPropertyName(listed, std::string(41, 'x')), PropertyNameCheck::TooLong);
     // A listed name wins over a forbidden character (the duplicate check comes first).

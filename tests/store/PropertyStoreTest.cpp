@@ -288,6 +288,22 @@ TEST_F(PropertyStoreTest, NamesThatDifferOnlyInLetterCaseAreNeverTakenForEachOth
     EXPECT_EQ(ReadText(work_ / "TR_y" / "01.wav"), ReadText(work_ / "TR_abc" / "01.wav"));
 }
 
+TEST_F(PropertyStoreTest, CaseVariantsUnderPrefixesOfAnyCaseOpenTheirOwnFolders) {
+    if (!test::NamesDifferingInCaseAreDistinct(work_))
+        GTEST_SKIP() << "this file system takes such names for one";
+    const std::vector<std::string> folders{"TR_abc", "tr_ABC", "Tr_Abc", "tR_aBC"};
+    for (const std::string& folder : folders)
+        MakeProperty(folder, {{1, folder}});
+    ASSERT_TRUE(store_.Reload(work_));
+    ASSERT_EQ(store_.names().size(), folders.size());
+    for (const std::string& folder : folders) {
+        const std::string name = folder.substr(3);
+        ASSERT_TRUE(store_.Select(store_.Find(name))) << name;
+        EXPECT_EQ(store_.current_folder(), work_ / folder);
+        EXPECT_EQ(store_.slots()[0].attribute_text, folder);
+    }
+}
+
 TEST_F(PropertyStoreTest, CreationChecksTheDiskAtThatMomentNotTheListLoadedBefore) {
     MakeProperty("TR_a");
     ASSERT_TRUE(store_.Reload(work_));

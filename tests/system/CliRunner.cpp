@@ -19,7 +19,8 @@ ProgramCommand BuiltCli() {
 }
 
 CliProcess::CliProcess(const ProgramCommand& command, const std::vector<std::string>& args,
-                       const std::filesystem::path& cwd, const std::filesystem::path& home) {
+                       const std::filesystem::path& cwd, const std::filesystem::path& home,
+                       const std::filesystem::path& input) {
     const std::string out_path = (capture_ / "out").string();
     const std::string err_path = (capture_ / "err").string();
 
@@ -36,8 +37,10 @@ CliProcess::CliProcess(const ProgramCommand& command, const std::vector<std::str
     if (pid_ == 0) {
         int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 ||
-            ::chdir(cwd.c_str()) != 0 || ::setenv("HOME", home.c_str(), 1) != 0) {
+        int in = ::open(input.c_str(), O_RDWR | O_NOCTTY);
+        if (out < 0 || err < 0 || in < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 ||
+            ::dup2(err, 2) < 0 || ::chdir(cwd.c_str()) != 0 ||
+            ::setenv("HOME", home.c_str(), 1) != 0) {
             ::_exit(127);
         }
         ::execvp(argv[0], argv.data());
@@ -66,8 +69,8 @@ CliRun CliProcess::Wait() {
 }
 
 CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-              const std::filesystem::path& home) {
-    return CliProcess(args, cwd, home).Wait();
+              const std::filesystem::path& home, const std::filesystem::path& input) {
+    return CliProcess(args, cwd, home, input).Wait();
 }
 
 CliRun RunProgram(const ProgramCommand& command, const std::vector<std::string>& args,

@@ -24,15 +24,20 @@ using ProgramCommand = std::vector<std::string>;
 // kotar-cli from the build folder ($KOTAR_TEST_BIN_DIR).
 ProgramCommand BuiltCli();
 
-// A program started with the given arguments, in the folder cwd, with HOME set to home; its
-// output is captured until Wait. Without a command, kotar-cli from the build folder.
+// What a program started by a test reads as stdin: nothing, never the terminal of the test run.
+inline const std::filesystem::path kNoInput = "/dev/null";
+
+// A program started with the given arguments, in the folder cwd, with HOME set to home and
+// stdin opened from input; its output is captured until Wait. Without a command, kotar-cli
+// from the build folder.
 class CliProcess {
 public:
     CliProcess(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-               const std::filesystem::path& home)
-        : CliProcess(BuiltCli(), args, cwd, home) {}
+               const std::filesystem::path& home, const std::filesystem::path& input = kNoInput)
+        : CliProcess(BuiltCli(), args, cwd, home, input) {}
     CliProcess(const ProgramCommand& command, const std::vector<std::string>& args,
-               const std::filesystem::path& cwd, const std::filesystem::path& home);
+               const std::filesystem::path& cwd, const std::filesystem::path& home,
+               const std::filesystem::path& input = kNoInput);
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
@@ -48,7 +53,7 @@ private:
 
 // Runs kotar-cli, or the program of command, to its end (see CliProcess).
 CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-              const std::filesystem::path& home);
+              const std::filesystem::path& home, const std::filesystem::path& input = kNoInput);
 CliRun RunProgram(const ProgramCommand& command, const std::vector<std::string>& args,
                   const std::filesystem::path& cwd, const std::filesystem::path& home);
 

@@ -35,6 +35,13 @@ protected:
     void WriteSlot(int slot, const std::vector<std::int16_t>& samples) {
         ASSERT_EQ(test::PhraseOf(samples, prompter_).Save(Slot(slot).string(), "火災です"), 1);
     }
+    // A slot file whose header claims another format for the same sample bytes.
+    void WriteSlotAs(int slot, const std::vector<std::int16_t>& samples, std::uint16_t channels,
+                     std::uint32_t samples_per_sec, std::uint16_t bits_per_sample) {
+        CSoundCtrl phrase = test::PhraseOf(samples, prompter_);
+        phrase.SetFormat(kFormatPcm, channels, samples_per_sec, bits_per_sample);
+        ASSERT_EQ(phrase.Save(Slot(slot).string(), "火災です"), 1);
+    }
     CWaveFile ReadSlot(int slot, int mode = CWaveFile::kAudioMode) {
         return CWaveFile(Slot(slot).string(), mode, prompter_);
     }
@@ -83,9 +90,11 @@ TEST_F(LevelCliTest, TrimKeepsTheSoundAndOneHundredMillisecondsEachSide) {
 TEST_F(LevelCliTest, SilenceIsLeftAloneAndAChangedPhraseKeepsTheSlotsLimit) {
     WriteSlot(2, Silence(16000));
     const auto before = ReadBytes(Slot(2));
-    for (const char* command : {"loudness", "normalize", "trim"}) {
+    for (const std::string command : {"loudness", "normalize", "trim"}) {
         ASSERT_EQ(Cli({command, "P", "2"}), 0) << command << err_;
         EXPECT_EQ(out_, "peak -inf dBFS, loudness -inf LUFS, clipped 0\n") << command;
+        // A command that changes a phrase says that it left this one alone.
+        EXPECT_EQ(err_, command == "loudness" ? "" : "無音のため変更しませんでした。\n");
         EXPECT_EQ(ReadBytes(Slot(2)), before) << command;
     }
     WriteSlot(1, Tone(1000, -30, 80000));  // 10 s in a slot of 8.192 s
@@ -116,6 +125,41 @@ TEST_F(LevelCliTest, RefusalsAndUsageErrors) {
     EXPECT_EQ(Cli({"loudness", "P", "3"}), 0);
     EXPECT_EQ(err_, "サウンドファイルを開けませんでした。\n");
 }
+
+struct OddHeader {
+    const char* name;
+    std::uint16_t channels;
+    std::uint32_t samples_per_sec;
+    std::uint16_t bits_per_sample;
+};
+void PrintTo(const OddHeader& header, std::ostream* out) {
+    *out << header.name;
+}
+
+class LevelCliOddHeader : public LevelCliTest, public ::testing::WithParamInterface<OddHeader> {};
+
+TEST_P(LevelCliOddHeader, IsRefusedAsUnreadableAndTheFileStaysAsItWas) {
+    const OddHeader& odd = GetParam();
+    WriteSlotAs(1, Concat({Silence(8000), Tone(1000, -30, 16000)}), odd.channels,
+                odd.samples_per_sec, odd.bits_per_sample);
+    const auto before = ReadBytes(Slot(1));
+    for (const char* command : {"loudness", "normalize", "trim"}) {
+        EXPECT_EQ(Cli({command, "P", "1"}), 1) << command;
+        EXPECT_EQ(err_, "サウンドファイルを開けませんでした。\n") << command;
+        EXPECT_EQ(out_, "") << command;
+        EXPECT_EQ(ReadBytes(Slot(1)), before) << command;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Headers, LevelCliOddHeader,
+                         ::testing::Values(OddHeader{"Rate16", 1, 16, 16},
+                                           OddHeader{"Rate17", 1, 17, 16},
+                                           OddHeader{"Rate44100", 1, 44100, 16},
+                                           OddHeader{"Stereo", 2, 8000, 16},
+                                           OddHeader{"EightBit", 1, 8000, 8}),
+                         [](const ::testing::TestParamInfo<OddHeader>& param_info) {
+                             return std::string(param_info.param.name);
+                         });
 
 }  // namespace
 }  // namespace kotar

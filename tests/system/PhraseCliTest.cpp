@@ -166,11 +166,17 @@ TEST_F(PhraseCliTest, RefusalsAndUsageErrors) {
     EXPECT_EQ(err_, "音声データなし\n");
     EXPECT_FALSE(std::filesystem::exists(dir_ / "x.snd"));
 
-    // An unreadable slot file (110) fails the export: nothing is exported.
+    // An unreadable slot file (110) of the mode fails the export, naming it: nothing is
+    // exported. A/B mode does not draw on slot 3.
     WriteBytes(work() / "TR_P" / "03.wav", {'R', 'I', 'F', 'F'});
     EXPECT_EQ(Cli({"export", "P", "x.snd"}), 1);
-    EXPECT_EQ(err_, "サウンドファイルを開けませんでした。\n");
+    EXPECT_EQ(err_,
+              "サウンドファイルを開けませんでした。\n「３．音声フレーズＡ＋Ｂ」の音声ファイルを"
+              "読み込めないため、音声データを作成できません。\n" +
+                  (work() / "TR_P" / "03.wav").string() +
+                  "\n音声を作成し直すか、削除してください。\n");
     EXPECT_FALSE(std::filesystem::exists(dir_ / "x.snd"));
+    EXPECT_EQ(Cli({"export", "P", "x.snd", "--mode", "ab"}), 0) << err_;
 }
 
 }  // namespace

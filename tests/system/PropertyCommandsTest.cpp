@@ -1,5 +1,8 @@
 // kotar-cli's property commands run as a whole program on a work folder made by hand.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -143,20 +146,89 @@ TEST_F(PropertyCommands, NewRefusalsPrintTheSystemsTexts) {
     EXPECT_EQ(Run({"new", "a", "--copy"}).exit_status, 2);
 }
 
-TEST_F(PropertyCommands, DeleteRemovesTheWholeProperty) {
+TEST_F(PropertyCommands, DeleteWithYesRemovesTheWholePropertyWithoutAsking) {
     Phrase("TR_a", 1, "A");
     PutFile(work_ / "TR_a" / "TEMP" / "x.snd", "x");
     fs::create_directories(work_ / "TR_b");
-    CliRun run = Run({"delete", "a"});
+    CliRun run = Run({"delete", "a", "--yes"});
     EXPECT_EQ(run.exit_status, 0) << run.err;
-    EXPECT_EQ(run.err, "本物件を削除しますか？\n");  // the question, answered by the command
+    EXPECT_EQ(run.err, "");  // no question that nobody waits for
     EXPECT_EQ(Entries(work_), std::vector<std::string>{"TR_b"});
 
-    CliRun missing = Run({"delete", "a"});
+    CliRun missing = Run({"delete", "a", "--yes"});
     EXPECT_EQ(missing.exit_status, 1);
     EXPECT_NE(missing.err.find("no property named 'a'"), std::string::npos);
     EXPECT_EQ(Run({"delete"}).exit_status, 2);
 }
+
+// A pseudo-terminal for a program's stdin. Its other end is held open, so that a typed line
+// waits in it until a program reads it.
+struct Terminal {
+    Terminal() : master(::posix_openpt(O_RDWR | O_NOCTTY)) {
+        if (master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0) {
+            path = ::ptsname(master);
+            held = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+        }
+    }
+    ~Terminal() {
+        ::close(held);
+        ::close(master);
+    }
+    bool Type(const std::string& line) const {
+        return ::write(master, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+    }
+    int master;
+    int held = -1;
+    fs::path path;
+};
+
+struct DeleteCase {
+    std::vector<std::string> args;
+    std::string question;
+    std::string gone;  // the property folder or the slot file
+};
+void PrintTo(const DeleteCase& c, std::ostream* out) {
+    *out << c.args[0];
+}
+
+class DeleteQuestion : public PropertyCommands, public ::testing::WithParamInterface<DeleteCase> {};
+
+TEST_P(DeleteQuestion, IsAskedOnATerminalAndRefusedWithoutOne) {
+    Phrase("TR_a", 1, "A");
+    const fs::path gone = work_ / GetParam().gone;
+    // Without a terminal and without --yes: a usage error before anything is touched.
+    CliRun refused = Run(GetParam().args);
+    EXPECT_EQ(refused.exit_status, 2);
+    EXPECT_EQ(refused.err.find(GetParam().question), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("--yes"), std::string::npos) << refused.err;
+    EXPECT_TRUE(fs::exists(gone));
+
+    Terminal terminal;
+    ASSERT_GE(terminal.held, 0);
+    ASSERT_TRUE(terminal.Type("n\n"));
+    CliRun declined = test::RunCli(GetParam().args, start_, dir_.path(), terminal.path);
+    EXPECT_EQ(declined.exit_status, 1);
+    EXPECT_EQ(declined.err, GetParam().question + " [y/N] ");
+    EXPECT_TRUE(fs::exists(gone));
+
+    ASSERT_TRUE(terminal.Type("はい\n"));
+    CliRun confirmed = test::RunCli(GetParam().args, start_, dir_.path(), terminal.path);
+    EXPECT_EQ(confirmed.exit_status, 0) << confirmed.err;
+    EXPECT_EQ(confirmed.err, GetParam().question + " [y/N] ");
+    EXPECT_FALSE(fs::exists(gone));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BothDeletions, DeleteQuestion,
+    ::testing::Values(DeleteCase{{"delete", "a"}, "本物件を削除しますか？", "TR_a"},
+                      DeleteCase{{"delete-phrase", "a", "1"},
+                                 "音声情報を削除してもよろしいですか？",
+                                 "TR_a/01.wav"}),
+    [](const ::testing::TestParamInfo<DeleteCase>& param_info) {
+        std::string name = param_info.param.args[0];
+        std::replace(name.begin(), name.end(), '-', '_');
+        return name;
+    });
 
 // A command names a property by its exact name; of names that differ only in letter case it
 // never picks one.
@@ -188,8 +260,8 @@ const std::string kCliRefusal = "names that differ only in letter case: 'ABC', '
 INSTANTIATE_TEST_SUITE_P(
     EveryCommand, CaseVariantNames,
     ::testing::Values(
-        CaseVariantCase{{"delete", "Abc"}, kCliRefusal},
-        CaseVariantCase{{"delete-phrase", "Abc", "1"}, kCliRefusal},
+        CaseVariantCase{{"delete", "Abc", "--yes"}, kCliRefusal},
+        CaseVariantCase{{"delete-phrase", "Abc", "1", "--yes"}, kCliRefusal},
         CaseVariantCase{{"import", "Abc", "1", "in.wav"}, kCliRefusal},
         CaseVariantCase{{"export", "Abc", "out.snd"}, kCliRefusal},
         CaseVariantCase{{"write", "Abc"}, kCliRefusal},
@@ -205,8 +277,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(PropertyCommands, TheExactNameActsOnItsOwnFolderOnly) {
     Phrase("TR_abc", 1, "A");
     Phrase("TR_ABC", 3, "B");
-    EXPECT_EQ(Run({"delete-phrase", "ABC", "3"}).exit_status, 0);
-    EXPECT_EQ(Run({"delete", "abc"}).exit_status, 0);
+    EXPECT_EQ(Run({"delete-phrase", "ABC", "3", "--yes"}).exit_status, 0);
+    EXPECT_EQ(Run({"delete", "abc", "--yes"}).exit_status, 0);
     EXPECT_EQ(Run({"properties"}).out, "ABC\t0 0 0\n");
 }
 
@@ -216,20 +288,20 @@ TEST_F(PropertyCommands, DeletePhraseRemovesTheSlotsFiles) {
     for (const char* name : {"01.snd", "02.snd", "03.snd", "04.snd"}) {
         PutFile(work_ / "TR_p" / name, name);
     }
-    CliRun two = Run({"delete-phrase", "p", "2"});
+    CliRun two = Run({"delete-phrase", "p", "2", "--yes"});
     EXPECT_EQ(two.exit_status, 0) << two.err;
-    EXPECT_EQ(two.err, "音声情報を削除してもよろしいですか？\n");
+    EXPECT_EQ(two.err, "");
     EXPECT_EQ(Entries(work_ / "TR_p"),
               (std::vector<std::string>{"01.snd", "01.wav", "03.snd", "03.wav"}));
 
-    EXPECT_EQ(Run({"delete-phrase", "p", "3"}).exit_status, 0);
+    EXPECT_EQ(Run({"delete-phrase", "p", "3", "--yes"}).exit_status, 0);
     EXPECT_EQ(Entries(work_ / "TR_p"), (std::vector<std::string>{"01.snd", "01.wav"}));
     EXPECT_EQ(Run({"properties"}).out, "p\t1 0 0\n");
 
     EXPECT_EQ(Run({"delete-phrase", "p", "4"}).exit_status, 2);
     EXPECT_EQ(Run({"delete-phrase", "p", "0"}).exit_status, 2);
     EXPECT_EQ(Run({"delete-phrase", "p"}).exit_status, 2);
-    EXPECT_EQ(Run({"delete-phrase", "q", "1"}).exit_status, 1);
+    EXPECT_EQ(Run({"delete-phrase", "q", "1", "--yes"}).exit_status, 1);
 }
 
 TEST_F(PropertyCommands, FirstRunWithoutIniCreatesItAndTheDefaultFolder) {
@@ -248,8 +320,8 @@ TEST_F(PropertyCommands, FirstRunWithoutIniCreatesItAndTheDefaultFolder) {
 TEST_F(PropertyCommands, HelpNamesTheCommandsAndBadCommandsAreUsageErrors) {
     CliRun help = Run({"--help"});
     EXPECT_EQ(help.exit_status, 0);
-    for (const char* usage :
-         {"properties", "new NAME [--copy-from OTHER]", "delete NAME", "delete-phrase NAME SLOT"}) {
+    for (const char* usage : {"properties", "new NAME [--copy-from OTHER]", "delete NAME [--yes]",
+                              "delete-phrase NAME SLOT [--yes]"}) {
         EXPECT_NE(help.out.find(usage), std::string::npos) << usage;
     }
     EXPECT_EQ(Run({"no-such-command"}).exit_status, 2);

@@ -15,9 +15,13 @@
 
 #include "CliRunner.h"
 #include "DeviceModel.h"
+#include "ScriptedPrompter.h"
 #include "SimulatorProcess.h"
+#include "SoundServerSetup.h"
 #include "TempDir.h"
 #include "WavBuilder.h"
+#include "audio/LevelAnalysis.h"
+#include "audio/WaveFile.h"
 
 namespace kotar {
 namespace {
@@ -89,9 +93,11 @@ protected:
     }
 
     // kotar-cli.exe in the start folder; file names are given as Windows paths.
-    CliRun Windows(const std::vector<std::string>& args) {
-        CliRun run = test::RunProgram({"wine", (bin_ / "kotar-cli.exe").string()}, args, start_,
-                                      dir_.path());
+    CliRun Windows(const std::vector<std::string>& args) { return WindowsFrom(bin_, args); }
+    // The same from a copy of the shipped folder elsewhere.
+    CliRun WindowsFrom(const fs::path& bin, const std::vector<std::string>& args) {
+        CliRun run =
+            test::RunProgram({"wine", (bin / "kotar-cli.exe").string()}, args, start_, dir_.path());
         run.out = WithoutCr(run.out);
         run.err = WithoutCr(run.err);
         return run;
@@ -208,6 +214,32 @@ TEST_F(WindowsCli, AJapanesePropertyNameRoundTrips) {
     ASSERT_EQ(Linux({"export", name, (dir_ / "linux.snd").string()}).exit_status, 0);
     EXPECT_EQ(ReadBytes(dir_ / "windows.snd"), ReadBytes(dir_ / "linux.snd"));
     EXPECT_EQ(ReadBytes(dir_ / "windows.snd").size(), 131072u);
+}
+
+// Open JTalk shipped in the folder speaks a slot: from the folder as made, and from a copy under
+// a name that the program's narrow code page cannot spell (its paths go as short names).
+TEST_F(WindowsCli, SpeakWithTheShippedOpenJTalkGivesASlotOfSpeech) {
+    if (!fs::is_regular_file(bin_ / "open_jtalk" / "open_jtalk.exe")) {
+        if (test::RunningInCi())
+            FAIL() << "the Windows folder is built with KOTAR_OPENJTALK_DIR in CI";
+        GTEST_SKIP() << "the Windows folder ships without Open JTalk";
+    }
+    const fs::path japanese_bin = dir_.path() / PathFromUtf8("音声合成フォルダ");
+    fs::copy(bin_, japanese_bin, fs::copy_options::recursive);
+    ASSERT_EQ(Windows({"new", "P"}).exit_status, 0);
+    for (const auto& [bin, slot] : {std::pair{bin_, 1}, std::pair{japanese_bin, 2}}) {
+        SCOPED_TRACE(PathToUtf8(bin));
+        const CliRun run = WindowsFrom(bin, {"speak", "P", std::to_string(slot), "火事です。"});
+        ASSERT_EQ(run.exit_status, 0) << run.err;
+        test::ScriptedPrompter prompter;
+        const CWaveFile phrase(PathToUtf8(work_ / "TR_P" / ("0" + std::to_string(slot) + ".wav")),
+                               CWaveFile::kAudioMode, prompter);
+        EXPECT_TRUE(HasLevelFormat(phrase));
+        // About a second of speech, 16-bit at 8000 Hz.
+        EXPECT_GT(phrase.length(), 2u * 8000 / 2);
+        EXPECT_LT(phrase.length(), 2u * 8000 * 4);
+        EXPECT_GT(MeasureLevels(phrase).loudness_lufs, -40.0);
+    }
 }
 
 }  // namespace

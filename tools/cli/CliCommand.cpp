@@ -8,7 +8,7 @@ namespace kotar::cli {
 
 CliContext::CliContext(std::filesystem::path start_directory,
                        std::optional<std::string> work_override, std::optional<int> port_override,
-                       StderrPrompter& prompter)
+                       CliPrompter& prompter)
     : start_directory_(std::move(start_directory)),
       work_override_(std::move(work_override)),
       port_override_(port_override),
@@ -30,6 +30,10 @@ int CliContext::port() {
 
 bool CliContext::progress_on_terminal() const {
     return ::isatty(STDERR_FILENO) == 1;
+}
+
+bool CliContext::input_on_terminal() const {
+    return ::isatty(STDIN_FILENO) == 1;
 }
 
 std::vector<CommandInfo>& CommandRegistry() {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "CliPrompter.h"
 #include "common/ProfileFile.h"
-#include "common/StderrPrompter.h"
 #include "config/Configuration.h"
 
 namespace kotar::cli {
@@ -27,9 +27,9 @@ struct UsageError {
 class CliContext {
 public:
     CliContext(std::filesystem::path start_directory, std::optional<std::string> work_override,
-               std::optional<int> port_override, StderrPrompter& prompter);
+               std::optional<int> port_override, CliPrompter& prompter);
 
-    StderrPrompter& prompter() { return prompter_; }
+    CliPrompter& prompter() { return prompter_; }
     ProfileFile& ini() { return ini_; }
     const std::filesystem::path& start_directory() const { return start_directory_; }
 
@@ -39,12 +39,14 @@ public:
     int port();
     // True when progress should be drawn (stderr is a terminal).
     bool progress_on_terminal() const;
+    // True when a question can be answered (stdin is a terminal).
+    bool input_on_terminal() const;
 
 private:
     std::filesystem::path start_directory_;
     std::optional<std::string> work_override_;
     std::optional<int> port_override_;
-    StderrPrompter& prompter_;
+    CliPrompter& prompter_;
     ProfileFile ini_;
     std::optional<Configuration> config_;
 };

@@ -10,6 +10,7 @@
 #include "common/Utf8Path.h"
 #include "export/PhraseFileBuild.h"
 #include "export/PhraseFileKind.h"
+#include "export/SourceSlotCheck.h"
 #include "link/PortList.h"
 #include "link/SerialCom.h"
 #include "ops/MaintenanceTransfer.h"
@@ -75,8 +76,10 @@ int WriteProperty(CliContext& context, const std::string& name, PhrasePanelMode 
     if (!properties.Select(name))
         return kExitFailure;
     PropertyStore& store = properties.store();
-    if (!store.all_slots_readable())
-        return kExitFailure;  // an unreadable slot file has been reported
+    if (RefuseUnreadableSourceSlot(mode, store, context.config().slot_captions,
+                                   context.prompter())) {
+        return kExitFailure;
+    }
     const std::filesystem::path work = store.work_folder();
     const PhraseFileKind kind = ChoosePhraseFileKind(mode, store.slots());
     if (kind == kPhraseNone) {
@@ -97,8 +100,10 @@ int WriteProperty(CliContext& context, const std::string& name, PhrasePanelMode 
     }
     const LinkEnvironment environment = EnvironmentFor(context);
     StderrTransferSink sink(context.progress_on_terminal());
-    return WritePhraseFile(destination, context.port(), environment, sink, verify) ? kExitSuccess
-                                                                                   : kExitFailure;
+    return WritePhraseFile(destination, context.port(), environment, sink, verify) ==
+                   PhraseWriteOutcome::kWritten
+               ? kExitSuccess
+               : kExitFailure;
 }
 
 int WriteCommand(CliContext& context, const std::vector<std::string>& args) {
@@ -109,7 +114,8 @@ int WriteCommand(CliContext& context, const std::vector<std::string>& args) {
             throw UsageError{"--file takes no property name and no --mode"};
         const LinkEnvironment environment = EnvironmentFor(context);
         StderrTransferSink sink(context.progress_on_terminal());
-        return WritePhraseFile(PathFromUtf8(*file), context.port(), environment, sink, verify)
+        return WritePhraseFile(PathFromUtf8(*file), context.port(), environment, sink, verify) ==
+                       PhraseWriteOutcome::kWritten
                    ? kExitSuccess
                    : kExitFailure;
     }

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <string>
 
 #include "CliCommand.h"
@@ -46,12 +47,15 @@ int RunOnSlot(CliContext& context, const ParsedArguments& parsed, const LevelOpe
         return kExitFailure;
     }
     CSoundCtrl sound(path, CWaveFile::kAudioMode, prompter);
+    // A header that claims anything but the recording format is refused as unreadable: such a
+    // file was not made by the program, and nothing of it is measured or changed.
     if (!HasLevelFormat(sound)) {
-        std::fprintf(stderr, "kotar-cli: %s is not 16-bit mono PCM\n", path.c_str());
+        prompter.ShowMessage(kMsgCannotOpenSound, MessageIcon::Exclamation);
         return kExitFailure;
     }
+    bool changed = false;
     if (operation) {
-        bool changed = operation(sound);
+        changed = operation(sound);
         // A slot file never leaves here longer than the slot's maximum.
         const double max_seconds = context.config().slot_max_seconds[slot - 1];
         if (const int over = CheckLength(sound, max_seconds); over != 0) {
@@ -60,12 +64,17 @@ int RunOnSlot(CliContext& context, const ParsedArguments& parsed, const LevelOpe
             if (over == 2)
                 PrintSlotCutNotice(max_seconds);
         }
-        if (changed && sound.Save(path, text) != 1) {
-            prompter.ShowMessage(kMsgFileWriteFailed, MessageIcon::Exclamation);
-            return kExitFailure;
-        }
     }
-    std::printf("%s\n", FormatLevelLine(MeasureLevels(sound)).c_str());
+    // The new sound is measured before it replaces the file, so that whatever goes wrong on
+    // the way leaves the old file as it was.
+    const LevelFigures figures = MeasureLevels(sound);
+    if (changed && sound.Save(path, text) != 1) {
+        prompter.ShowMessage(kMsgFileWriteFailed, MessageIcon::Exclamation);
+        return kExitFailure;
+    }
+    if (operation && !changed && figures.loudness_lufs == -std::numeric_limits<double>::infinity())
+        std::fprintf(stderr, "無音のため変更しませんでした。\n");
+    std::printf("%s\n", FormatLevelLine(figures).c_str());
     return kExitSuccess;
 }
 
@@ -98,7 +107,8 @@ const CommandRegistration loudness_command({
     "print the levels of the phrase in slot 1-3 of property NAME as one line\n"
     "      \"peak P dBFS, loudness L LUFS, clipped N\": the sample peak, the integrated\n"
     "      loudness after EBU R128 (ungated for phrases under 400 ms), the samples in runs\n"
-    "      of 3 or more at full scale; -inf stands for silence",
+    "      of 3 or more at full scale; -inf stands for silence. The level commands work on\n"
+    "      8000 Hz mono 16-bit phrases only; any other slot file is refused as unreadable",
     RunLoudness,
 });
 
@@ -107,7 +117,8 @@ const CommandRegistration normalize_command({
     "NAME SLOT [--target LUFS]",
     "even the loudness of the phrase in slot 1-3 of property NAME and print its new\n"
     "      levels: gain to the target (-40 to -5; default CONFIG/LOUDNESS of MEVAN.INI,\n"
-    "      else -16) or less, so that the peak stays at or below -1 dBFS; silence stays",
+    "      else -16) or less, so that the peak stays at or below -1 dBFS; a silent phrase\n"
+    "      (loudness -inf) stays as it is, with the notice \"無音のため変更しませんでした。\"",
     RunNormalize,
 });
 
@@ -116,7 +127,8 @@ const CommandRegistration trim_command({
     "NAME SLOT",
     "remove what stays below -45 dBFS at both ends of the phrase in slot 1-3 of\n"
     "      property NAME, keeping 100 ms before and after the sound, and print its new\n"
-    "      levels; a phrase without sound that loud stays as it is",
+    "      levels; a phrase without sound that loud stays as it is, and a silent one\n"
+    "      (loudness -inf) with the notice \"無音のため変更しませんでした。\"",
     RunTrim,
 });
 

@@ -13,6 +13,7 @@
 #include "common/Utf8Path.h"
 #include "export/PhraseFileKind.h"
 #include "export/RomWriterExport.h"
+#include "export/SourceSlotCheck.h"
 #include "store/PropertyStore.h"
 #include "store/SlotScan.h"
 
@@ -65,8 +66,10 @@ int RunExport(CliContext& context, const std::vector<std::string>& args) {
     PropertyStore& store = properties.store();
     // A slot file that could not be read (message 110 shown) fails the export: a script gets a
     // failure, never an image that silently lacks that phrase.
-    if (!store.all_slots_readable())
+    if (RefuseUnreadableSourceSlot(mode, store, context.config().slot_captions,
+                                   context.prompter())) {
         return kExitFailure;
+    }
     const SlotList& slots = store.slots();
     if (!CanExportRomWriterData(mode, slots)) {
         std::fprintf(stderr, "%s\n", PhraseFileKindText(kPhraseNone).c_str());

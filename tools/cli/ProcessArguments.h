@@ -9,7 +9,8 @@ namespace kotar::cli {
 // command line: the narrow argv holds the system code page's idea of them).
 std::vector<std::string> ProcessArguments(int argc, char** argv);
 
-// Makes the console show the UTF-8 texts the program prints (Windows; nothing elsewhere).
+// Makes the console show the UTF-8 texts the program prints, and gives the console its own code
+// page back when the process exits (Windows; nothing elsewhere).
 void PrepareConsole();
 
 }  // namespace kotar::cli

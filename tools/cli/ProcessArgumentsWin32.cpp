@@ -3,6 +3,8 @@
 #include <shellapi.h>
 // clang-format on
 
+#include <cstdlib>
+
 #include "ProcessArguments.h"
 #include "common/WideText.h"
 
@@ -20,8 +22,24 @@ std::vector<std::string> ProcessArguments(int argc, char** argv) {
     return args;
 }
 
+namespace {
+
+UINT g_console_output_cp = 0;  // the console's own code page, 0 when it was not changed
+
+void RestoreConsole() {
+    if (g_console_output_cp != 0)
+        ::SetConsoleOutputCP(g_console_output_cp);
+}
+
+}  // namespace
+
 void PrepareConsole() {
-    ::SetConsoleOutputCP(CP_UTF8);
+    // The console outlives the program: the shell that started it goes on with its own page.
+    const UINT before = ::GetConsoleOutputCP();
+    if (before == 0 || before == CP_UTF8 || !::SetConsoleOutputCP(CP_UTF8))
+        return;
+    g_console_output_cp = before;
+    std::atexit(RestoreConsole);
 }
 
 }  // namespace kotar::cli

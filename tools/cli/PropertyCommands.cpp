@@ -43,10 +43,22 @@ int RunNew(CliContext& context, const std::vector<std::string>& args) {
     return result.outcome == CreateOutcome::Created ? kExitSuccess : kExitFailure;
 }
 
+// A deletion is confirmed beforehand with --yes, or asked on the terminal; with neither, the
+// command refuses before it touches anything.
+void PrepareConfirmation(CliContext& context, const ParsedArguments& parsed) {
+    if (parsed.Has("yes")) {
+        context.prompter().AnswerYesToQuestions();
+        return;
+    }
+    if (!context.input_on_terminal())
+        throw UsageError{"stdin is no terminal to confirm on: give --yes to delete without asking"};
+}
+
 int RunDelete(CliContext& context, const std::vector<std::string>& args) {
-    ParsedArguments parsed = ParseArguments(args, {});
+    ParsedArguments parsed = ParseArguments(args, {}, {"yes"});
     if (parsed.positionals.size() != 1)
         throw UsageError{"needs exactly one NAME"};
+    PrepareConfirmation(context, parsed);
     CliProperties properties(context);
     if (!properties.Select(parsed.positionals[0]))
         return kExitFailure;
@@ -55,13 +67,14 @@ int RunDelete(CliContext& context, const std::vector<std::string>& args) {
 }
 
 int RunDeletePhrase(CliContext& context, const std::vector<std::string>& args) {
-    ParsedArguments parsed = ParseArguments(args, {});
+    ParsedArguments parsed = ParseArguments(args, {}, {"yes"});
     if (parsed.positionals.size() != 2)
         throw UsageError{"needs NAME and SLOT"};
     const std::string& slot_text = parsed.positionals[1];
     if (slot_text.size() != 1 || slot_text[0] < '1' || slot_text[0] > '3') {
         throw UsageError{"SLOT is 1, 2 or 3"};
     }
+    PrepareConfirmation(context, parsed);
     CliProperties properties(context);
     if (!properties.Select(parsed.positionals[0]))
         return kExitFailure;
@@ -78,10 +91,15 @@ const CommandRegistration kNew{{"new", "NAME [--copy-from OTHER]",
                                 "create a property, empty or with a copy of OTHER's files",
                                 RunNew}};
 const CommandRegistration kDelete{
-    {"delete", "NAME", "delete a property and all its files", RunDelete}};
+    {"delete", "NAME [--yes]",
+     "delete a property and all its files: asks \"本物件を削除しますか？\" on the terminal\n"
+     "      and deletes on y (yes, はい); --yes deletes without asking, and is needed when\n"
+     "      stdin is no terminal (else a usage error)",
+     RunDelete}};
 const CommandRegistration kDeletePhrase{
-    {"delete-phrase", "NAME SLOT",
-     "delete the phrase of slot 1, 2 or 3 with its phrase files (and 04.snd for slots 1, 2)",
+    {"delete-phrase", "NAME SLOT [--yes]",
+     "delete the phrase of slot 1, 2 or 3 with its phrase files (and 04.snd for slots 1, 2):\n"
+     "      asks \"音声情報を削除してもよろしいですか？\" as delete asks, or not with --yes",
      RunDeletePhrase}};
 
 }  // namespace

@@ -110,7 +110,7 @@ int Run(int argc, char** argv) {
                     it->description.c_str());
         return kExitSuccess;
     }
-    StderrPrompter prompter;
+    CliPrompter prompter;
     CliContext context(std::filesystem::current_path(), work, port, prompter);
     try {
         return it->run(context, command_args);

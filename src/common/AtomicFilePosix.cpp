@@ -1,4 +1,5 @@
 #include "common/AtomicFile.h"
+#include "common/AtomicFileCalls.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -41,7 +42,24 @@ int CreateTemporary(const std::filesystem::path& folder, const std::filesystem::
     return -1;
 }
 
+// Makes the folder's entries durable, the rename among them: until then a power cut can bring
+// the replaced file back. A folder that cannot be opened for it (no read permission), or a file
+// system that cannot flush folders, leaves it to the system.
+bool FlushFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    const bool flushed = ReplacementCalls().flush(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
+    ::close(fd);
+    return flushed;
+}
+
 }  // namespace
+
+AtomicFileCalls& ReplacementCalls() {
+    static AtomicFileCalls calls{::fsync, ::rename};
+    return calls;
+}
 
 bool ReplaceFileWithBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                           bool durable) {
@@ -63,15 +81,17 @@ bool ReplaceFileWithBytes(const std::filesystem::path& path, std::span<const std
     }
     // A replaced file keeps its permissions.
     struct stat existing {};
+    const AtomicFileCalls& calls = ReplacementCalls();
     bool ok =
         (::stat(path.c_str(), &existing) != 0 || ::fchmod(fd, existing.st_mode & 07777) == 0) &&
-        WriteAll(fd, bytes.data(), bytes.size()) && (!durable || ::fsync(fd) == 0);
+        WriteAll(fd, bytes.data(), bytes.size()) && (!durable || calls.flush(fd) == 0);
     ok = (::close(fd) == 0) && ok;
-    if (ok && ::rename(temporary.c_str(), path.c_str()) == 0) {
-        return true;
+    if (!ok || calls.rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
     }
-    ::unlink(temporary.c_str());
-    return false;
+    // The new bytes are in place; without the folder's flush the save is not yet safe.
+    return !durable || FlushFolder(folder);
 }
 
 }  // namespace kotar
