@@ -12,10 +12,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "CliRunner.h"
-#include "DeviceFixture.h"
 #include "FakeWaveDevice.h"
 #include "GuiHarness.h"
+#include "TransferFixture.h"
 #include "app/KOTARDlg.h"
 #include "audio/Endpoints.h"
 #include "audio/WaveDevice.h"
@@ -32,66 +31,19 @@ using kotar::MessageIcon;
 using kotar::devsim::DeviceFault;
 using kotar::devsim::FaultRule;
 using kotar::test::Button;
+using kotar::test::Bytes;
 using kotar::test::Click;
 using kotar::test::DeviceFixture;
 using kotar::test::IsEnabled;
+using kotar::test::Pattern;
 using kotar::test::ReadBytes;
 using kotar::test::ScriptedPrompter;
 using kotar::test::TextOf;
+using kotar::test::TransferFixture;
 using kotar::test::WriteBytes;
-using Bytes = std::vector<std::uint8_t>;
 using Kind = ScriptedPrompter::Prompt::Kind;
 
 namespace {
-
-Bytes Pattern(std::size_t size, unsigned seed) {
-    Bytes bytes(size);
-    for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<std::uint8_t>((i * 2654435761u + seed) >> 11);
-    return bytes;
-}
-
-// A property "現場" in the work folder with phrases in the slots whose texts are given.
-struct TransferFixture : DeviceFixture {
-    explicit TransferFixture(int mode, std::array<std::string, 3> texts = {"前半", "", ""},
-                             kotar::test::DeviceLink link = kotar::test::DeviceLink::InProcess)
-        : DeviceFixture(link) {
-        fs::create_directories(property());
-        for (int i = 0; i < 3; ++i) {
-            const fs::path wav = property() / ("0" + std::to_string(i + 1) + ".wav");
-            if (!texts[i].empty())
-                kotar::test::WriteSlotWav(wav, texts[i], 4000);
-            slots.push_back({wav.string(), texts[i]});
-        }
-        dialog = std::make_unique<CAudioFileTransferDlg>(ini, prompter, "現場", mode, slots);
-        dialog->SetLinkEnvironment(environment);
-        dialog->show();
-    }
-
-    fs::path property() const { return work() / "TR_現場"; }
-    Bytes DevicePhrases() const {
-        auto memory = model.Memory(kotar::kPhraseArea, kotar::kPhraseFileBytes);
-        return Bytes(memory.begin(), memory.end());
-    }
-    QString Status() const { return TextOf(dialog.get(), 1001); }
-    QProgressBar* Progress() const {
-        return kotar::test::Control<QProgressBar>(dialog.get(), 1077);
-    }
-    // Chooses a file through the browse button.
-    void Choose(const fs::path& file) {
-        prompter.AnswerNextDialog(file.string());
-        Click(dialog.get(), 1025);
-    }
-    int Messages() const {
-        int count = 0;
-        for (const auto& p : prompter.prompts())
-            count += p.kind == Kind::Message;
-        return count;
-    }
-
-    kotar::SlotList slots;
-    std::unique_ptr<CAudioFileTransferDlg> dialog;
-};
 
 // A sound server with an output device.
 class SoundEndpoints : public kotar::AudioEndpoints {
@@ -156,48 +108,6 @@ private Q_SLOTS:
         QCOMPARE(f.model.requests_received(), 130 + 130 + 130);
         QVERIFY(f.DevicePhrases() == file);
         QVERIFY(f.prompter.prompts().empty());
-    }
-
-    void CreatedData_PhrasesChangedByAnotherCopy_AreToldOfAndBuiltAgainAtTheNextPress() {
-        TransferFixture f(1);
-        QVERIFY(Click(f.dialog.get(), 1131));
-        QVERIFY(Click(f.dialog.get(), 1116));  // built for play
-        const fs::path created = f.property() / "01.snd";
-        const Bytes played = ReadBytes(created);
-
-        // Another copy puts another phrase into slot 1 and rebuilds 01.snd; its write then
-        // finds no port (the simulated device is this test's). A private copy of kotar-cli
-        // keeps its communication log here.
-        fs::copy_file(fs::path(kotar::test::BuiltCli().front()), f.temp / "kotar-cli");
-        const auto cli = [&f](const std::vector<std::string>& args) {
-            return kotar::test::RunProgram({(f.temp / "kotar-cli").string()}, args, f.temp.path(),
-                                           f.temp.path());
-        };
-        kotar::test::WriteSlotWav(f.temp / "other.wav", "別の文", 6000);
-        const kotar::test::CliRun import =
-            cli({"import", "現場", "1", "other.wav", "--text", "別の文"});
-        QVERIFY2(import.exit_status == 0, import.err.c_str());
-        QCOMPARE(cli({"write", "現場", "--mode", "ab"}).exit_status, 1);
-        const Bytes rebuilt = ReadBytes(created);
-        QVERIFY(rebuilt.size() == kotar::kPhraseFileBytes && rebuilt != played);
-
-        // Neither the image played nor the other copy's file is written: the user is told.
-        QVERIFY(Click(f.dialog.get(), 1117));
-        QCOMPARE(f.Messages(), 1);
-        const auto& box = f.prompter.prompts().back().message;
-        QCOMPARE(box.text, std::string("物件の音声データが作成後に変更されました。\n"
-                                       "書込は行っていません。もう一度「書込」を押すと作り直して"
-                                       "書き込みます。"));
-        QCOMPARE(box.caption, std::string("書込確認"));
-        QVERIFY(box.icon == MessageIcon::Exclamation);
-        QCOMPARE(f.model.requests_received(), 0);
-
-        // The next press builds from the phrases on disk and writes and checks exactly that.
-        QVERIFY(Click(f.dialog.get(), 1117));
-        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ 書込完了（照合一致）"));
-        QCOMPARE(f.Messages(), 1);
-        QVERIFY(f.DevicePhrases() == ReadBytes(created));
-        QVERIFY(f.DevicePhrases() == rebuilt);
     }
 
     void WriteCreated_IntoThePropertyFolderWhateverTheCaseOfItsPrefix() {
