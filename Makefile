@@ -24,7 +24,10 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 # built once per machine) and its tests under Wine.
 WINDOWS_BUILD_DIR ?= build-windows
 WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 dpkg-dev ninja-build \
-                    qt6-translations-l10n
+                    qt6-translations-l10n wixl msitools
+# What the desktop program's test under Wine drives it with: a window manager, X tools, pictures.
+WINDOWS_TEST_PACKAGES := openbox wmctrl xdotool x11-utils imagemagick
+WINDOWS_VERSION = $$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' $(WINDOWS_BUILD_DIR)/CMakeCache.txt)
 
 .PHONY: all deps configure build test run clean format windows test-windows deb package test-package \
         test-sanitize fuzz
@@ -80,8 +83,10 @@ fuzz: deps
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
-windows: deps
+# The program's icon comes from the build machine's build (drawn by the program's own code).
+windows: deps configure
 	@./scripts/install-deps.sh $(WINDOWS_PACKAGES)
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target kotar_icons
 	JOBS=$(JOBS) ./scripts/windows-deps.sh $(WINDOWS_BUILD_DIR)
 	JOBS=$(JOBS) ./scripts/windows-openjtalk.sh >/dev/null
 	qt=$$(JOBS=$(JOBS) ./scripts/windows-qt.sh) && qt=$$(printf '%s\n' "$$qt" | tail -n 1) && \
@@ -89,13 +94,18 @@ windows: deps
 	cmake -S . -B $(WINDOWS_BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
 	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	    -DKOTAR_WINDOWS_DEPS=$(abspath $(WINDOWS_BUILD_DIR))/deps/prefix \
-	    -DKOTAR_WINDOWS_QT="$$qt" -DKOTAR_BUILD_GUI=ON -DKOTAR_OPENJTALK_DIR="$$openjtalk"
+	    -DKOTAR_WINDOWS_QT="$$qt" -DKOTAR_BUILD_GUI=ON -DKOTAR_OPENJTALK_DIR="$$openjtalk" \
+	    -DKOTAR_WINDOWS_ICON=$(abspath $(BUILD_DIR))/icons/kotar.ico
 	cmake --build $(WINDOWS_BUILD_DIR) -j $(JOBS)
+	./scripts/windows-msi.sh $(WINDOWS_BUILD_DIR)/kotar-windows \
+	    $(WINDOWS_BUILD_DIR)/kotar-$(WINDOWS_VERSION)-x64.msi $(WINDOWS_VERSION)
 
 # The simulator and the Wine system tests come from the Linux build (only what they need).
 test-windows: windows configure
+	@./scripts/install-deps.sh $(WINDOWS_TEST_PACKAGES)
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target kotar-devsim kotar-cli windows_system_tests
 	./scripts/test-windows.sh $(WINDOWS_BUILD_DIR) $(BUILD_DIR)
+	./scripts/test-msi.sh $(WINDOWS_BUILD_DIR) $(WINDOWS_BUILD_DIR)/kotar-$(WINDOWS_VERSION)-x64.msi
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_BUILD_DIR) $(FUZZ_BUILD_DIR) $(WINDOWS_BUILD_DIR)

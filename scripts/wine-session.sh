@@ -11,6 +11,16 @@ unset DISPLAY WAYLAND_DISPLAY
 if [[ ! -f $WINEPREFIX/system.reg ]]; then
     echo "Making the Wine prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1
+    # Debian's Noto CJK stands in for Windows' Japanese fonts: in the prefix's font folder, and
+    # linked behind the fonts that window titles and dialogs use, so that Japanese shows there.
+    for font in /usr/share/fonts/opentype/noto/NotoSansCJK-{Regular,Bold}.ttc; do
+        [[ -f $font ]] && ln -sf "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+    done
+    for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Segoe UI" "MS UI Gothic"; do
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+            /v "$face" /t REG_MULTI_SZ /d "NotoSansCJK-Regular.ttc,Noto Sans CJK JP" /f \
+            >/dev/null 2>&1
+    done
     wineserver -w  # the server that made it ends first
 fi
 # (The server's own output, such as its list of objects when it is ended, is not wanted.) A
