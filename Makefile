@@ -29,7 +29,8 @@ WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 dpkg-
 WINDOWS_TEST_PACKAGES := openbox wmctrl xdotool x11-utils imagemagick
 WINDOWS_VERSION = $$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' $(WINDOWS_BUILD_DIR)/CMakeCache.txt)
 
-.PHONY: all deps configure build test run clean format windows test-windows deb package test-package \
+.PHONY: all deps configure build test run clean format windows windows-packages windows-prepare \
+        test-windows deb package test-package \
         test-sanitize fuzz
 
 all: build
@@ -87,10 +88,9 @@ format:
 windows: deps configure
 	@./scripts/install-deps.sh $(WINDOWS_PACKAGES)
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target kotar_icons
-	JOBS=$(JOBS) ./scripts/windows-deps.sh $(WINDOWS_BUILD_DIR)
-	JOBS=$(JOBS) ./scripts/windows-openjtalk.sh >/dev/null
-	qt=$$(JOBS=$(JOBS) ./scripts/windows-qt.sh) && qt=$$(printf '%s\n' "$$qt" | tail -n 1) && \
-	openjtalk=$$(./scripts/windows-openjtalk.sh | tail -n 1) && \
+	prepared=$$(JOBS=$(JOBS) ./scripts/windows-prepare.sh $(WINDOWS_BUILD_DIR)) && \
+	qt=$$(printf '%s\n' "$$prepared" | sed -n 1p) && \
+	openjtalk=$$(printf '%s\n' "$$prepared" | sed -n 2p) && \
 	cmake -S . -B $(WINDOWS_BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
 	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	    -DKOTAR_WINDOWS_DEPS=$(abspath $(WINDOWS_BUILD_DIR))/deps/prefix \
@@ -99,6 +99,14 @@ windows: deps configure
 	cmake --build $(WINDOWS_BUILD_DIR) -j $(JOBS)
 	./scripts/windows-msi.sh $(WINDOWS_BUILD_DIR)/kotar-windows \
 	    $(WINDOWS_BUILD_DIR)/kotar-$(WINDOWS_VERSION)-x64.msi $(WINDOWS_VERSION)
+
+# Qt for Windows and the other long-built prerequisites of make windows alone (CI builds them
+# beside the Linux tests); the packages they need first.
+windows-packages:
+	@./scripts/install-deps.sh $(WINDOWS_PACKAGES) $(WINDOWS_TEST_PACKAGES)
+
+windows-prepare: windows-packages
+	JOBS=$(JOBS) ./scripts/windows-prepare.sh $(WINDOWS_BUILD_DIR) >/dev/null
 
 # The simulator and the Wine system tests come from the Linux build (only what they need).
 test-windows: windows configure
