@@ -9,6 +9,9 @@ set(KOTAR_APPSTREAM_ID io.github.kotar.kotar)
 set(KOTAR_ICON_SIZES 16 22 24 32 48 64 128 256)
 
 install(TARGETS kotar-cli kotar-devsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The bash completion of kotar-cli, where bash-completion loads it on first use.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/bash-completion/kotar-cli
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 if(TARGET kotar)

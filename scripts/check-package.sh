@@ -53,6 +53,7 @@ expected=(
     ./usr/bin/kotar-cli
     ./usr/bin/kotar-devsim
     ./usr/share/applications/kotar.desktop
+    ./usr/share/bash-completion/completions/kotar-cli
     ./usr/share/doc/kotar/README.md
     "./usr/share/metainfo/$app_id.metainfo.xml"
 )
