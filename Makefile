@@ -57,9 +57,10 @@ package: deb
 	./scripts/check-package.sh $(DEB)
 
 # The same checks, then installed on this machine, started from its menu entry and removed
-# (root).
+# (root); then an upgrade from an older version, which keeps the user's data.
 test-package: deb
 	./scripts/check-package.sh --install $(DEB)
+	./scripts/test-upgrade.sh $(DEB)
 
 test-sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOTAR_SANITIZE=ON \

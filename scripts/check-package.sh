@@ -160,6 +160,10 @@ validate_entry "$entry"
 [ "$(command -v "$(exec_command "$entry")")" = /usr/bin/kotar ] ||
     fail "the menu entry does not start /usr/bin/kotar"
 start_from_menu "$entry" nobody ""
+# bash-completion finds the completion of kotar-cli where the package put it.
+loaded=$(bash -c 'source /usr/share/bash-completion/bash_completion; _completion_loader kotar-cli
+    complete -p kotar-cli')
+[ "$loaded" = "complete -F _kotar_cli kotar-cli" ] || fail "no bash completion for kotar-cli: $loaded"
 
 # An ordinary user cannot write beside /usr/bin/kotar-cli: the log goes to the state folder.
 home=$work/home-nobody

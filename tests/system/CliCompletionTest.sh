@@ -20,7 +20,7 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 work=$tmp/work
 export HOME=$tmp/home
-mkdir -p "$work/TR_東京 本社" "$work/TR_Osaka" "$work/TEMP" "$tmp/other/TR_Nagoya" \
+mkdir -p "$work/TR_東京 本社" "$work/TR_Osaka" "$work/TEMP" "$work/TR_two"$'\n'lines "$tmp/other/TR_Nagoya" \
     "$HOME/MEVAN/DATA/TR_Kobe" "$tmp/start/sub" "$tmp/bare" "$tmp/gone"
 touch "$work/TR_file" "$tmp/start/"{a.wav,B.WAV,c.txt,d.snd,app.bin,UPD.BIN}
 printf '[CONFIG]\r\nPATH=%s\r\n[PORTS]\r\nCOM4711=/dev/null\r\n' "$work" >"$tmp/start/MEVAN.INI"
