@@ -83,6 +83,7 @@ expect 'ab|continuous' export Osaka out.snd --mode ''
 expect 'B.WAV|a.wav|sub' import '東京\ 本社' 3 ''
 expect 'B.WAV|MEVAN.INI|UPD.BIN|a.wav|app.bin|c.txt|d.snd|sub' export Osaka ''
 expect 'd.snd|sub' write --file ''
+expect '' write --file d.snd ''
 expect 'app.bin|sub' program app.bin ''
 expect 'B.WAV|MEVAN.INI|UPD.BIN|a.wav|app.bin|c.txt|d.snd|sub' data-read ''
 # Without MEVAN.INI, and with a work folder that is gone: the default work folder, as a run
