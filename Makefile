@@ -8,7 +8,8 @@ JOBS ?= $(shell nproc)
 PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-multimedia-dev libpulse-dev \
             libsndfile1-dev libsoxr-dev libebur128-dev libgtest-dev libbenchmark-dev pulseaudio \
             pulseaudio-utils xvfb fonts-noto-cjk sox desktop-file-utils appstream \
-            open-jtalk open-jtalk-mecab-naist-jdic hts-voice-nitech-jp-atr503-m001 bash-completion
+            open-jtalk open-jtalk-mecab-naist-jdic hts-voice-nitech-jp-atr503-m001 bash-completion \
+            cmark
 
 # The sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer) of the whole test suite.
 SANITIZE_BUILD_DIR ?= build-sanitize

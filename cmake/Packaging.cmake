@@ -1,5 +1,5 @@
 # Installation and the Debian package (make package): the three programs, the menu entry with
-# its icon in the usual sizes, the AppStream metainfo and the README.
+# its icon in the usual sizes, the AppStream metainfo, the README and the installers' guide.
 if(NOT UNIX OR APPLE)
     return()
 endif()
@@ -13,6 +13,14 @@ install(TARGETS kotar-cli kotar-devsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDI
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/bash-completion/kotar-cli
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The installers' guide and the pictures of the dialogs it shows (rendered by docs/).
+if(TARGET kotar)
+    install(FILES ${CMAKE_BINARY_DIR}/docs/guide.html DESTINATION ${CMAKE_INSTALL_DOCDIR})
+    install(DIRECTORY ${CMAKE_BINARY_DIR}/docs/images DESTINATION ${CMAKE_INSTALL_DOCDIR})
+    # Registered with the system's documentation index (doc-base).
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/kotar-guide.doc-base
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base RENAME kotar-guide)
+endif()
 
 if(TARGET kotar)
     install(TARGETS kotar RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -60,6 +60,14 @@ expected=(
 for size in "${icon_sizes[@]}"; do
     expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/kotar.png")
 done
+# The installers' guide and the pictures it shows, named by its source.
+guide_pictures=$(grep -o '](images/[A-Za-z0-9_-]*\.png)' "$(dirname "$0")/../docs/guide.md" |
+    sed 's/^](images\///; s/\.png)$//' | sort -u)
+[ -n "$guide_pictures" ] || fail "docs/guide.md shows no picture"
+expected+=(./usr/share/doc/kotar/guide.html ./usr/share/doc-base/kotar-guide)
+for name in $guide_pictures; do
+    expected+=("./usr/share/doc/kotar/images/$name.png")
+done
 listing=$(dpkg-deb -c "$deb")
 actual=$(awk '$1 !~ /^d/ {print $6}' <<<"$listing" | sort)
 wanted=$(printf '%s\n' "${expected[@]}" | sort)
@@ -99,6 +107,12 @@ for size in "${icon_sizes[@]}"; do
 done
 cmp -s "$root/usr/share/doc/kotar/README.md" "$(dirname "$0")/../README.md" ||
     fail "the packaged README differs from the source's"
+guide=$root/usr/share/doc/kotar/guide.html
+for name in $guide_pictures; do
+    png=$root/usr/share/doc/kotar/images/$name.png
+    [ "$(head -c 8 "$png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "$png is no PNG"
+    grep -q "<img src=\"images/$name.png\"" "$guide" || fail "the guide does not show $name.png"
+done
 
 # The command of the menu entry, without field codes.
 exec_command() { sed -n 's/^Exec=//p' "$1" | head -1 | sed 's/ %[fFuUdDnNickvm]//g'; }
