@@ -9,6 +9,7 @@
 
 #include "DeviceModel.h"
 #include "PtyDevice.h"
+#include "common/ProgramVersion.h"
 
 namespace {
 
@@ -53,7 +54,9 @@ void PrintHelp(std::FILE* out) {
                  "  --block B        only the block requests for block B\n"
                  "  --cut-at N       stop-mid-frame: bytes sent before stopping\n"
                  "  --offset N       corrupt-byte: offset of the byte in the written area\n"
-                 "  --corrupt-byte N the same as --fault corrupt-byte --offset N\n");
+                 "  --corrupt-byte N the same as --fault corrupt-byte --offset N\n"
+                 "  --help           show this text\n"
+                 "  --version        show the version and the licence\n");
 }
 
 bool ParseNumber(const char* text, int* value) {
@@ -77,6 +80,10 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             PrintHelp(stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::fputs(kotar::VersionNotice("kotar-devsim").c_str(), stdout);
             return 0;
         }
         if (arg == "--paced") {
