@@ -21,15 +21,14 @@ void OnSignal(int) {
 
 void PrintHelp(std::FILE* out) {
     std::fprintf(out,
-                 "Usage: kotar-devsim --link PATH [--paced] [--fault NAME [--times N]\n"
-                 "                    [--command CODE] [--block B] [--cut-at N]\n"
-                 "                    [--offset N]]... [--corrupt-byte N]\n"
+                 "Usage: kotar-devsim --link PATH [OPTION]...\n"
                  "\n"
                  "Answers as the notification device on a pseudo-terminal whose slave is\n"
                  "reachable as PATH (name it in MEVAN.INI: [PORTS] COM<n>=PATH). Memory reads\n"
                  "0xFF where unwritten; the data area 0x60000 holds \"DEVSIM DATA BLOCK nnn\"\n"
                  "blocks. Runs until interrupted.\n"
                  "\n"
+                 "  --link PATH      where the pseudo-terminal is reachable (a symbolic link)\n"
                  "  --paced          each byte takes its line time (38400 baud, 11 bits)\n"
                  "  --turnaround     on exit, print the program's turnaround: from the last\n"
                  "                   byte of an answer to the first byte of the next request\n"
