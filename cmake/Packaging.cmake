@@ -61,13 +61,24 @@ endif()
 add_custom_target(kotar_package_documents ALL
                   DEPENDS ${kotar_manual_pages} ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 
-install(TARGETS kotar-cli kotar-devsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The programs, stripped as Debian strips them (CPACK_STRIP_FILES below): also without the
+# compilers' identification (.comment) and the .note section, which nothing reads.
+function(kotar_install_program program)
+    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    set(file "\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}")
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment
+                                --remove-section=.note \"${file}\" COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
+endfunction()
+kotar_install_program(kotar-cli)
+kotar_install_program(kotar-devsim)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
               ${CMAKE_BINARY_DIR}/packaging/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 if(TARGET kotar)
-    install(TARGETS kotar RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    kotar_install_program(kotar)
     install(FILES ${PROJECT_SOURCE_DIR}/packaging/kotar.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     configure_file(${PROJECT_SOURCE_DIR}/packaging/kotar.metainfo.xml
