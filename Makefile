@@ -9,7 +9,9 @@ PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-multimedia-dev lib
             libsndfile1-dev libsoxr-dev libebur128-dev libgtest-dev libbenchmark-dev pulseaudio \
             pulseaudio-utils xvfb fonts-noto-cjk sox desktop-file-utils appstream \
             open-jtalk open-jtalk-mecab-naist-jdic hts-voice-nitech-jp-atr503-m001 bash-completion \
-            cmark
+            cmark help2man
+# What checks the Debian package (make package, make test-package).
+PACKAGE_CHECK_PACKAGES := lintian
 
 # The sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer) of the whole test suite.
 SANITIZE_BUILD_DIR ?= build-sanitize
@@ -53,13 +55,15 @@ DEB = $(BUILD_DIR)/kotar_$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' \
 deb: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
-# The package checked unpacked.
+# The package checked unpacked, and by lintian.
 package: deb
+	@./scripts/install-deps.sh $(PACKAGE_CHECK_PACKAGES)
 	./scripts/check-package.sh $(DEB)
 
 # The same checks, then installed on this machine, started from its menu entry and removed
 # (root); then an upgrade from an older version, which keeps the user's data.
 test-package: deb
+	@./scripts/install-deps.sh $(PACKAGE_CHECK_PACKAGES)
 	./scripts/check-package.sh --install $(DEB)
 	./scripts/test-upgrade.sh $(DEB)
 

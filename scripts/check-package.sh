@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the Debian package that `make package` made:
 #   check-package.sh DEB            its fields and files, the menu entry and the metainfo
-#                                   validated, and the programs started from the unpacked tree
-#                                   the way the menu starts them (offscreen);
+#                                   validated, the version that the programs, the changelog and
+#                                   the metainfo show, the programs started from the unpacked
+#                                   tree the way the menu starts them (offscreen), and lintian;
 #   check-package.sh --install DEB  also installs it on this machine (root, not installed yet),
 #                                   starts the installed program from its menu entry as an
 #                                   ordinary user, checks where that user's communication log
@@ -55,6 +56,11 @@ expected=(
     ./usr/share/applications/kotar.desktop
     ./usr/share/bash-completion/completions/kotar-cli
     ./usr/share/doc/kotar/README.md
+    ./usr/share/doc/kotar/changelog.gz
+    ./usr/share/doc/kotar/copyright
+    ./usr/share/man/man1/kotar.1.gz
+    ./usr/share/man/man1/kotar-cli.1.gz
+    ./usr/share/man/man1/kotar-devsim.1.gz
     "./usr/share/metainfo/$app_id.metainfo.xml"
 )
 for size in "${icon_sizes[@]}"; do
@@ -113,6 +119,25 @@ for name in $guide_pictures; do
     [ "$(head -c 8 "$png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "$png is no PNG"
     grep -q "<img src=\"images/$name.png\"" "$guide" || fail "the guide does not show $name.png"
 done
+cmp -s "$root/usr/share/doc/kotar/copyright" "$(dirname "$0")/../packaging/copyright" ||
+    fail "the packaged copyright file differs from the source's"
+
+# --- one version -----------------------------------------------------------------------------
+for program in kotar kotar-cli kotar-devsim; do
+    shown=$("$root/usr/bin/$program" --version | head -n 1)
+    [ "$shown" = "$program $version" ] ||
+        fail "$program --version shows '$shown', the package $version"
+done
+zcat "$root/usr/share/doc/kotar/changelog.gz" >"$work/changelog"
+changelog_field() { dpkg-parsechangelog -l "$work/changelog" -S "$1"; }
+[ "$(changelog_field Version)" = "$version" ] ||
+    fail "the changelog's newest entry is $(changelog_field Version), the package $version"
+[ "$(changelog_field Maintainer)" = "$(dpkg-deb -f "$deb" Maintainer)" ] ||
+    fail "the changelog's maintainer is not the package's: $(changelog_field Maintainer)"
+release_date=$(changelog_field Date | date -u -f - +%F)
+grep -q "<release version=\"$version\" date=\"$release_date\"/>" \
+    "$root/usr/share/metainfo/$app_id.metainfo.xml" ||
+    fail "the metainfo's newest release is not $version of the changelog's date"
 
 # The command of the menu entry, without field codes.
 exec_command() { sed -n 's/^Exec=//p' "$1" | head -1 | sed 's/ %[fFuUdDnNickvm]//g'; }
@@ -158,6 +183,13 @@ start_from_menu "$desktop" "" "$root"
 "$root/usr/bin/kotar-cli" --help >/dev/null || fail "kotar-cli --help failed"
 "$root/usr/bin/kotar-devsim" --help >/dev/null || fail "kotar-devsim --help failed"
 echo "check-package: $(basename "$deb") holds what it should"
+
+# --- lintian -------------------------------------------------------------------------------
+# No error and no warning; informational tags are shown and may stay:
+#   hardening-no-bindnow: the programs bind their library symbols lazily, as Debian's default
+#   build flags leave them (cmake/Hardening.cmake).
+lintian --fail-on error,warning --display-info "$deb" || fail "lintian finds errors or warnings"
+echo "check-package: lintian passes"
 
 $install || exit 0
 
