@@ -8,7 +8,10 @@ JOBS ?= $(shell nproc)
 PACKAGES := build-essential cmake pkg-config qt6-base-dev qt6-multimedia-dev libpulse-dev \
             libsndfile1-dev libsoxr-dev libebur128-dev libgtest-dev libbenchmark-dev pulseaudio \
             pulseaudio-utils xvfb fonts-noto-cjk sox desktop-file-utils appstream \
-            open-jtalk open-jtalk-mecab-naist-jdic hts-voice-nitech-jp-atr503-m001
+            open-jtalk open-jtalk-mecab-naist-jdic hts-voice-nitech-jp-atr503-m001 bash-completion \
+            cmark help2man
+# What checks the Debian package (make package, make test-package).
+PACKAGE_CHECK_PACKAGES := lintian
 
 # The sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer) of the whole test suite.
 SANITIZE_BUILD_DIR ?= build-sanitize
@@ -58,14 +61,17 @@ DEB = $(BUILD_DIR)/kotar_$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' \
 deb: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
-# The package checked unpacked.
+# The package checked unpacked, and by lintian.
 package: deb
+	@./scripts/install-deps.sh $(PACKAGE_CHECK_PACKAGES)
 	./scripts/check-package.sh $(DEB)
 
 # The same checks, then installed on this machine, started from its menu entry and removed
-# (root).
+# (root); then an upgrade from an older version, which keeps the user's data.
 test-package: deb
+	@./scripts/install-deps.sh $(PACKAGE_CHECK_PACKAGES)
 	./scripts/check-package.sh --install $(DEB)
+	./scripts/test-upgrade.sh $(DEB)
 
 test-sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOTAR_SANITIZE=ON \

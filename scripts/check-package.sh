@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the Debian package that `make package` made:
 #   check-package.sh DEB            its fields and files, the menu entry and the metainfo
-#                                   validated, and the programs started from the unpacked tree
-#                                   the way the menu starts them (offscreen);
+#                                   validated, the version that the programs, the changelog and
+#                                   the metainfo show, the programs started from the unpacked
+#                                   tree the way the menu starts them (offscreen), and lintian;
 #   check-package.sh --install DEB  also installs it on this machine (root, not installed yet),
 #                                   starts the installed program from its menu entry as an
 #                                   ordinary user, checks where that user's communication log
@@ -53,11 +54,25 @@ expected=(
     ./usr/bin/kotar-cli
     ./usr/bin/kotar-devsim
     ./usr/share/applications/kotar.desktop
+    ./usr/share/bash-completion/completions/kotar-cli
     ./usr/share/doc/kotar/README.md
+    ./usr/share/doc/kotar/changelog.gz
+    ./usr/share/doc/kotar/copyright
+    ./usr/share/man/man1/kotar.1.gz
+    ./usr/share/man/man1/kotar-cli.1.gz
+    ./usr/share/man/man1/kotar-devsim.1.gz
     "./usr/share/metainfo/$app_id.metainfo.xml"
 )
 for size in "${icon_sizes[@]}"; do
     expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/kotar.png")
+done
+# The installers' guide and the pictures it shows, named by its source.
+guide_pictures=$(grep -o '](images/[A-Za-z0-9_-]*\.png)' "$(dirname "$0")/../docs/guide.md" |
+    sed 's/^](images\///; s/\.png)$//' | sort -u)
+[ -n "$guide_pictures" ] || fail "docs/guide.md shows no picture"
+expected+=(./usr/share/doc/kotar/guide.html ./usr/share/doc-base/kotar-guide)
+for name in $guide_pictures; do
+    expected+=("./usr/share/doc/kotar/images/$name.png")
 done
 listing=$(dpkg-deb -c "$deb")
 actual=$(awk '$1 !~ /^d/ {print $6}' <<<"$listing" | sort)
@@ -98,6 +113,31 @@ for size in "${icon_sizes[@]}"; do
 done
 cmp -s "$root/usr/share/doc/kotar/README.md" "$(dirname "$0")/../README.md" ||
     fail "the packaged README differs from the source's"
+guide=$root/usr/share/doc/kotar/guide.html
+for name in $guide_pictures; do
+    png=$root/usr/share/doc/kotar/images/$name.png
+    [ "$(head -c 8 "$png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "$png is no PNG"
+    grep -q "<img src=\"images/$name.png\"" "$guide" || fail "the guide does not show $name.png"
+done
+cmp -s "$root/usr/share/doc/kotar/copyright" "$(dirname "$0")/../packaging/copyright" ||
+    fail "the packaged copyright file differs from the source's"
+
+# --- one version -----------------------------------------------------------------------------
+for program in kotar kotar-cli kotar-devsim; do
+    shown=$("$root/usr/bin/$program" --version | head -n 1)
+    [ "$shown" = "$program $version" ] ||
+        fail "$program --version shows '$shown', the package $version"
+done
+zcat "$root/usr/share/doc/kotar/changelog.gz" >"$work/changelog"
+changelog_field() { dpkg-parsechangelog -l "$work/changelog" -S "$1"; }
+[ "$(changelog_field Version)" = "$version" ] ||
+    fail "the changelog's newest entry is $(changelog_field Version), the package $version"
+[ "$(changelog_field Maintainer)" = "$(dpkg-deb -f "$deb" Maintainer)" ] ||
+    fail "the changelog's maintainer is not the package's: $(changelog_field Maintainer)"
+release_date=$(changelog_field Date | date -u -f - +%F)
+grep -q "<release version=\"$version\" date=\"$release_date\"/>" \
+    "$root/usr/share/metainfo/$app_id.metainfo.xml" ||
+    fail "the metainfo's newest release is not $version of the changelog's date"
 
 # The command of the menu entry, without field codes.
 exec_command() { sed -n 's/^Exec=//p' "$1" | head -1 | sed 's/ %[fFuUdDnNickvm]//g'; }
@@ -144,6 +184,13 @@ start_from_menu "$desktop" "" "$root"
 "$root/usr/bin/kotar-devsim" --help >/dev/null || fail "kotar-devsim --help failed"
 echo "check-package: $(basename "$deb") holds what it should"
 
+# --- lintian -------------------------------------------------------------------------------
+# No error and no warning; informational tags are shown and may stay:
+#   hardening-no-bindnow: the programs bind their library symbols lazily, as Debian's default
+#   build flags leave them (cmake/Hardening.cmake).
+lintian --fail-on error,warning --display-info "$deb" || fail "lintian finds errors or warnings"
+echo "check-package: lintian passes"
+
 $install || exit 0
 
 # --- installed -----------------------------------------------------------------------------
@@ -159,6 +206,10 @@ validate_entry "$entry"
 [ "$(command -v "$(exec_command "$entry")")" = /usr/bin/kotar ] ||
     fail "the menu entry does not start /usr/bin/kotar"
 start_from_menu "$entry" nobody ""
+# bash-completion finds the completion of kotar-cli where the package put it.
+loaded=$(bash -c 'source /usr/share/bash-completion/bash_completion; _completion_loader kotar-cli
+    complete -p kotar-cli')
+[ "$loaded" = "complete -F _kotar_cli kotar-cli" ] || fail "no bash completion for kotar-cli: $loaded"
 
 # An ordinary user cannot write beside /usr/bin/kotar-cli: the log goes to the state folder.
 home=$work/home-nobody

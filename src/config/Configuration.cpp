@@ -59,6 +59,10 @@ int ReadPortNumber(const ProfileFile& ini) {
     return static_cast<std::int32_t>(ini.GetInt(kConfig, "PORT", kDefaultPort));
 }
 
+std::optional<std::string> ReadWorkFolderSetting(const ProfileFile& ini) {
+    return ini.GetValue(kConfig, "PATH");
+}
+
 Configuration LoadConfiguration(ProfileFile& ini, Prompter& prompter,
                                 const std::filesystem::path& default_work_folder) {
     Configuration config;

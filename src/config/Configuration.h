@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,9 @@ std::uint32_t LoadDiskPercent(ProfileFile& ini);
 
 // CONFIG/PORT, default 1 (not corrected).
 int ReadPortNumber(const ProfileFile& ini);
+
+// CONFIG/PATH as written, nothing when missing (not corrected).
+std::optional<std::string> ReadWorkFolderSetting(const ProfileFile& ini);
 
 // Holds the most recent command-line argument handed to it; a flag argument arrives without
 // its leading slash or hyphen.

@@ -169,9 +169,13 @@ void WriteSlotWav(const std::filesystem::path& path, const std::string& text_utf
 }
 
 std::filesystem::path SaveScreenshot(QWidget* window, const std::string& name) {
+    // The build renders the guide's pictures into a folder of its own.
+    const char* target = std::getenv("KOTAR_SCREENSHOT_DIR");
     const char* build = std::getenv("KOTAR_TEST_BIN_DIR");
     std::filesystem::path folder =
-        std::filesystem::path(build != nullptr ? build : ".") / "screenshots";
+        target != nullptr && *target != '\0'
+            ? std::filesystem::path(target)
+            : std::filesystem::path(build != nullptr ? build : ".") / "screenshots";
     std::filesystem::create_directories(folder);
     std::filesystem::path file = folder / (name + ".png");
     window->grab().save(QString::fromStdString(file.string()), "PNG");

@@ -76,7 +76,8 @@ private:
 void WriteSlotWav(const std::filesystem::path& path, const std::string& text_utf8,
                   std::size_t sample_count = 800);
 
-// Writes PNG of a window into the build folder's screenshots folder; the file path.
+// Writes PNG of a window into the build folder's screenshots folder, or into the folder that
+// KOTAR_SCREENSHOT_DIR names; the file path.
 std::filesystem::path SaveScreenshot(QWidget* window, const std::string& name);
 
 // What keeps a window's controls from being read: visible sibling controls that overlap, as

@@ -147,15 +147,34 @@ private Q_SLOTS:
         QCOMPARE(baselines[2] - baselines[0], 2 * QFontMetrics(about.font()).height());
     }
 
+    // Message boxes the installers' guide shows.
+    void MessageBox_data() {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<int>("message");
+        QTest::addColumn<int>("icon");
+        QTest::newRow("disk quota") << "message-137" << int{kotar::kMsgDiskQuota}
+                                    << static_cast<int>(kotar::MessageIcon::Error);
+        QTest::newRow("first start") << "message-148" << int{kotar::kMsgWorkFolderMissing}
+                                     << static_cast<int>(kotar::MessageIcon::Exclamation);
+        QTest::newRow("no recording device") << "message-132" << int{kotar::kMsgNoRecordingDevice}
+                                             << static_cast<int>(kotar::MessageIcon::Error);
+    }
     void MessageBox() {
+        QFETCH(QString, picture);
+        QFETCH(int, message);
+        QFETCH(int, icon);
         kotar::QtPrompter prompter;
-        kotar::test::ModalAnswer answer([](QWidget* box) {
-            SaveScreenshot(box, "message-137");
-            static_cast<QMessageBox*>(box)->button(QMessageBox::Ok)->click();
+        QString shown;
+        kotar::test::ModalAnswer answer([&](QWidget* window) {
+            auto* box = static_cast<QMessageBox*>(window);
+            shown = box->text();
+            SaveScreenshot(box, picture.toStdString());
+            box->button(QMessageBox::Ok)->click();
         });
-        prompter.ShowMessage(kotar::kMsgDiskQuota, kotar::MessageIcon::Error);
+        prompter.ShowMessage(message, static_cast<kotar::MessageIcon>(icon));
         QVERIFY(answer.answered());
         QCOMPARE(answer.window_title(), QStringLiteral("KOTAR"));
+        QCOMPARE(shown, QString::fromUtf8(kotar::MessageText(message)));
     }
 };
 

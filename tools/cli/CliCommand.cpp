@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "common/Utf8Path.h"
+
 namespace kotar::cli {
 
 CliContext::CliContext(std::filesystem::path start_directory,
@@ -22,6 +24,15 @@ const Configuration& CliContext::config() {
             config_->work_folder = *work_override_;
     }
     return *config_;
+}
+
+std::filesystem::path CliContext::PeekWorkFolder() const {
+    if (work_override_)
+        return PathFromUtf8(*work_override_);
+    const std::optional<std::string> configured = ReadWorkFolderSetting(ini_);
+    if (configured && CanEnterFolder(PathFromUtf8(*configured)))
+        return PathFromUtf8(*configured);
+    return DefaultWorkFolder();
 }
 
 int CliContext::port() {

@@ -35,6 +35,9 @@ public:
 
     // The configuration, loaded once; --work replaces the work folder for this run only.
     const Configuration& config();
+    // The work folder a load would give (--work, else CONFIG/PATH when it can be entered, else
+    // the default folder), found without loading: nothing is written, created or asked.
+    std::filesystem::path PeekWorkFolder() const;
     // --port, else CONFIG/PORT.
     int port();
     // True when progress should be drawn (stderr is a terminal).

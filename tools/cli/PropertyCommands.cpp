@@ -1,10 +1,13 @@
-// kotar-cli commands of the property store: properties, new, delete, delete-phrase.
+// kotar-cli commands of the property store: properties, property-names, new, delete,
+// delete-phrase.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "CliCommand.h"
 #include "CliProperties.h"
+#include "common/ProcessFolders.h"
+#include "common/Utf8Path.h"
 
 namespace kotar::cli {
 namespace {
@@ -29,6 +32,26 @@ int RunProperties(CliContext& context, const std::vector<std::string>& args) {
         std::printf("%s\n", line.c_str());
     }
     return all_read ? kExitSuccess : kExitFailure;
+}
+
+// For the shell completion, which runs on every Tab in whatever folder the shell is in: the
+// configuration is only read, so that no MEVAN.INI is made or corrected there and message 148
+// is never shown.
+int RunPropertyNames(CliContext& context, const std::vector<std::string>& args) {
+    ParsedArguments parsed = ParseArguments(args, {});
+    if (!parsed.positionals.empty())
+        throw UsageError{"takes no arguments"};
+    const std::filesystem::path work = context.PeekWorkFolder();
+    if (!CanEnterFolder(work)) {
+        std::fprintf(stderr, "kotar-cli: work folder not found: %s\n", PathToUtf8(work).c_str());
+        return kExitFailure;
+    }
+    for (const std::string& name : ListProperties(work)) {
+        // A name with a line break (a folder made by other means) cannot be one line.
+        if (!ProfileFile::HasLineBreak(name))
+            std::printf("%s\n", name.c_str());
+    }
+    return kExitSuccess;
 }
 
 int RunNew(CliContext& context, const std::vector<std::string>& args) {
@@ -87,6 +110,11 @@ const CommandRegistration kProperties{{"properties", "",
                                        "list the properties: name, a tab, the slot flags "
                                        "(1 phrase, 0 none) of slots 1 2 3",
                                        RunProperties}};
+const CommandRegistration kPropertyNames{
+    {"property-names", "",
+     "list the property names alone, one a line, for the shell completion: MEVAN.INI is\n"
+     "      only read (never made or corrected) and nothing is asked",
+     RunPropertyNames}};
 const CommandRegistration kNew{{"new", "NAME [--copy-from OTHER]",
                                 "create a property, empty or with a copy of OTHER's files",
                                 RunNew}};

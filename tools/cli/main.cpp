@@ -9,6 +9,7 @@
 #include "CliCommand.h"
 #include "ProcessArguments.h"
 #include "common/ProfileFile.h"
+#include "common/ProgramVersion.h"
 #include "common/UserAbort.h"
 #include "common/Utf8Path.h"
 
@@ -26,7 +27,8 @@ void PrintHelp(std::FILE* out) {
                  "Global options:\n"
                  "  --work DIR   use DIR as the work folder for this run (not written)\n"
                  "  --port N     use COM port N for this run (not written)\n"
-                 "  --help       show this text\n"
+                 "  --help       show this text (after a command: that command's usage)\n"
+                 "  --version    show the version and the licence\n"
                  "\n"
                  "Commands:\n");
     std::vector<CommandInfo> commands = CommandRegistry();
@@ -55,6 +57,10 @@ int Run(int argc, char** argv) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
             PrintHelp(stdout);
+            return kExitSuccess;
+        }
+        if (a == "--version") {
+            std::fputs(VersionNotice("kotar-cli").c_str(), stdout);
             return kExitSuccess;
         }
         if (a == "--work" || a == "--port") {

@@ -9,6 +9,7 @@
 
 #include "DeviceModel.h"
 #include "PtyDevice.h"
+#include "common/ProgramVersion.h"
 
 namespace {
 
@@ -20,15 +21,14 @@ void OnSignal(int) {
 
 void PrintHelp(std::FILE* out) {
     std::fprintf(out,
-                 "Usage: kotar-devsim --link PATH [--paced] [--fault NAME [--times N]\n"
-                 "                    [--command CODE] [--block B] [--cut-at N]\n"
-                 "                    [--offset N]]... [--corrupt-byte N]\n"
+                 "Usage: kotar-devsim --link PATH [OPTION]...\n"
                  "\n"
                  "Answers as the notification device on a pseudo-terminal whose slave is\n"
                  "reachable as PATH (name it in MEVAN.INI: [PORTS] COM<n>=PATH). Memory reads\n"
                  "0xFF where unwritten; the data area 0x60000 holds \"DEVSIM DATA BLOCK nnn\"\n"
                  "blocks. Runs until interrupted.\n"
                  "\n"
+                 "  --link PATH      where the pseudo-terminal is reachable (a symbolic link)\n"
                  "  --paced          each byte takes its line time (38400 baud, 11 bits)\n"
                  "  --turnaround     on exit, print the program's turnaround: from the last\n"
                  "                   byte of an answer to the first byte of the next request\n"
@@ -53,7 +53,9 @@ void PrintHelp(std::FILE* out) {
                  "  --block B        only the block requests for block B\n"
                  "  --cut-at N       stop-mid-frame: bytes sent before stopping\n"
                  "  --offset N       corrupt-byte: offset of the byte in the written area\n"
-                 "  --corrupt-byte N the same as --fault corrupt-byte --offset N\n");
+                 "  --corrupt-byte N the same as --fault corrupt-byte --offset N\n"
+                 "  --help           show this text\n"
+                 "  --version        show the version and the licence\n");
 }
 
 bool ParseNumber(const char* text, int* value) {
@@ -77,6 +79,10 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             PrintHelp(stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::fputs(kotar::VersionNotice("kotar-devsim").c_str(), stdout);
             return 0;
         }
         if (arg == "--paced") {
