@@ -90,10 +90,11 @@ fuzz: deps
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
-# The program's icon comes from the build machine's build (drawn by the program's own code).
+# The program's icon and the installers' guide come from the build machine's build (drawn by the
+# program's own code; the guide's pictures are of its dialogs).
 windows: deps configure
 	@./scripts/install-deps.sh $(WINDOWS_PACKAGES)
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target kotar_icons
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target kotar_icons kotar_guide
 	prepared=$$(JOBS=$(JOBS) ./scripts/windows-prepare.sh $(WINDOWS_BUILD_DIR)) && \
 	qt=$$(printf '%s\n' "$$prepared" | sed -n 1p) && \
 	openjtalk=$$(printf '%s\n' "$$prepared" | sed -n 2p) && \
@@ -101,7 +102,8 @@ windows: deps configure
 	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
 	    -DKOTAR_WINDOWS_DEPS=$(abspath $(WINDOWS_BUILD_DIR))/deps/prefix \
 	    -DKOTAR_WINDOWS_QT="$$qt" -DKOTAR_BUILD_GUI=ON -DKOTAR_OPENJTALK_DIR="$$openjtalk" \
-	    -DKOTAR_WINDOWS_ICON=$(abspath $(BUILD_DIR))/icons/kotar.ico
+	    -DKOTAR_WINDOWS_ICON=$(abspath $(BUILD_DIR))/icons/kotar.ico \
+	    -DKOTAR_WINDOWS_GUIDE=$(abspath $(BUILD_DIR))/docs
 	cmake --build $(WINDOWS_BUILD_DIR) -j $(JOBS)
 	./scripts/windows-msi.sh $(WINDOWS_BUILD_DIR)/kotar-windows \
 	    $(WINDOWS_BUILD_DIR)/kotar-$(WINDOWS_VERSION)-x64.msi $(WINDOWS_VERSION)

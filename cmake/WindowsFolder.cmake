@@ -35,6 +35,24 @@ if(TARGET kotar)
     list(APPEND translations ${KOTAR_QT_JAPANESE})
 endif()
 
+# Open JTalk (cmake/WindowsSpeech.cmake), the licences (KOTAR's and the third-party pieces', from
+# their Debian copyright files: scripts/windows-notices.sh) and the installers' guide, rendered by
+# the build machine's build (KOTAR_WINDOWS_GUIDE: its docs folder with guide.html and images).
+set(extras)
+include(${CMAKE_CURRENT_LIST_DIR}/WindowsSpeech.cmake)
+set(notices ${CMAKE_BINARY_DIR}/notices)
+add_custom_command(OUTPUT ${notices}/LICENSE.txt
+                   COMMAND ${PROJECT_SOURCE_DIR}/scripts/windows-notices.sh ${notices}
+                   DEPENDS ${PROJECT_SOURCE_DIR}/scripts/windows-notices.sh
+                           ${PROJECT_SOURCE_DIR}/LICENSE
+                   COMMENT "Collecting the licences of the Windows folder" VERBATIM)
+add_custom_target(kotar_windows_notices DEPENDS ${notices}/LICENSE.txt)
+list(APPEND extras ".=${notices}/LICENSE.txt" ".=${notices}/licenses")
+set(KOTAR_WINDOWS_GUIDE "" CACHE PATH "The docs folder of the build machine's build (guide.html, images)")
+if(KOTAR_WINDOWS_GUIDE)
+    list(APPEND extras "docs=${KOTAR_WINDOWS_GUIDE}/guide.html" "docs=${KOTAR_WINDOWS_GUIDE}/images")
+endif()
+
 add_custom_target(kotar-windows ALL
     COMMAND ${CMAKE_COMMAND} -DPACKAGE_DIR=${CMAKE_BINARY_DIR}/kotar-windows
             -DZIP=${CMAKE_BINARY_DIR}/kotar-windows.zip
@@ -42,17 +60,16 @@ add_custom_target(kotar-windows ALL
             "-DLIBRARIES=$<JOIN:${libraries},|>"
             "-DPLUGINS=$<JOIN:${plugins},|>"
             "-DTRANSLATIONS=$<JOIN:${translations},|>"
+            "-DEXTRAS=$<JOIN:${extras},|>"
             -DOBJDUMP=${CMAKE_OBJDUMP} -DSTRIP=${CMAKE_STRIP}
             -P ${CMAKE_CURRENT_LIST_DIR}/WindowsPackage.cmake
     COMMENT "Packing build-windows/kotar-windows"
     VERBATIM)
-add_dependencies(kotar-windows kotar-cli)
+add_dependencies(kotar-windows kotar-cli kotar_windows_notices)
 if(NOT TARGET kotar)
     return()
 endif()
 add_dependencies(kotar-windows kotar)
-# Open JTalk, its dictionary and voice under open_jtalk\ when KOTAR_OPENJTALK_DIR names them.
-include(${CMAKE_CURRENT_LIST_DIR}/WindowsSpeech.cmake)
 
 # The same Qt and runtime DLLs and plugins beside the programs and tests of the build folder,
 # so that they run there as they are (under Wine too), with Qt's test library and the offscreen

@@ -1,7 +1,7 @@
 # Makes the folder that ships the Windows programs, checks that it holds every DLL they import
 # apart from the system's own, and zips it. Run as a script:
 #   cmake -DPACKAGE_DIR=... -DZIP=... -DPROGRAMS=a.exe|... -DLIBRARIES=x.dll|...
-#         [-DPLUGINS=.../platforms/p.dll|...] [-DTRANSLATIONS=x.qm|...]
+#         [-DPLUGINS=.../platforms/p.dll|...] [-DTRANSLATIONS=x.qm|...] [-DEXTRAS=DEST=SOURCE|...]
 #         -DOBJDUMP=... -DSTRIP=... -P WindowsPackage.cmake
 # Programs and libraries go into the folder itself, each plugin into the subfolder of its kind
 # (the name of the folder it comes from), translations into translations/ with a qt.conf that
@@ -48,6 +48,18 @@ if(TRANSLATIONS)
     file(COPY ${TRANSLATIONS} DESTINATION ${PACKAGE_DIR}/translations)
     file(WRITE ${PACKAGE_DIR}/qt.conf "[Paths]\r\nPrefix = .\r\n")
 endif()
+# Further files: each EXTRAS entry DEST=SOURCE copies the file or folder SOURCE into the
+# subfolder DEST ("." for the folder itself).
+string(REPLACE "|" ";" EXTRAS "${EXTRAS}")
+foreach(extra IN LISTS EXTRAS)
+    if(NOT extra MATCHES "^([^=]+)=(.+)$")
+        message(FATAL_ERROR "EXTRAS entry '${extra}' is not DEST=SOURCE")
+    endif()
+    if(NOT EXISTS "${CMAKE_MATCH_2}")
+        message(FATAL_ERROR "${CMAKE_MATCH_2} is missing")
+    endif()
+    file(COPY "${CMAKE_MATCH_2}" DESTINATION "${PACKAGE_DIR}/${CMAKE_MATCH_1}")
+endforeach()
 
 # What a program, library or plugin imports is looked for beside the programs.
 file(GLOB shipped RELATIVE ${PACKAGE_DIR} ${PACKAGE_DIR}/*.exe ${PACKAGE_DIR}/*.dll)

@@ -25,6 +25,11 @@ for file in kotar.exe kotar-cli.exe platforms/qwindows.dll; do
 done
 entry=$(find "$drive_c" -path '*/Start Menu/Programs/KOTAR.lnk' | head -1)
 [[ -n $entry ]] || fail "no Start-menu entry KOTAR"
+[[ -n $(find "$drive_c" -path '*/Start Menu/Programs/KOTAR 使い方.lnk') ]] ||
+    fail "no Start-menu entry KOTAR 使い方"
+for file in LICENSE.txt licenses/THIRD-PARTY-NOTICES.txt licenses/qt6-base.txt docs/guide.html; do
+    [[ -f $installed/$file ]] || fail "$file was not installed"
+done
 wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' 2>/dev/null |
     grep -q '{' || fail "not in the system's list of programs"
 

@@ -23,3 +23,10 @@ rm -f "$out"
 (cd "$work" && wixl -a x64 -D SourceDir=files -D Version="$version" -D Win64=yes -o "$out" \
     kotar.wxs files.wxs)
 [[ -s $out ]] || { echo "windows-msi: wixl made no $out" >&2; exit 1; }
+# The guide's entry gets its Japanese name here (wixl 0.101 crashes on a name that is not ASCII):
+# the database takes code page 932, Japanese Windows' own, and the name is short|long.
+printf '\r\n\r\n932\t_ForceCodepage\r\n' >"$work/_ForceCodepage.idt"
+msibuild "$out" -i "$work/_ForceCodepage.idt"
+msibuild "$out" -q "UPDATE Shortcut SET Name='KOTARG~1|KOTAR 使い方' WHERE Shortcut='GuideShortcut'"
+msiinfo export "$out" Shortcut | grep -q 'KOTAR 使い方' ||
+    { echo "windows-msi: the guide's entry was not named" >&2; exit 1; }
