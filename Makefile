@@ -94,6 +94,7 @@ format:
 # program's own code; the guide's pictures are of its dialogs).
 windows: deps configure
 	@./scripts/install-deps.sh $(WINDOWS_PACKAGES)
+	cmake -S . -B $(BUILD_DIR) >/dev/null  # a build folder of an older tree lacks the targets
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target kotar_icons kotar_guide
 	prepared=$$(JOBS=$(JOBS) ./scripts/windows-prepare.sh $(WINDOWS_BUILD_DIR)) && \
 	qt=$$(printf '%s\n' "$$prepared" | sed -n 1p) && \
