@@ -253,6 +253,7 @@ private Q_SLOTS:
 
     void DataRead_SavesTheAreaWithProgressTo65() {
         MaintenanceFixture f(kotar::test::DeviceLink::PseudoTerminal);
+        KOTAR_SKIP_WITHOUT_PORT_DEVICE(f);
         f.prompter.AnswerNextDialog((f.temp / "data.log").string());
         kotar::test::TextRecorder shown(kotar::test::Edit(&f.dialog, 1078));
         QVERIFY(Click(&f.dialog, 1106));
