@@ -60,11 +60,13 @@ struct MaintenanceFixture : DeviceFixture {
         dialog.SetLinkEnvironment(environment);
         dialog.SetStartDirectory(temp.path().string());
         dialog.show();
+        std::filesystem::create_directories(app().parent_path());
         WriteBytes(app(), ProgramFile(384000, "APLI_DEV01", "2026/12/07", "V1.02"));
         WriteBytes(upd(), ProgramFile(4096, "UDPG_DEV01", "2026/11/30", "U0.9", false));
     }
-    fs::path app() const { return temp / "app.bin"; }
-    fs::path upd() const { return temp / "upd.bin"; }
+    // In a folder with a Japanese name, as under many a user's own folder.
+    fs::path app() const { return temp / "プログラム" / "app.bin"; }
+    fs::path upd() const { return temp / "プログラム" / "upd.bin"; }
 
     // Chooses a file with a browse button; the message shown, if any.
     std::optional<kotar::MessageRequest> Choose(int button, const fs::path& file) {
