@@ -283,7 +283,8 @@ void CAudioFileTransferDlg::OnReadPhrases() {
     {
         TransferScope scope(this, stop_);
         EnableControls(false);
-        read = ReadPhrasesToFile(*chosen, ReadPortNumber(ini_), TransferEnvironment(scope), sink);
+        read = ReadPhrasesToFile(PathFromUtf8(*chosen), ReadPortNumber(ini_),
+                                 TransferEnvironment(scope), sink);
     }
     if (read)
         read_back_path_ = *chosen;

@@ -180,7 +180,7 @@ void CMaintenanceOperationsDlg::OnReadDataToFile() {
     {
         TransferScope scope(this, stop_);
         EnableControls(false);
-        ReadDataToFile(*path, ReadPortNumber(ini_), TransferEnvironment(scope), sink);
+        ReadDataToFile(PathFromUtf8(*path), ReadPortNumber(ini_), TransferEnvironment(scope), sink);
     }
     EnableControls(true);
 }

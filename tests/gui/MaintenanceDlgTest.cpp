@@ -253,6 +253,16 @@ private Q_SLOTS:
         QCOMPARE(f.Log(), (std::vector<std::string>{"プログラム 書込中止", "データ 読込中止"}));
     }
 
+    void DataRead_IntoAFolderWithAJapaneseName() {
+        MaintenanceFixture f;
+        const fs::path out = f.temp / "読込" / "data.log";
+        fs::create_directories(out.parent_path());
+        f.prompter.AnswerNextDialog(kotar::PathToUtf8(out));
+        QVERIFY(Click(&f.dialog, 1106));
+        QCOMPARE(TextOf(&f.dialog, 1078), QStringLiteral("データ読込成功"));
+        QVERIFY(ReadBytes(out) == kotar::devsim::DeviceModel::DataAreaContent());
+    }
+
     void DataRead_SavesTheAreaWithProgressTo65() {
         MaintenanceFixture f(kotar::test::DeviceLink::PseudoTerminal);
         KOTAR_SKIP_WITHOUT_PORT_DEVICE(f);

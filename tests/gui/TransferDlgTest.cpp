@@ -313,6 +313,17 @@ private Q_SLOTS:
                  std::vector<std::string>{"COMポートオープンエラー " + (g.temp / "port").string()});
     }
 
+    void ReadBack_IntoAFolderWithAJapaneseName() {
+        TransferFixture f(1);
+        const fs::path back = f.temp / "読込" / "back.snd";
+        fs::create_directories(back.parent_path());
+        f.prompter.AnswerNextDialog(kotar::PathToUtf8(back));
+        QVERIFY(Click(f.dialog.get(), 1121));
+        QCOMPARE(f.Status(), QStringLiteral("不定フレーズ読込成功"));
+        QVERIFY(ReadBytes(back) == f.DevicePhrases());
+        QCOMPARE(f.dialog->read_back_file_path(), kotar::PathToUtf8(back));
+    }
+
     void ReadFailingAtBlock100_LeavesTheChosenFileAndPlayOfReadBackAsTheyWere() {
         TransferFixture f(1);
         const Bytes earlier = Pattern(kotar::kPhraseFileBytes, 8);
