@@ -497,7 +497,7 @@ private Q_SLOTS:
             if (prompt.kind == ScriptedPrompter::Prompt::Kind::OpenFile)
                 folders.push_back(prompt.file.initial_folder);
         }
-        const std::string home = QDir::homePath().toStdString();
+        const std::string home = QDir::toNativeSeparators(QDir::homePath()).toStdString();
         QCOMPARE(folders, (std::vector<std::string>{home, home, f.temp.path().string()}));
     }
 
