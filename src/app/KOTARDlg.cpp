@@ -18,6 +18,7 @@
 #include "app/AboutDlg.h"
 #include "app/ProgramIcon.h"
 #include "common/Messages.h"
+#include "common/Utf8Path.h"
 #include "export/RomWriterExport.h"
 #include "export/SourceSlotCheck.h"
 #include "store/NewObjDlg.h"
@@ -188,7 +189,7 @@ void CKOTARDlg::ReloadWorkFolder() {
     config_ = LoadConfiguration(ini_, prompter_, default_work_folder_);
     for (int i = 0; i < kSlotCount; ++i)
         slots_[i].group->setTitle(Q(config_.slot_captions[i]));
-    store_.Reload(config_.work_folder);
+    store_.Reload(PathFromUtf8(config_.work_folder));
     ShowStore();
 }
 
@@ -309,7 +310,7 @@ void CKOTARDlg::OnPropertySelected(int index) {
 
 void CKOTARDlg::OnSearch() {
     CSearchDlg dialog(prompter_, this);
-    dialog.SetWorkFolder(store_.work_folder().string());
+    dialog.SetWorkFolder(PathToUtf8(store_.work_folder()));
     if (dialog.exec() != QDialog::Accepted)
         return;
     // The dialog lists the folder as it is now: another copy may have made or removed
@@ -374,8 +375,8 @@ void CKOTARDlg::OnExportRomWriterData() {
         return;
     if (RefuseUnreadableSourceSlot(*mode, store_, config_.slot_captions, prompter_))
         return;
-    ExportRomWriterData(*mode, store_.slots(), store_.work_folder().string(),
-                        store_.current_folder().string(), prompter_);
+    ExportRomWriterData(*mode, store_.slots(), PathToUtf8(store_.work_folder()),
+                        PathToUtf8(store_.current_folder()), prompter_);
 }
 
 void CKOTARDlg::OnWorkFolder() {

@@ -1,6 +1,7 @@
 // The main window's device commands: phrase write/read, port settings and maintenance.
 #include "app/KOTARDlg.h"
 #include "audio/PlayDlg.h"
+#include "common/Utf8Path.h"
 #include "export/SourceSlotCheck.h"
 #include "link/PortSetDlg.h"
 #include "ops/AudioFileTransferDlg.h"
@@ -33,7 +34,7 @@ void CKOTARDlg::OnPortSettings() {
 
 void CKOTARDlg::OnMaintenance() {
     CMaintenanceOperationsDlg dialog(ini_, prompter_, this);
-    dialog.SetStartDirectory(start_directory_.string());
+    dialog.SetStartDirectory(PathToUtf8(start_directory_));
     dialog.SetLinkEnvironment(services_.link);
     dialog.exec();
 }

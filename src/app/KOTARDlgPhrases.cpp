@@ -70,8 +70,9 @@ bool CKOTARDlg::ImportPhrase(int index, const std::string& message_text) {
     file.filter = "Wave(*.wav)|*.wav|全て(*.*)|*.*||";
     file.hide_read_only = true;
     // Where the last file of this run came from: phrases are usually imported from one folder.
-    file.initial_folder =
-        last_wav_folder_.empty() ? QDir::homePath().toStdString() : PathToUtf8(last_wav_folder_);
+    file.initial_folder = last_wav_folder_.empty()
+                              ? QDir::toNativeSeparators(QDir::homePath()).toStdString()
+                              : PathToUtf8(last_wav_folder_);
     const std::optional<std::string> chosen = prompter_.ChooseOpenFile(file);
     if (!chosen)
         return false;

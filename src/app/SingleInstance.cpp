@@ -14,7 +14,9 @@ namespace {
 constexpr int kActivateDeadlineMs = 5000;
 constexpr int kConnectAttemptMs = 250;
 constexpr int kRetryPauseMs = 50;
+constexpr int kAnswerDeadlineMs = 5000;
 constexpr char kRaiseRequest[] = "raise\n";
+constexpr char kRaiseAnswer[] = "raised\n";
 
 // The message that says why the copy runs without the single-instance lock.
 std::string UnguardedStartText(const std::string& reason) {
@@ -99,19 +101,27 @@ bool SingleInstance::Claim() {
 void SingleInstance::Listen() {
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(server_address_))
-        return;  // the copy runs all the same; a later one cannot bring it forward then
+    // Connected before listening: a copy that connects while the server starts is announced
+    // from within listen() on Windows, and its request would go unanswered.
     QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] {
         while (QLocalSocket* socket = server_->nextPendingConnection()) {
-            QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
-                if (socket->readAll().contains(kRaiseRequest[0]) && raise_request_) {
+            const auto read = [this, socket] {
+                if (!socket->readAll().contains(kRaiseRequest[0]))
+                    return;
+                if (raise_request_)
                     raise_request_();
-                }
-            });
+                socket->write(kRaiseAnswer);
+                socket->flush();
+            };
+            QObject::connect(socket, &QLocalSocket::readyRead, socket, read);
             QObject::connect(socket, &QLocalSocket::disconnected, socket,
                              &QLocalSocket::deleteLater);
+            if (socket->bytesAvailable() > 0)
+                read();  // arrived with the connection
         }
     });
+    if (!server_->listen(server_address_))
+        server_.reset();  // the copy runs all the same; a later one cannot bring it forward then
 }
 
 void SingleInstance::SetRaiseRequest(std::function<void()> raise_request) {
@@ -125,8 +135,12 @@ bool SingleInstance::ActivateEarlierCopy() const {
         QLocalSocket socket;
         socket.connectToServer(server_address_);
         if (socket.waitForConnected(kConnectAttemptMs)) {
+            // A Windows pipe hands the request over only when the running copy reads it, and
+            // drops it when this end closes first: the running copy's answer tells it arrived.
+            // A copy too busy to answer still runs, so this one defers to it all the same.
             socket.write(kRaiseRequest);
-            socket.waitForBytesWritten(kConnectAttemptMs);
+            socket.waitForBytesWritten(kAnswerDeadlineMs);
+            socket.waitForReadyRead(kAnswerDeadlineMs);
             socket.disconnectFromServer();
             if (socket.state() != QLocalSocket::UnconnectedState)
                 socket.waitForDisconnected(kConnectAttemptMs);

@@ -147,11 +147,11 @@ void CAudioFileTransferDlg::EnableControls(bool e) {
 }
 
 std::string CAudioFileTransferDlg::WorkFolder() const {
-    return ini_.GetString("CONFIG", "PATH", DefaultWorkFolder().string());
+    return ini_.GetString("CONFIG", "PATH", PathToUtf8(DefaultWorkFolder()));
 }
 
 std::string CAudioFileTransferDlg::PropertyFolder() const {
-    return PropertyFolderOnDisk(WorkFolder(), property_name_).string();
+    return PathToUtf8(PropertyFolderOnDisk(PathFromUtf8(WorkFolder()), property_name_));
 }
 
 bool CAudioFileTransferDlg::EnsureBuiltImage() {
@@ -159,7 +159,7 @@ bool CAudioFileTransferDlg::EnsureBuiltImage() {
         return true;
     const auto kind = static_cast<PhraseFileKind>(mode_);
     const std::string destination =
-        (std::filesystem::path(PropertyFolder()) / PhraseFileName(kind)).string();
+        PathToUtf8(PathFromUtf8(PropertyFolder()) / PhraseFileName(kind));
     // Taken before the conversion reads the files, so that a change during the build shows.
     SourceStamp stamp = StampSourceSlots(kind, slots_);
     std::vector<std::uint8_t> image;
@@ -226,7 +226,7 @@ void CAudioFileTransferDlg::PlayPhraseImage(std::span<const std::uint8_t> image,
             return;
         }
         if (player_)
-            player_(this, play_file.string(), caption);
+            player_(this, PathToUtf8(play_file), caption);
     } catch (const UserAbort&) {
         // The converter has shown its message.
     }
@@ -283,7 +283,8 @@ void CAudioFileTransferDlg::OnReadPhrases() {
     {
         TransferScope scope(this, stop_);
         EnableControls(false);
-        read = ReadPhrasesToFile(*chosen, ReadPortNumber(ini_), TransferEnvironment(scope), sink);
+        read = ReadPhrasesToFile(PathFromUtf8(*chosen), ReadPortNumber(ini_),
+                                 TransferEnvironment(scope), sink);
     }
     if (read)
         read_back_path_ = *chosen;

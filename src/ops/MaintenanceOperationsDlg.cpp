@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "common/Utf8Path.h"
 #include "config/Configuration.h"
 #include "ops/FileChoice.h"
 #include "ops/MaintenanceTransfer.h"
@@ -141,14 +142,14 @@ void CMaintenanceOperationsDlg::ShowSelections() {
 
 void CMaintenanceOperationsDlg::OnSelectApplicationFile() {
     if (std::optional<std::string> path = ChooseProgramFile(prompter_, start_directory_)) {
-        SelectApplicationFile(*path, &application_, prompter_);
+        SelectApplicationFile(PathFromUtf8(*path), &application_, prompter_);
         EnableControls(true);
     }
 }
 
 void CMaintenanceOperationsDlg::OnSelectUpdateFile() {
     if (std::optional<std::string> path = ChooseProgramFile(prompter_, start_directory_)) {
-        SelectUpdateFile(*path, &update_, prompter_);
+        SelectUpdateFile(PathFromUtf8(*path), &update_, prompter_);
         EnableControls(true);
     }
 }
@@ -179,7 +180,7 @@ void CMaintenanceOperationsDlg::OnReadDataToFile() {
     {
         TransferScope scope(this, stop_);
         EnableControls(false);
-        ReadDataToFile(*path, ReadPortNumber(ini_), TransferEnvironment(scope), sink);
+        ReadDataToFile(PathFromUtf8(*path), ReadPortNumber(ini_), TransferEnvironment(scope), sink);
     }
     EnableControls(true);
 }

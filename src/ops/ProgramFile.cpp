@@ -7,6 +7,7 @@
 
 #include "common/Cp932.h"
 #include "common/FileRead.h"
+#include "common/Utf8Path.h"
 #include "link/Frame.h"
 #include "ops/TransferSequence.h"
 
@@ -93,7 +94,7 @@ ProgramFileCheck AcceptProgramImage(std::vector<std::uint8_t> image, std::size_t
     out->image = std::move(image);
     out->checksum = AdditiveChecksum(out->image);
     out->fields = fields;
-    out->path = path.string();
+    out->path = PathToUtf8(path);
     return ProgramFileCheck::Ok;
 }
 

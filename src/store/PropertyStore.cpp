@@ -37,7 +37,7 @@ std::vector<std::string> ListProperties(const std::filesystem::path& work_folder
     std::error_code ec;
     for (std::filesystem::directory_iterator it(work_folder, ec), end; !ec && it != end;
          it.increment(ec)) {
-        std::string entry = it->path().filename().string();
+        std::string entry = PathToUtf8(it->path().filename());
         std::error_code type_ec;
         if (!HasPropertyPrefix(entry) || !it->is_directory(type_ec))
             continue;
@@ -77,20 +77,17 @@ std::filesystem::path PropertyStore::current_folder() const {
 
 std::filesystem::path PropertyFolderOnDisk(const std::filesystem::path& work_folder,
                                            const std::string& name) {
-    // The folder as it is on disk, whatever the letter case of its prefix.
-    std::filesystem::path folder =
-        work_folder / PathFromUtf8(std::string(kPropertyFolderPrefix) + name);
+    // The folder as it is on disk, whatever the letter case of its prefix: also where the file
+    // system ignores letter case, so that the paths the user is shown are spelt as the folder.
     std::error_code ec;
-    if (std::filesystem::is_directory(folder, ec))
-        return folder;
     for (std::filesystem::directory_iterator it(work_folder, ec), end; !ec && it != end;
          it.increment(ec)) {
-        std::string entry = it->path().filename().string();
+        std::string entry = PathToUtf8(it->path().filename());
         if (HasPropertyPrefix(entry) && entry.substr(kPropertyFolderPrefix.size()) == name) {
             return it->path();
         }
     }
-    return folder;
+    return work_folder / PathFromUtf8(std::string(kPropertyFolderPrefix) + name);
 }
 
 std::filesystem::path PropertyStore::PropertyFolder(const std::string& name) const {
@@ -195,7 +192,7 @@ CreateResult PropertyStore::Create(const std::string& name,
     std::error_code ec;
     if (!std::filesystem::create_directory(folder, ec)) {
         // Also when something of that name is already there: it is not ours to take over.
-        prompter_.ShowText("物件のフォルダを作成できませんでした。\n" + folder.string(), "",
+        prompter_.ShowText("物件のフォルダを作成できませんでした。\n" + PathToUtf8(folder), "",
                            MessageIcon::Exclamation);
         result.outcome = CreateOutcome::FolderNotCreated;
         return result;
@@ -261,7 +258,7 @@ SlotDeleteOutcome PropertyStore::DeleteSlotPhrase(int slot_index) {
     std::filesystem::remove(wav, ec);
     if (ec) {
         // Showing the slot as empty while its phrase is still there would be a lie.
-        prompter_.ShowText("音声ファイルを削除できませんでした。\n" + wav.string(), "",
+        prompter_.ShowText("音声ファイルを削除できませんでした。\n" + PathToUtf8(wav), "",
                            MessageIcon::Exclamation);
         return SlotDeleteOutcome::WavNotRemoved;
     }

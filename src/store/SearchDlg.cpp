@@ -13,6 +13,7 @@
 #include <map>
 
 #include "common/Messages.h"
+#include "common/Utf8Path.h"
 #include "store/PropertyName.h"
 #include "store/PropertyStore.h"
 #include "ui/DialogLayout.h"
@@ -54,10 +55,11 @@ bool HasPropertyPrefix(const std::string& entry_name) {
 std::vector<PropertyEntry> ReadPropertyEntries(const std::string& work_folder) {
     // The folder names as they are on disk (the prefix may be in any letter case), by name.
     std::map<std::string, std::filesystem::file_time_type> times;
+    const std::filesystem::path folder = PathFromUtf8(work_folder);
     std::error_code ec;
-    for (std::filesystem::directory_iterator it(work_folder, ec), end; !ec && it != end;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
          it.increment(ec)) {
-        const std::string entry = it->path().filename().string();
+        const std::string entry = PathToUtf8(it->path().filename());
         if (!HasPropertyPrefix(entry))
             continue;
         std::error_code time_ec;
@@ -66,7 +68,7 @@ std::vector<PropertyEntry> ReadPropertyEntries(const std::string& work_folder) {
             times.emplace(entry.substr(kPropertyFolderPrefix.size()), time);
     }
     std::vector<PropertyEntry> entries;
-    for (const std::string& name : ListProperties(work_folder)) {
+    for (const std::string& name : ListProperties(folder)) {
         auto found = times.find(name);
         entries.push_back(
             {name, found != times.end() ? FormatLocalTime(found->second) : std::string()});

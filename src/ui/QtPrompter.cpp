@@ -1,6 +1,7 @@
 #include "ui/QtPrompter.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -14,6 +15,12 @@ namespace {
 
 QString FromUtf8(const std::string& text) {
     return QString::fromUtf8(text.c_str());
+}
+
+// Qt's dialogs answer with '/' on every system; the rest of the program, its messages and the
+// files it writes use the system's own separators.
+std::string ToNativePath(const QString& path) {
+    return QDir::toNativeSeparators(path).toStdString();
 }
 
 QMessageBox::Icon ToQtIcon(MessageIcon icon) {
@@ -132,7 +139,7 @@ std::optional<std::string> QtPrompter::ChooseOpenFile(const FileDialogRequest& r
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().front().toStdString();
+    return ToNativePath(dialog.selectedFiles().front());
 }
 
 std::optional<std::string> QtPrompter::ChooseSaveFile(const FileDialogRequest& request) {
@@ -150,7 +157,7 @@ std::optional<std::string> QtPrompter::ChooseSaveFile(const FileDialogRequest& r
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog.selectedFiles().front().toStdString();
+    return ToNativePath(dialog.selectedFiles().front());
 }
 
 std::optional<std::string> QtPrompter::ChooseFolder(const FolderDialogRequest& request) {
@@ -159,7 +166,7 @@ std::optional<std::string> QtPrompter::ChooseFolder(const FolderDialogRequest& r
                                                        QFileDialog::ShowDirsOnly);
     if (folder.isEmpty())
         return std::nullopt;
-    return folder.toStdString();
+    return ToNativePath(folder);
 }
 
 }  // namespace kotar

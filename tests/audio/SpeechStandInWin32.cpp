@@ -1,7 +1,10 @@
 // The synthesizer's stand-in on Windows: takes open_jtalk's arguments, keeps them (one UTF-8
-// line each, as the system split them) and its process id in the voice file's folder, then does
-// what KOTAR_SPEECH_STAND_IN says: "speak" copies take.wav of that folder to the -ow file,
-// "fail" writes a line to its error output and ends with 3, "hang" waits forever.
+// line each, as the system split them), its process id, the rate ("rate") and a copy of the text
+// file ("text") in the voice file's folder, then does what the file "behaviour" there or else
+// KOTAR_SPEECH_STAND_IN says: "speak" copies take.wav of that folder to the -ow file, "silent"
+// silent.wav, "fail" writes a line to its error output and ends with 3, "hang" waits forever,
+// "crash" ends as by an access violation, "garbage" writes a file that is no WAV file,
+// "nooutput" ends with 0 and writes nothing.
 #include <windows.h>
 // clang-format off
 #include <shellapi.h>
@@ -36,6 +39,7 @@ int main() {
     wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     std::filesystem::path voice;
     std::filesystem::path out;
+    std::string rate;
     std::string args;
     for (int i = 1; i < count; ++i) {
         args += Utf8(argv[i]) + "\n";
@@ -43,19 +47,39 @@ int main() {
             voice = argv[i + 1];
         if (i + 1 < count && std::wstring(argv[i]) == L"-ow")
             out = argv[i + 1];
+        if (i + 1 < count && std::wstring(argv[i]) == L"-r")
+            rate = Utf8(argv[i + 1]);
     }
     const std::filesystem::path folder = voice.parent_path();
     Keep(folder / "args.txt", args);
     Keep(folder / "pid.txt", std::to_string(::GetCurrentProcessId()));
+    Keep(folder / "rate", rate + "\n");
+    if (count > 1)
+        ::CopyFileW(argv[count - 1], (folder / "text").c_str(), FALSE);
 
     wchar_t behaviour[16] = L"";
     ::GetEnvironmentVariableW(L"KOTAR_SPEECH_STAND_IN", behaviour, 16);
-    const std::wstring what = behaviour;
-    if (what == L"fail") {
+    std::string what = Utf8(behaviour);
+    if (std::FILE* file = ::_wfopen((folder / "behaviour").c_str(), L"rb")) {
+        char word[16] = {};
+        what.assign(word, std::fread(word, 1, sizeof word - 1, file));
+        std::fclose(file);
+    }
+    if (what == "silent")
+        return ::CopyFileW((folder / "silent.wav").c_str(), out.c_str(), FALSE) ? 0 : 1;
+    if (what == "crash")
+        ::TerminateProcess(::GetCurrentProcess(), 0xC0000005);
+    if (what == "nooutput")
+        return 0;
+    if (what == "garbage") {
+        Keep(out, "garbage\n");
+        return 0;
+    }
+    if (what == "fail") {
         std::fputs("cannot load voice\n", stderr);
         return 3;
     }
-    if (what == L"hang")
+    if (what == "hang")
         ::Sleep(INFINITE);
     return ::CopyFileW((folder / "take.wav").c_str(), out.c_str(), FALSE) ? 0 : 1;
 }

@@ -57,8 +57,7 @@ struct DeviceFixture {
         }
         device =
             std::make_unique<devsim::PtyDevice>(model, devsim::PtyDevice::Options{temp / "port"});
-        std::string error;
-        opened = device->Open(&error);
+        opened = device->Open(&open_error);
         thread = std::thread([this] { device->Run(stop); });
     }
     ~DeviceFixture() {
@@ -80,7 +79,17 @@ struct DeviceFixture {
     std::thread thread;
     LinkEnvironment environment;
     bool opened = false;
+    std::string open_error;  // why the device behind a port could not be opened
 };
+
+// A test that needs the device behind a port skips on a system without pseudo-terminals
+// (Windows, where the real serial port is tested against the simulator on a COM port instead).
+#define KOTAR_SKIP_WITHOUT_PORT_DEVICE(fixture)                                 \
+    do {                                                                        \
+        if (!(fixture).opened)                                                  \
+            QSKIP(qPrintable(QStringLiteral("no device behind a port here: ") + \
+                             QString::fromStdString((fixture).open_error)));    \
+    } while (false)
 
 // Every text an edit shows, in order.
 struct TextRecorder {

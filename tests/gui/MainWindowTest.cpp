@@ -79,7 +79,9 @@ struct Fixture {
 
     fs::path start() const { return temp / "start"; }
     fs::path work() const { return temp / "work"; }
-    fs::path Property(const std::string& name) const { return work() / ("TR_" + name); }
+    fs::path Property(const std::string& name) const {
+        return work() / kotar::PathFromUtf8("TR_" + name);
+    }
     // A property with phrases in the slots whose texts are not empty.
     void AddProperty(const std::string& name, const std::array<std::string, 3>& texts) {
         fs::create_directories(Property(name));
@@ -495,7 +497,7 @@ private Q_SLOTS:
             if (prompt.kind == ScriptedPrompter::Prompt::Kind::OpenFile)
                 folders.push_back(prompt.file.initial_folder);
         }
-        const std::string home = QDir::homePath().toStdString();
+        const std::string home = QDir::toNativeSeparators(QDir::homePath()).toStdString();
         QCOMPARE(folders, (std::vector<std::string>{home, home, f.temp.path().string()}));
     }
 

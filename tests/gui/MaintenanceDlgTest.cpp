@@ -60,11 +60,13 @@ struct MaintenanceFixture : DeviceFixture {
         dialog.SetLinkEnvironment(environment);
         dialog.SetStartDirectory(temp.path().string());
         dialog.show();
+        std::filesystem::create_directories(app().parent_path());
         WriteBytes(app(), ProgramFile(384000, "APLI_DEV01", "2026/12/07", "V1.02"));
         WriteBytes(upd(), ProgramFile(4096, "UDPG_DEV01", "2026/11/30", "U0.9", false));
     }
-    fs::path app() const { return temp / "app.bin"; }
-    fs::path upd() const { return temp / "upd.bin"; }
+    // In a folder with a Japanese name, as under many a user's own folder.
+    fs::path app() const { return temp / "プログラム" / "app.bin"; }
+    fs::path upd() const { return temp / "プログラム" / "upd.bin"; }
 
     // Chooses a file with a browse button; the message shown, if any.
     std::optional<kotar::MessageRequest> Choose(int button, const fs::path& file) {
@@ -251,8 +253,19 @@ private Q_SLOTS:
         QCOMPARE(f.Log(), (std::vector<std::string>{"プログラム 書込中止", "データ 読込中止"}));
     }
 
+    void DataRead_IntoAFolderWithAJapaneseName() {
+        MaintenanceFixture f;
+        const fs::path out = f.temp / "読込" / "data.log";
+        fs::create_directories(out.parent_path());
+        f.prompter.AnswerNextDialog(kotar::PathToUtf8(out));
+        QVERIFY(Click(&f.dialog, 1106));
+        QCOMPARE(TextOf(&f.dialog, 1078), QStringLiteral("データ読込成功"));
+        QVERIFY(ReadBytes(out) == kotar::devsim::DeviceModel::DataAreaContent());
+    }
+
     void DataRead_SavesTheAreaWithProgressTo65() {
         MaintenanceFixture f(kotar::test::DeviceLink::PseudoTerminal);
+        KOTAR_SKIP_WITHOUT_PORT_DEVICE(f);
         f.prompter.AnswerNextDialog((f.temp / "data.log").string());
         kotar::test::TextRecorder shown(kotar::test::Edit(&f.dialog, 1078));
         QVERIFY(Click(&f.dialog, 1106));

@@ -10,6 +10,7 @@
 
 #include "GuiHarness.h"
 #include "ScriptedPrompter.h"
+#include "SystemFaults.h"
 #include "TempDir.h"
 #include "store/NewObjDlg.h"
 #include "store/SearchDlg.h"
@@ -54,7 +55,7 @@ struct Folder {
         auto time = fs::file_time_type::clock::now();
         for (const std::string& name : names) {
             fs::create_directories(temp / ("TR_" + name));
-            fs::last_write_time(temp / ("TR_" + name), time);
+            kotar::test::SetLastWriteTime(temp / ("TR_" + name), time);
             time -= std::chrono::minutes(1);
         }
     }

@@ -1,6 +1,7 @@
 // The desktop prompter: message boxes with the program's caption, icons, buttons and default
 // answers; filters of the file dialogs; the dialog font and its units.
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -130,7 +131,7 @@ private Q_SLOTS:
         request.prompt_overwrite = true;
         std::optional<std::string> chosen = prompter.ChooseSaveFile(request);
         QVERIFY(answer.answered());
-        QCOMPARE(folder, QString::fromStdString(temp.path().string()));
+        QCOMPARE(QDir::toNativeSeparators(folder), QString::fromStdString(temp.path().string()));
         QCOMPARE(filters, (QStringList{"SND(*.snd) (*.snd)", "全て(*.*) (*.*)"}));
         QVERIFY(chosen.has_value());
         QCOMPARE(*chosen, (temp / "phrase.snd").string());

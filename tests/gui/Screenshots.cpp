@@ -76,10 +76,10 @@ private Q_SLOTS:
 
     void MainWindow() {
         kotar::test::TempDir temp;
-        fs::create_directories(temp / "work" / "TR_東京駅前ビル");
-        kotar::test::WriteSlotWav(temp / "work" / "TR_東京駅前ビル" / "01.wav", "音声フレーズＡ");
-        kotar::test::WriteSlotWav(temp / "work" / "TR_東京駅前ビル" / "03.wav",
-                                  "音声フレーズＡ＋Ｂ");
+        const fs::path property = temp / "work" / kotar::PathFromUtf8("TR_東京駅前ビル");
+        fs::create_directories(property);
+        kotar::test::WriteSlotWav(property / "01.wav", "音声フレーズＡ");
+        kotar::test::WriteSlotWav(property / "03.wav", "音声フレーズＡ＋Ｂ");
         kotar::ProfileFile ini(temp / "MEVAN.INI");
         ini.WriteString("CONFIG", "PATH", (temp / "work").string());
         ScriptedPrompter prompter;

@@ -3,12 +3,14 @@
 
 #include "GuiHarness.h"
 #include "ScriptedPrompter.h"
+#include "TestSystem.h"
 #include "store/SetWorkDlg.h"
 
 using kotar::CSetWorkDlg;
 using kotar::MessageIcon;
 using kotar::test::Click;
 using kotar::test::IsEnabled;
+using kotar::test::kOnWindows;
 using kotar::test::ScriptedPrompter;
 using kotar::test::TextOf;
 using kotar::test::Type;
@@ -33,6 +35,23 @@ private Q_SLOTS:
     void PathRule_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("accepted");
+        if (kOnWindows) {
+            QTest::newRow("a folder on a drive") << "C:\\MEVAN\\DATA" << true;
+            QTest::newRow("another drive, small letter") << "d:\\phrases" << true;
+            QTest::newRow("Program Files in small letters") << "C:\\program files\\x" << true;
+            QTest::newRow("Program Files on another drive") << "D:\\Program Files\\x" << true;
+            QTest::newRow("no backslash after the colon") << "C:MEVAN" << false;
+            QTest::newRow("slashes") << "C:/MEVAN/DATA" << false;
+            QTest::newRow("a drive alone") << "C:" << false;
+            QTest::newRow("a network path") << "\\\\server\\share" << false;
+            QTest::newRow("relative") << "MEVAN\\DATA" << false;
+            QTest::newRow("a digit for the drive") << "1:\\x" << false;
+            QTest::newRow("Program Files itself") << "C:\\Program Files" << false;
+            QTest::newRow("below Program Files") << "C:\\Program Files\\KOTAR" << false;
+            QTest::newRow("Program Files further down") << "D:\\x\\C:\\Program Files" << false;
+            QTest::newRow("a POSIX path") << "/home/user" << false;
+            return;
+        }
         QTest::newRow("folder below the root") << "/home/user/MEVAN/DATA" << true;
         QTest::newRow("a folder at the root") << "/data" << true;
         QTest::newRow("a name like usr but longer") << "/usrdata/x" << true;
@@ -68,9 +87,11 @@ private Q_SLOTS:
         QCOMPARE(prompter.prompts().size(), std::size_t{1});
         const kotar::MessageRequest& box = prompter.prompts()[0].message;
         QCOMPARE(box.caption, std::string("作業フォルダパス不正"));
-        QCOMPARE(
-            box.text,
-            std::string("作業フォルダの指定が間違っているか、\n/usr配下のパスを指定しています。"));
+        QCOMPARE(box.text,
+                 std::string(kOnWindows ? "作業フォルダの指定が間違っているか、\nC:\\Program "
+                                          "Files配下のパスを指定しています。"
+                                        : "作業フォルダの指定が間違っているか、\n/"
+                                          "usr配下のパスを指定しています。"));
         QVERIFY(box.icon == MessageIcon::Exclamation);
         QCOMPARE(TextOf(&dialog, 1050), path);
     }

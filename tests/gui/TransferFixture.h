@@ -42,7 +42,7 @@ struct TransferFixture : DeviceFixture {
         dialog->show();
     }
 
-    fs::path property() const { return work() / "TR_現場"; }
+    fs::path property() const { return work() / kotar::PathFromUtf8("TR_現場"); }
     Bytes DevicePhrases() const {
         auto memory = model.Memory(kotar::kPhraseArea, kotar::kPhraseFileBytes);
         return Bytes(memory.begin(), memory.end());

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <sys/stat.h>
-
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -16,10 +14,9 @@
 
 namespace kotar::test {
 
-// A shell script in place of the synthesizer program, with a dictionary folder and a voice file
-// of its own. It keeps the rate and the text it was given beside it, then does what its
-// behaviour says: kSpeak writes a 16 kHz take (0.3 s of silence, 1 s of a tone, 0.3 s of
-// silence).
+// A program in place of the synthesizer, with a dictionary folder and a voice file of its own.
+// It keeps the rate and the text it was given beside it, then does what its behaviour says:
+// kSpeak writes a 16 kHz take (0.3 s of silence, 1 s of a tone, 0.3 s of silence).
 class StandInSynthesizer {
 public:
     enum class Behaviour { kSpeak, kSilent, kHang, kCrash, kFail, kGarbage, kNoOutput };
@@ -33,43 +30,13 @@ public:
         Set(Behaviour::kSpeak);
     }
 
-    void Set(Behaviour behaviour) {
-        std::string action;
-        switch (behaviour) {
-            case Behaviour::kSpeak:
-                action = "cp '" + Path("take.wav") + "' \"$out\"";
-                break;
-            case Behaviour::kSilent:
-                action = "cp '" + Path("silent.wav") + "' \"$out\"";
-                break;
-            case Behaviour::kHang:
-                action = "exec sleep 600";
-                break;
-            case Behaviour::kCrash:
-                action = "kill -SEGV $$";
-                break;
-            case Behaviour::kFail:
-                action = "echo 'cannot load voice' >&2; exit 3";
-                break;
-            case Behaviour::kGarbage:
-                action = "echo garbage > \"$out\"";
-                break;
-            case Behaviour::kNoOutput:
-                action = "exit 0";
-                break;
-        }
-        WriteText(folder_ / "open_jtalk",
-                  "#!/bin/sh\nout=; rate=\nwhile [ $# -gt 1 ]; do\n  case \"$1\" in\n"
-                  "    -ow) out=$2; shift ;;\n    -r) rate=$2; shift ;;\n"
-                  "    -x|-m) shift ;;\n  esac\n  shift\ndone\n"
-                  "echo \"$rate\" > '" +
-                      Path("rate") + "'\ncp \"$1\" '" + Path("text") + "'\n" + action + "\n");
-        ::chmod(Path("open_jtalk").c_str(), 0755);
-    }
+    // Chooses what the next runs do (one source per system: a shell script here, the stand-in
+    // program beside the test programs on Windows).
+    void Set(Behaviour behaviour);
 
     SpeechSettings Settings(int timeout_seconds = 60) const {
         SpeechSettings settings;
-        settings.program = Path("open_jtalk");
+        settings.program = Path(kProgramName);
         settings.dictionary = Path("dic");
         settings.voice = Path("voice.htsvoice");
         settings.timeout_seconds = timeout_seconds;
@@ -77,7 +44,7 @@ public:
     }
     // Points the SPEECH section of an INI file at the stand-in.
     void WriteTo(ProfileFile& ini) const {
-        ini.WriteString(kSpeechSection, "PROGRAM", Path("open_jtalk"));
+        ini.WriteString(kSpeechSection, "PROGRAM", Path(kProgramName));
         ini.WriteString(kSpeechSection, "DICTIONARY", Path("dic"));
         ini.WriteString(kSpeechSection, "VOICE", Path("voice.htsvoice"));
     }
@@ -87,6 +54,7 @@ public:
     std::string Rate() const { return Kept("rate"); }
 
 private:
+    static const char* const kProgramName;
     std::string Path(const char* name) const { return PathToUtf8(folder_ / name); }
     std::string Kept(const char* name) const {
         return std::filesystem::exists(folder_ / name) ? ReadText(folder_ / name) : std::string();

@@ -41,4 +41,8 @@ bool MakeSpecialFile(const std::filesystem::path& path);
 // new one.
 std::uint64_t FileIdentity(const std::filesystem::path& path);
 
+// Sets the modification time of a file or a folder; false when it could not. (The standard
+// library's last_write_time cannot change a folder's on Windows.)
+bool SetLastWriteTime(const std::filesystem::path& path, std::filesystem::file_time_type time);
+
 }  // namespace kotar::test

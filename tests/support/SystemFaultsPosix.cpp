@@ -68,4 +68,10 @@ std::uint64_t FileIdentity(const std::filesystem::path& path) {
     return static_cast<std::uint64_t>(st.st_ino);
 }
 
+bool SetLastWriteTime(const std::filesystem::path& path, std::filesystem::file_time_type time) {
+    std::error_code ec;
+    std::filesystem::last_write_time(path, time, ec);
+    return !ec;
+}
+
 }  // namespace kotar::test
