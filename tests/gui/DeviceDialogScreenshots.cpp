@@ -18,6 +18,7 @@
 #include "GuiHarness.h"
 #include "ScriptedPrompter.h"
 #include "TempDir.h"
+#include "common/Utf8Path.h"
 #include "link/PortSetDlg.h"
 #include "ops/AudioFileTransferDlg.h"
 #include "ops/MaintenanceOperationsDlg.h"
@@ -119,13 +120,13 @@ private Q_SLOTS:
         QFETCH(QString, status);
         QFETCH(QString, box);
         kotar::test::DeviceFixture device;
-        const fs::path property = device.work() / "TR_東京駅前ビル";
+        const fs::path property = device.work() / kotar::PathFromUtf8("TR_東京駅前ビル");
         fs::create_directories(property);
         kotar::SlotList slots;
         for (const char* name : {"01.wav", "02.wav"})
             slots.push_back({(property / name).string(), ""});
         slots.push_back({(property / "03.wav").string(), "音声フレーズＡ＋Ｂ"});
-        kotar::test::WriteSlotWav(slots[2].wav_path, slots[2].attribute_text, 8000);
+        kotar::test::WriteSlotWav(property / "03.wav", slots[2].attribute_text, 8000);
         if (end == WriteEnd::PortDenied) {
             device.line->open_fails = true;
             device.line->open_denied = true;
