@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the level commands cost on the longest phrase (slot 3, 16.384 s, 131,072 samples): the
 // figures alone, even loudness, trimming, both one after the other as a user runs them, and
 // the same through the edit history of the dialogs (which also keeps what each change took).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Timing of the device link, measured against the line and the tick:
 //   1. a full phrase write over the paced simulator, against the line time of its frames, and
 //      the program's turnaround: from the last byte of an answer to the first of the next request;

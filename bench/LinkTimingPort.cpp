@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The paced phrase write of link_timing over a port served by a kotar-devsim of its own (started
 // with --paced --turnaround, which prints the program's turnaround when it ends), for a build
 // that cannot host the simulator itself, such as the Windows build under Wine:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The import chain and the ROM-writer export, in process and as whole kotar-cli runs side by
 // side with sox doing the same conversions; then the import chain's quality figures.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the private scratch folder of a build costs: the ROM-writer export of a full slot 3 as
 // it runs (its own folder under TEMP, made and removed), the same conversion and build in the
 // shared TEMP folder with fixed names (as before the private folders), and the scratch folder

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user-interface thread's longest stall while the sound server accepts connections and never
 // answers: a 10 ms timer on the UI thread records the largest gap between its ticks while
 //   1. the recording-settings dialog runs for 10 s (it asks for the input every 500 ms);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The delay from a real click on "中止" to the status "… 書込中止" during a paced, verified
 // phrase write. The write/read dialog runs offscreen against the paced simulated device on a
 // pseudo-terminal (38400 baud, 11 bits a byte, the program's 500 ms tick); once the progress bar

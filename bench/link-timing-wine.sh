@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The paced phrase write and the program's turnaround of the Windows build under Wine and, for
 # comparison, of the Linux build, each over a port served by kotar-devsim --paced --turnaround
 # (under Wine as COM7). Takes some two minutes; needs both builds (make windows, make build).

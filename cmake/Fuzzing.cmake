@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # libFuzzer builds (make fuzz, its own build folder, clang): every target is compiled with the
 # fuzzer's coverage hooks, AddressSanitizer and UndefinedBehaviorSanitizer; tests/fuzz adds one
 # fuzzer program per target.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installation and the Debian package (make package): the three programs with their manual
 # pages, the menu entry with its icon in the usual sizes, the AppStream metainfo, the README, the
 # changelog, the copyright file, the installers' guide and the bash completion of kotar-cli. On

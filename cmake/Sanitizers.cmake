@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # AddressSanitizer and UndefinedBehaviorSanitizer over every target (make test-sanitize builds
 # its own folder with this on). Undefined behaviour ends the program instead of being reported
 # and passed over, so a test that meets it fails. Tests that cannot run under AddressSanitizer

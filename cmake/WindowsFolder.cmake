@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The folder that ships the Windows programs, and a zip of it: build-windows/kotar-windows/ and
 # build-windows/kotar-windows.zip. kotar-cli.exe beside the codec DLLs that it loads when a
 # conversion needs them; kotar.exe with the Qt DLLs it links, the plugins Qt loads from the

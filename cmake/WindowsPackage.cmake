@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the folder that ships the Windows programs, checks that it holds every DLL they import
 # apart from the system's own, and zips it. Run as a script:
 #   cmake -DPACKAGE_DIR=... -DZIP=... -DPROGRAMS=a.exe|... -DLIBRARIES=x.dll|...

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Open JTalk for the Windows folder: open_jtalk.exe with its dictionary and voice, as
 # scripts/windows-openjtalk.sh builds them, under open_jtalk\ of the shipped folder (where the
 # programs look for them by default). KOTAR_OPENJTALK_DIR names that script's prefix (empty: the

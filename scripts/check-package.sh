@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the Debian package that `make package` made:
 #   check-package.sh DEB            its fields and files, the menu entry and the metainfo
 #                                   validated, the version that the programs, the changelog and

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages given as arguments that are not installed yet. A package that the
 # machine's archive entries do not offer (the Japanese voice lives in `contrib`) makes it add the
 # `contrib` component of the Debian archives this machine already uses, nothing else.

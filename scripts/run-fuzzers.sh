@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs each fuzzer of a fuzz build for the given seconds, starting from its seeds in
 # tests/fuzz/<target>/ and the corpus it grew in earlier runs (BUILD/fuzz-corpus/<target>/).
 # An input that breaks a target is saved as BUILD/fuzz-artifacts/<target>/crash-… (or leak-,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every test of a build folder through ctest. The audio tests need a sound server: when
 # none answers, a private PulseAudio daemon is started (scripts/sound-server.sh); everything
 # started here is stopped at the end.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the test scripts: start_sound_server starts a private PulseAudio daemon (its
 # folder in $pulse_dir, XDG_RUNTIME_DIR pointing there) with a null sink, a capture source
 # that records that sink (the default capture device) and one low-latency stream that keeps

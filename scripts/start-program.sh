@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the desktop program when it exists, else shows the command-line tool's help.
 set -euo pipefail
 build_dir=${1:-build}

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows installer under Wine, in a fresh prefix of its own: msiexec installs an older
 # version of it (the same files under a lower version number) silently into
 # "C:\Program Files\KOTAR" with its Start-menu entries; the installed program, started as the

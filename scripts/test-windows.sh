@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Tests of the Windows build under Wine, in a Wine prefix inside the Windows build folder:
 #   the core unit tests and the dialog and screenshot tests (ctest in WINDOWS_BUILD_DIR, each
 #   test program run by Wine, the dialogs on Qt's offscreen platform) without any sound device, then the audio endpoint tests again and the wave device tests with a private

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Windows libraries of the cross build from Debian's own sources, with the MinGW-w64
 # toolchain of cmake/mingw-w64-x86_64.cmake, into BUILD_DIR/deps/prefix:
 #   libsndfile and libsoxr  from `apt-get source` of the versions installed here (without the

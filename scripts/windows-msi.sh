@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Windows installer from the folder that ships the Windows programs:
 #   scripts/windows-msi.sh FOLDER OUT.msi VERSION
 # Every file of FOLDER (subfolders too) goes to "C:\Program Files\KOTAR" (packaging/kotar.wxs).

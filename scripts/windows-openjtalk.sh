@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds open_jtalk.exe for 64-bit Windows from Debian's own sources (htsengine and open-jtalk,
 # the versions installed here) with the MinGW-w64 toolchain, linked statically, and puts the
 # dictionary and the voice that Debian ships beside it:

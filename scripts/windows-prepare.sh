@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What the Windows build needs that takes long and is kept between builds: the libraries from
 # Debian's sources (BUILD_DIR/deps, scripts/windows-deps.sh), Open JTalk and Qt for Windows
 # (~/.cache/kotar, scripts/windows-openjtalk.sh and scripts/windows-qt.sh). One run at a time on a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Qt for Windows (qtbase: Core, Gui, Widgets, Network, Test and the qwindows and qoffscreen
 # platform plugins and the windowsvista style) from Debian's own qt6-base source package, of the
 # version of the host's Qt tools, with the MinGW-w64 toolchain of cmake/mingw-w64-x86_64.cmake,

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the scripts that run Windows programs under Wine: a Wine prefix inside the Windows
 # build folder (made on first use), quiet Wine, and one wineserver for the whole script, shut
 # down when it exits (stop_wine_session). Needs $windows_build.

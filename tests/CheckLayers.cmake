@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a source file includes a folder that its floor may not use (ARCHITECTURE.md draws
 # the floors). Run by ctest: cmake -DKOTAR_SOURCE_DIR=<repository> -P CheckLayers.cmake
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build tool: writes the program icon as PNG files in the icon theme's layout,
 // OUT/<n>x<n>/apps/kotar.png for every size n given, for the installed menu entry; with
 // --ico, one Windows icon file holding every size given, for the Windows program and its

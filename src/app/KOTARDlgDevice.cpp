@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's device commands: phrase write/read, port settings and maintenance.
 #include "app/KOTARDlg.h"
 #include "audio/PlayDlg.h"

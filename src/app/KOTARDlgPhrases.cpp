@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's phrase commands: creating a slot's phrase (by import, by recording or by
 // speech synthesis),
 // playing it, and the recording settings.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CAcmCtrl is the wave format converter: it decodes a buffer or WAV file, mixes down,
 // resamples and encodes G.711 mu-law (libsndfile, libsoxr and our own mu-law codec).
 #pragma once

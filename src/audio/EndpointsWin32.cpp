@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows backend of the audio endpoints: the MMDevice API, the capture volume through
 // IAudioEndpointVolume and the jack type from the capture endpoint's form factor.
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CMixerCtrl is the mixer base of the recording settings dialog; the sound server has no such
 // mixer, so it is empty.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CPeakDlg is the recording settings dialog: input source, level meter, recording volume and
 // start delay.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CSelMeanDlg is the creation method dialog: a phrase from an existing WAV file, a new
 // recording or speech synthesized from text.
 #pragma once

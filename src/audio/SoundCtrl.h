@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CSoundCtrl is the wave buffer of the phrase dialogs: it records, plays and edits one phrase
 // through the wave device.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CSpeechDlg makes a phrase from typed text with the speech synthesizer.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The synthesizer program as a child process: posix_spawn in a process group of its own, so
 // that a time limit or a cancel stops it with whatever it started.
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The synthesizer program as a child process: CreateProcessW inside a job object that kills
 // whatever it started once the job's handle closes, so a time limit or a cancel stops it all.
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows backend of the atomic file replacement: a temporary file in the same folder, written
 // through to the disk when asked, then renamed over the path with MoveFileExW, which with
 // MOVEFILE_WRITE_THROUGH returns only once the rename is on the disk (no separate flush of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Code page 932 through iconv ("CP932": plain Shift_JIS lacks the NEC and IBM extensions).
 #include <iconv.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Code page 932 through the Win32 conversion functions. A whole text is converted in one call;
 // only a text with an unmappable or invalid character is gone through character by character,
 // so that each such character becomes exactly one replacement, as with iconv elsewhere.

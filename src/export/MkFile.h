@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CMkFile is the phrase file builder: it lays converted mu-law phrases into the device's
 // 131072-byte phrase image.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CWriteThread is the conversion step of a phrase file build: it turns a property's slots into
 // mu-law WAV files, on the caller's thread.
 #pragma once

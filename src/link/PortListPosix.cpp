@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // POSIX side of the port list: COM numbers map to ttyS, ttyUSB and ttyACM devices, and the
 // present ports are read from /sys/class/tty.
 #include <algorithm>

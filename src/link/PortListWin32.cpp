@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows side of the port list: COM numbers are the system's own ("\\.\COMn"); the present
 // ports are the registry's map of serial devices (HARDWARE\DEVICEMAP\SERIALCOMM), named by
 // the friendly names of the "Ports" device class where the system has one.

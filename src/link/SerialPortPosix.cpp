@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // POSIX backend of the serial port: termios, with line errors noticed through the driver's
 // interrupt counters (TIOCGICOUNT) where it keeps them. Received bytes are moved into a queue
 // of our own when counted: a read shows bytes as soon as poll() does, FIONREAD only once the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows backend of the serial port: a COM device opened without sharing (so exclusive by
 // nature), the device link's DCB, PurgeComm, and ClearCommError for the parity and framing
 // errors. Received bytes are moved into a queue of our own whenever they are counted, so the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Taking back and making again the changes of a phrase dialog session.
 #include <gtest/gtest.h>
 

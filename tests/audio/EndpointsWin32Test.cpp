@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The MMDevice backend of the endpoints. What the system offers is told by
 // KOTAR_TEST_SOUND_DEVICES, which scripts/test-windows.sh sets: "none" where Wine runs without
 // an audio driver, "null" with the private sound server's null sink as the render endpoint and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The import chain converts whole files block by block into the recording format.
 #include <gtest/gtest.h>
 

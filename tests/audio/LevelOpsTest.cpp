@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Level figures, even loudness and silence trimming of a phrase.
 #include <gtest/gtest.h>
 

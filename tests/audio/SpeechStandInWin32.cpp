@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The synthesizer's stand-in on Windows: takes open_jtalk's arguments, keeps them (one UTF-8
 // line each, as the system split them), its process id, the rate ("rate") and a copy of the text
 // file ("text") in the voice file's folder, then does what the file "behaviour" there or else

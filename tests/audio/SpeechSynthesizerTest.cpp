@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text to phrase through the synthesizer program: the stand-in script for every way the program
 // can fail, one real synthesis when Open JTalk is installed.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows backend of the synthesizer against a stand-in program (speech_stand_in.exe beside
 // the test program), copied into a folder whose name has a blank and Japanese in it.
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The order in which a replacement reaches the disk: the new file is flushed before it is
 // renamed over the old one, and the folder after that, so that a power cut can bring back
 // neither a half-written file nor the old one once the save was reported.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What another user can plant under the name of a lock file or of the private folder (a pipe, a
 // link, a file of their own) never hangs the program and never passes for one of its own locks.
 // The tests run as root, so a file of "another user" is one given to nobody (65534).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exit that skips the libraries' teardown still hands over what the program wrote, and in a
 // build with the leak checker still reports leaks.
 #include "common/ProcessExit.h"

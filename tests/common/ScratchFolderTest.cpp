@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scratch folders and the file lock that marks their owner: a folder of a live run is never
 // removed; one of a run that died is. (The lock belongs to an open handle, so a handle of this
 // process stands for another process here.)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The libFuzzer entry of one target, chosen by name when it is built (KOTAR_FUZZ_TARGET_NAME).
 #include <cstddef>
 #include <cstdint>

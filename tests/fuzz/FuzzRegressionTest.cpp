@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every saved input of every fuzz target (the seeds, and each input that once broke a target)
 // runs through its target in the regular suite, so a fault found once stays fixed.
 #include <gtest/gtest.h>

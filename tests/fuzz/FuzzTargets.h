@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The fuzz targets: each takes bytes from a stranger (a file, a device's replies) and runs them

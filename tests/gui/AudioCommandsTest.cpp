@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's phrase commands with the real phrase dialogs, on a fake wave device: create
 // by recording, by import and by speech synthesis, play, and the recording settings from the
 // menu.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phrase dialogs against the sound server of the test run (scripts/run-tests.sh): a null
 // sink and a capture source that records it, so what is played comes back as input.
 #include <QApplication>

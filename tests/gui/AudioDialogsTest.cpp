@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phrase dialogs, the waveform view, the meter and the recording settings, on a fake
 // wave device and fake endpoints, driven through their controls by id.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders each phrase dialog and the recording settings (with a live meter) into
 // <build>/screenshots/*.png for review, and checks that every visible text fits its control.
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Close requests from the window system (the title bar's close box, Alt+F4 under a window
 // manager) in every dialog: the dialog's cancel in its current state, and nothing while its
 // cancel button is disabled - recording, playing back, counting down, transferring. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the device dialogs into <build>/screenshots/*.png with typical content, for review,
 // and checks that every text fits its control; then the write/read dialog as a write against the
 // simulated device leaves it (success, a port the user may not open, a failed check), for the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A simulated device on a pseudo-terminal, reached as COM12 through MEVAN.INI, for the dialog

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The audio dialogs and the Qt Multimedia wave device while the sound server accepts
 // connections and never answers. The program's endpoints are pointed at such a server before
 // they are first used. A timer posted before each step fires only once the UI thread is free

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for a starting copy of the desktop program, for the single-instance tests: claims
 // the instance named by its argument. Refused, it asks the running copy to come forward and
 // prints "refused" (exit 3); running, it prints "running", then "raised" when a later copy asks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven through its controls: start-up state, phrase panel modes, the data
 // kind of the write/read command, slot commands, keyboard, menus and the property commands.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The maintenance dialog driven through its controls: the program file checks with their
 // messages, program write and data read against the simulated device on a pseudo-terminal.
 #include <QProgressBar>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Zoom of the waveform view, the level figures and commands and the edit history of the
 // recording and editing dialogs, on a fake wave device.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The new-property and property-selection dialogs on their own.
 #include <QHeaderView>
 #include <QPushButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop prompter: message boxes with the program's caption, icons, buttons and default
 // answers; filters of the file dialogs; the dialog font and its units.
 #include <QApplication>

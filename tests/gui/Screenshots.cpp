@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the main window and every dialog of this folder into <build>/screenshots/*.png, with
 // the dialog font, for review; checks that each fits its texts.
 #include <QAbstractButton>

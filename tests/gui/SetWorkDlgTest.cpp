@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The work folder dialog: OK follows the text, the folder browser, and the path rule.
 #include <QTest>
 

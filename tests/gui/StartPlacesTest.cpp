@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Single instance on a system with a per-user runtime folder: the lock lives there, and
 // neither a pipe, a link nor another user's file planted where the lock goes blocks a start or
 // passes for a running copy.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Single instance: a second copy is refused with 143 and the first window comes forward; copies
 // started together never both run, and what a dead copy left behind does not block a start.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phrase write dialog while another copy of the program, kotar-cli, changes the property's
 // phrases: what was built and played is never written once the phrases on disk changed.
 #include <QTest>

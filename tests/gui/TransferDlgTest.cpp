@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The phrase write/read dialog and the port settings dialog, driven through their controls
 // against the simulated device (in process, and on a pseudo-terminal for a write and read, the
 // port open error and the input discarded during a transfer); the main window's commands that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The phrase write/read dialog on a property "現場" against the simulated device.

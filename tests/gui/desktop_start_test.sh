@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Whole-program start of the desktop program (offscreen): MEVAN.INI is written in the start
 # directory, and a copy that was killed (leaving its socket and lock file) does not keep the
 # next one from starting.

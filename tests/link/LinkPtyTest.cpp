@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The link over a real pseudo-terminal against the simulated device, with a shortened tick.
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Win32 serial port against kotar-devsim behind a COM port of Wine. The Wine system test
 // (tests/system/WindowsCliTest.cpp) starts the simulator with "--fault vanish --command 9012"
 // and names the port in KOTAR_TEST_SIM_PORT; without it there is no device and the test skips.

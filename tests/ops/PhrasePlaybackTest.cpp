@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The playable form of a phrase file: the mu-law WAV header before the phrase image.
 #include <gtest/gtest.h>
 

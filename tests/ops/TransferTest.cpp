@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The transfer operations against the simulated device behind a scripted port.
 #include <gtest/gtest.h>
 

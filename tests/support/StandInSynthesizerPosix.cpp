@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stand-in synthesizer as a shell script.
 #include <sys/stat.h>
 

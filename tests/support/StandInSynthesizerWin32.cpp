@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stand-in synthesizer on Windows: the stand-in program built beside the test programs
 // (speech_stand_in.exe), told its behaviour by a file in its folder.
 #include "StandInSynthesizer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The system the tests run on, for the few facts that differ by system (the work folder rule,

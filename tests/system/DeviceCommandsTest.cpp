@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kotar-cli's device commands run as whole programs against kotar-devsim on a pseudo-terminal,
 // with the link tick shortened.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kotar-cli loudness, normalize and trim run as whole processes on a slot of a test property.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kotar-cli import and export run as whole processes on a work folder made for the test.
 #include <gtest/gtest.h>
 

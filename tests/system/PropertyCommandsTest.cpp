@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kotar-cli's property commands run as a whole program on a work folder made by hand.
 #include <fcntl.h>
 #include <gtest/gtest.h>

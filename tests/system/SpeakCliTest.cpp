@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kotar-cli speak runs as a whole process with the stand-in synthesizer of MEVAN.INI.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kotar-cli.exe of the Windows build run under Wine: against kotar-devsim on a pseudo-terminal
 // that Wine sees as COM7 ($WINEPREFIX/dosdevices/com7), and beside kotar-cli of this build for
 // results that must not differ. scripts/test-windows.sh runs it with KOTAR_WINDOWS_DIR (the

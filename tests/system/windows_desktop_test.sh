@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # kotar.exe of the Windows build under Wine on an X display with a window manager, driven as a
 # user drives it: it starts with the property of its work folder shown (title checked, a picture
 # of the main window kept), refuses a second copy, writes the property's phrases through the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Device commands of kotar-cli: phrase write and read, program write, data read, port list.
 #include <cstdio>
 #include <string>

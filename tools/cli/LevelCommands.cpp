@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kotar-cli commands on the level of a slot's phrase: loudness, normalize, trim.
 #include <cstdio>
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kotar-cli commands that make phrases and phrase files: import, export.
 #include <cstdio>
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kotar-cli commands of the property store: properties, property-names, new, delete,
 // delete-phrase.
 #include <cstdio>

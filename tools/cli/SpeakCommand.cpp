@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kotar-cli speak: a slot's phrase from text, through the speech synthesizer.
 #include <cstdio>
 #include <filesystem>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows: Ctrl+C and Ctrl+Break reach a console program as control events, handled on a thread
 // of their own.
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kotar-cli: the operations of the desktop program without windows, for scripts, service
 // vans and tests.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows has no pseudo-terminals: tests of a Windows build that need the device behind a port
 // talk to the simulator of the build machine instead (scripts/test-windows.sh). This front only
 // says so, so that the dialog tests' in-process device still links.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kotar-devsim: the notification device on a pseudo-terminal, for tests, demos and training.
 #include <atomic>
 #include <csignal>
