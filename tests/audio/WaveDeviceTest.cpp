@@ -168,6 +168,11 @@ TEST_F(WaveDeviceTest, OnlyPcmStreamsOnDevicesTheEndpointsShowAreOpened) {
     test::StateEndpoints endpoints;
     const auto shown = MakeSystemWaveDevice(endpoints);
     WaveListener listener;
+    struct : WaveListener {
+        void OnInputClose() override { ++closes; }
+        void OnOutputClose() override { ++closes; }
+        int closes = 0;
+    } opened;
     const WaveFormat pcm{kFormatPcm, 1, 8000, 16000, 2, 16, 0};
     const WaveFormat mu_law{kFormatMuLaw, 1, 8000, 8000, 1, 8, 0};
     EndpointState state;
@@ -191,8 +196,15 @@ TEST_F(WaveDeviceTest, OnlyPcmStreamsOnDevicesTheEndpointsShowAreOpened) {
     endpoints.Set(state);
     EXPECT_EQ(shown->OpenInput(mu_law, listener), nullptr);
     EXPECT_EQ(shown->OpenOutput(mu_law, listener), nullptr);
-    EXPECT_NE(shown->OpenInput(pcm, listener), nullptr);
-    EXPECT_NE(shown->OpenOutput(pcm, listener), nullptr);
+    const auto input = shown->OpenInput(pcm, opened);
+    const auto output = shown->OpenOutput(pcm, opened);
+    ASSERT_NE(input, nullptr);
+    ASSERT_NE(output, nullptr);
+    // Closed as an owner closes them: their notifications, the close last, are delivered and
+    // nothing stays queued when the test ends.
+    input->Close();
+    output->Close();
+    EXPECT_TRUE(PollUntil([&] { return opened.closes == 2; }, std::chrono::seconds(5)));
 }
 
 // The level meter's cycle: two small capture buffers, each given back to the stream as soon as
